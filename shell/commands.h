@@ -1,0 +1,89 @@
+// The named commands of the main window.  Each takes the event that fired
+// it and returns a toolkit callback code (tk::kDefault unless noted).
+#pragma once
+
+#include "toolkit/toolkit.h"
+
+namespace cmd {
+
+// the foundation: exit, credits, placeholders, modes, keys, pick forwarding (app_commands.cpp)
+int Exit(const tk::Event& ev);
+int ProjInfo(const tk::Event& ev);
+int ProjImagem(const tk::Event& ev);
+int ProjPrint(const tk::Event& ev);
+int ProjClipboard(const tk::Event& ev);
+int ProjPS(const tk::Event& ev);
+int ProjEPS(const tk::Event& ev);
+int Move(const tk::Event& ev);
+int Mirror(const tk::Event& ev);
+int Rotate(const tk::Event& ev);
+int Scale(const tk::Event& ev);
+int Select(const tk::Event& ev);
+int Drag(const tk::Event& ev);
+int Line(const tk::Event& ev);
+int PolyLine(const tk::Event& ev);
+int Polygon(const tk::Event& ev);
+int Circle(const tk::Event& ev);
+int Arc(const tk::Event& ev);
+int Bezier(const tk::Event& ev);
+int Spline(const tk::Event& ev);
+int PckMouseBt(const tk::Event& ev);
+int PckMouseMv(const tk::Event& ev);
+int PckEchoOff(const tk::Event& ev);
+int ScaleDialPress(const tk::Event& ev);
+int ScaleDialRelease(const tk::Event& ev);
+int HsizeText(const tk::Event& ev);
+int VsizeText(const tk::Event& ev);
+int XsizeText(const tk::Event& ev);
+int YsizeText(const tk::Event& ev);
+int WidthText(const tk::Event& ev);
+int Keyboard(const tk::Event& ev);
+int KeyCrtl(const tk::Event& ev);
+int BoundVel(const tk::Event& ev);
+
+// view commands (view_commands.cpp)
+int VisResize(const tk::Event& ev);
+int VisRedraw(const tk::Event& ev);
+int VisRedisplay(const tk::Event& ev);
+int VisZoom(const tk::Event& ev);
+int VisZoomIn(const tk::Event& ev);
+int VisZoomOut(const tk::Event& ev);
+int VisPrevZoom(const tk::Event& ev);
+int VisPan(const tk::Event& ev);
+int VisFit(const tk::Event& ev);
+int VisScale(const tk::Event& ev);
+int VisDistort(const tk::Event& ev);
+int VisLimits(const tk::Event& ev);
+int ScaleDialChange(const tk::Event& ev);
+int HsizeSet(const tk::Event& ev);
+int VsizeSet(const tk::Event& ev);
+int ProjGridStep(const tk::Event& ev);
+
+// drawing and settings commands (model_commands.cpp)
+int Delete(const tk::Event& ev);
+int FillSel(const tk::Event& ev);
+int UnFillSel(const tk::Event& ev);
+int MoveSelFront(const tk::Event& ev);
+int MoveSelBack(const tk::Event& ev);
+int ProjGridOnOff(const tk::Event& ev);
+int ProjSnapToGridOnOff(const tk::Event& ev);
+int ProjSelVertexMark(const tk::Event& ev);
+int ProjDspGeomChar(const tk::Event& ev);
+int XsizeSet(const tk::Event& ev);
+int YsizeSet(const tk::Event& ev);
+int WidthSet(const tk::Event& ev);
+
+// open and save (file_commands.cpp)
+int ProjReadFile(const tk::Event& ev);
+int ProjSaveFile(const tk::Event& ev);
+
+// the flow analysis (flow_commands.cpp)
+int ViewGrid(const tk::Event& ev);
+int PaintCell(const tk::Event& ev);
+int ComputeStreamLine(const tk::Event& ev);
+int ComputeFlow(const tk::Event& ev);
+
+// Registers every command above under its name.
+void RegisterCommands();
+
+}  // namespace cmd

@@ -1,0 +1,200 @@
+// Brisel's GUI toolkit layer.
+//
+// The application describes its windows as trees of elements that carry
+// string attributes, names the elements it talks to, and receives every user
+// action as a call of a named command.  This header is the whole contract:
+// only toolkit/ sources include FLTK headers.
+#pragma once
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace tk {
+
+class Element;
+
+// Callback return codes.
+constexpr int kIgnore = -1;    // refuse the event (a text's ACTION refusing a key)
+constexpr int kDefault = -2;   // go on
+constexpr int kClose = -3;     // close the dialog; ends MainLoop for the main dialog
+constexpr int kContinue = -4;  // pass a key on to the parent element
+
+// Key codes for extended keys: 256 + the keyboard scan code.
+constexpr int kKeyEsc = 27;
+constexpr int kKeyCR = 13;
+constexpr int kKeyHome = 327;
+constexpr int kKeyUp = 328;
+constexpr int kKeyPgUp = 329;
+constexpr int kKeyLeft = 331;
+constexpr int kKeyRight = 333;
+constexpr int kKeyEnd = 335;
+constexpr int kKeyDown = 336;
+constexpr int kKeyPgDn = 337;
+constexpr int kKeyIns = 338;
+constexpr int kKeyDel = 339;
+
+// Everything a callback may be told.  Each kind of callback fills the fields
+// it documents; the others keep their defaults.
+struct Event {
+  Element* element = nullptr;  // the element that fired (the focused one for keys)
+  int state = 0;        // toggle / item: 1 on, 0 off; canvas button: 1 press, 0 release
+  int key = 0;          // K_ANY, key callbacks and text ACTION: key code
+  std::string text;     // text ACTION: the text the field would hold
+  int button = 0;       // canvas BUTTON_CB: '1' left, '2' middle, '3' right
+  int x = 0, y = 0;     // canvas pixels, y growing downwards
+  std::string status;   // canvas: "S" Shift, "C" Control at 1, '1' '2' '3' at 2..4
+  int width = 0, height = 0;  // RESIZE_CB
+  double posx = 0, posy = 0;  // canvas ACTION: scroll positions (world units)
+  double angle = 0;     // dial callbacks: radians turned since the press
+};
+
+using Callback = std::function<int(const Event&)>;
+
+// ---- Life cycle -----------------------------------------------------------
+void Open();   // ready before any element is made
+void Close();  // destroys every dialog and forgets handles and commands
+
+// ---- Element constructors (children are owned by the new element) --------
+Element* Dialog(Element* child);
+Element* VBox(std::initializer_list<Element*> children);
+Element* HBox(std::initializer_list<Element*> children);
+Element* ZBox(std::initializer_list<Element*> children);
+Element* Radio(Element* child);
+Element* Frame(Element* child);
+Element* Fill();
+Element* Label(const std::string& title);
+Element* Button(const std::string& title, const std::string& action);
+Element* Toggle(const std::string& title, const std::string& action);
+Element* Text(const std::string& action);
+Element* Menu(std::initializer_list<Element*> children);
+Element* Item(const std::string& title, const std::string& action);
+Element* Submenu(const std::string& title, Element* menu);
+Element* Separator();
+Element* Color(int r, int g, int b);
+// One byte per pixel, an index into the colour table held in the attributes
+// "0", "1", ...; the value "BGCOLOR" makes an index transparent.
+Element* Image(int width, int height, const unsigned char* pixels);
+Element* Tabs(std::initializer_list<Element*> children);
+Element* Dial(const std::string& orientation);  // "VERTICAL" or "HORIZONTAL"
+Element* Gauge();
+Element* GLCanvas(const std::string& action);
+// File selection dialog configured by DIALOGTYPE, TITLE, FILTER, FILTERINFO and
+// DIRECTORY; after Popup its VALUE holds the chosen path, or is absent.
+Element* FileDialog();
+
+// Appends a child to a box or menu that already exists (used to grow trees).
+void Append(Element* parent, Element* child);
+void Destroy(Element* element);
+
+// ---- Attributes -------------------------------------------------------------
+// Setting on a null element does nothing.  Values are always copied.
+void SetAttribute(Element* e, const std::string& name, const std::string& value);
+void SetfAttribute(Element* e, const std::string& name, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+// Removes the attribute, so that gets fall back to inheritance or default.
+void ResetAttribute(Element* e, const std::string& name);
+// The element's own value, else (for inheritable attributes, which include
+// every attribute the toolkit does not know) the nearest ancestor's value,
+// else the toolkit's default for that kind of element, else "".
+std::string GetAttribute(Element* e, const std::string& name);
+bool HasAttribute(Element* e, const std::string& name);  // same lookup, any value
+int GetInt(Element* e, const std::string& name);         // 0 when absent
+double GetFloat(Element* e, const std::string& name);    // 0 when absent
+
+// ---- Names ------------------------------------------------------------------
+void SetHandle(const std::string& name, Element* e);
+Element* GetHandle(const std::string& name);  // nullptr when absent
+std::string GetName(Element* e);              // "" when not registered
+// Names in order of first registration.
+std::vector<std::string> HandleNames();
+
+void SetFunction(const std::string& name, Callback callback);
+Callback GetFunction(const std::string& name);  // empty when absent
+
+// ---- Tree inspection --------------------------------------------------------
+std::string KindOf(Element* e);  // "dialog", "vbox", "hbox", "zbox", "radio",
+                                 // "frame", "fill", "label", "button", "toggle",
+                                 // "text", "menu", "item", "submenu",
+                                 // "separator", "color", "image", "tabs",
+                                 // "dial", "gauge", "canvas", "filedlg"
+Element* Parent(Element* e);
+std::vector<Element*> Children(Element* e);
+
+// ---- Language ---------------------------------------------------------------
+void SetLanguage(const std::string& language);  // "PORTUGUESE" or "ENGLISH"
+std::string GetLanguage();
+
+// ---- Showing and the loop ---------------------------------------------------
+constexpr int kCenter = -1;
+void Map(Element* dialog);
+void ShowXY(Element* dialog, int x, int y);  // non-modal
+void Show(Element* dialog);
+void Hide(Element* dialog);
+bool IsVisible(Element* dialog);
+int Popup(Element* dialog, int x, int y);   // modal; returns when hidden or closed
+void MainLoop();   // until a callback returns kClose on the main dialog
+void LoopStep();   // process pending events once and return
+
+// ---- Standard dialogs -------------------------------------------------------
+void Message(const std::string& title, const std::string& text);
+// Simple file selection.  `path` holds a filter in its name part and the
+// starting directory in its directory part; on success the chosen path is
+// written back.  Returns -1 when cancelled, 0 for an existing file, 1 for a
+// new one.
+int GetFile(std::string& path);
+// Data-entry dialog: a title line, then one line per field, "label%W.M%conv".
+// One pointer per field, of the type its conversion names (f e g: float*,
+// lf: double*, d i o u x: int*, s: std::string*).  Returns -1 on cancel, the
+// number of fields when all were read, else the index of the first field
+// that could not be read.
+int GetParam(const std::string& format, std::initializer_list<void*> fields);
+
+// ---- Text fields ------------------------------------------------------------
+// Mask in which "/" escapes the next character ("/d" a digit).  A keystroke
+// is refused when the resulting text is neither a whole match nor a prefix of one.
+void SetMask(Element* text, const std::string& mask);
+bool MaskAccepts(const std::string& mask, const std::string& text);
+
+// ---- OpenGL canvas ----------------------------------------------------------
+bool GLMakeCurrent(Element* canvas);
+void GLSwapBuffers(Element* canvas);
+// Asks the canvas to repaint at the next event processing (its ACTION runs).
+void Redraw(Element* canvas);
+
+// ---- Test seam --------------------------------------------------------------
+// Tests drive elements exactly as their events would, and script the answers
+// of modal dialogs so that nothing blocks.
+namespace test {
+// Calls the callback named by `callbackAttribute` of the element (ACTION,
+// K_CR, BUTTON_CB, ...) with `event`; the element field is filled in.
+// Returns the callback's result, or kDefault when none is bound.  Updates
+// the element's own state the way the real event would (a toggle's VALUE, a
+// text's VALUE after an accepted key, a dial's angle).
+int Fire(Element* e, const std::string& callbackAttribute, Event event = {});
+// Routes a key from `focused` through its parents as the window would.
+int Key(Element* focused, int code);
+// Types characters into a text field through its ACTION filter; returns the
+// field's VALUE afterwards.
+std::string Type(Element* text, const std::string& characters);
+
+// While scripting is on, every modal dialog (Popup, file dialogs, GetFile,
+// GetParam, Message) takes the next queued answer instead of blocking; with
+// none queued it is cancelled.  Message boxes are recorded, not shown.
+void EnableScripting(bool on);
+
+// One scripted answer for the next modal dialog.
+struct Answer {
+  bool cancel = false;
+  std::vector<std::string> values;  // file path, or the data-entry fields
+};
+void QueueAnswer(Answer answer);
+size_t PendingAnswers();
+// Every message box shown while answers are scripted, as "title|text".
+std::vector<std::string> TakeMessages();
+// The number of Popup calls answered from the script so far.
+int ScriptedPopups();
+}  // namespace test
+
+}  // namespace tk
