@@ -83,6 +83,11 @@ int PaintCell(const tk::Event& ev);
 int ComputeStreamLine(const tk::Event& ev);
 int ComputeFlow(const tk::Event& ev);
 
+// Shell services shared by the command files.
+void ShowViewSize(tk::Element* canvas);  // view_commands.cpp: "%6.1f" into htext, vtext
+void InitCanvas(tk::Element* canvas);    // view_commands.cpp: view, pickers, GL, first window
+bool PipelineRunning();                  // flow_commands.cpp: "Calcular" is in progress
+
 // Registers every command above under its name.
 void RegisterCommands();
 

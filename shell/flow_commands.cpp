@@ -9,4 +9,6 @@ int PaintCell(const tk::Event&) { return tk::kDefault; }
 int ComputeStreamLine(const tk::Event&) { return tk::kDefault; }
 int ComputeFlow(const tk::Event&) { return tk::kDefault; }
 
+bool PipelineRunning() { return false; }
+
 }  // namespace cmd

@@ -21,4 +21,7 @@ int HsizeSet(const tk::Event&) { return tk::kDefault; }
 int VsizeSet(const tk::Event&) { return tk::kDefault; }
 int ProjGridStep(const tk::Event&) { return tk::kDefault; }
 
+void ShowViewSize(tk::Element*) {}
+void InitCanvas(tk::Element*) {}
+
 }  // namespace cmd

@@ -134,8 +134,14 @@ void Show(Element* dialog);
 void Hide(Element* dialog);
 bool IsVisible(Element* dialog);
 int Popup(Element* dialog, int x, int y);   // modal; returns when hidden or closed
-void MainLoop();   // until a callback returns kClose on the main dialog
+// Dispatches events until a callback of the main dialog returns kClose, the
+// main dialog is closed by the window system, or ExitLoop is called.  When
+// that happens inside LoopStep (a long computation processing events), the
+// loop ends only once control is back in MainLoop; nothing is destroyed
+// before Close.
+void MainLoop();
 void LoopStep();   // process pending events once and return
+void ExitLoop();   // ends MainLoop as if a callback had returned kClose
 
 // ---- Standard dialogs -------------------------------------------------------
 void Message(const std::string& title, const std::string& text);
