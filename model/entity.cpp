@@ -1,0 +1,140 @@
+// The entity base and the wall segment.
+#include "model/entity.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "model/affine.h"
+
+// ---- Entity -------------------------------------------------------------------
+
+Entity::Entity() { insertAtFront(this); }
+
+Entity::~Entity() { unlink(this); }
+
+bool Entity::handlePoint(int, double&, double&) const { return false; }
+bool Entity::endpoint(int, double&, double&) const { return false; }
+bool Entity::setEndpoint(int, double, double) { return false; }
+bool Entity::describeGeometry(std::string&) const { return false; }
+
+// ---- LineEntity ---------------------------------------------------------------
+
+LineEntity::LineEntity(double ax0, double ay0, double ax1, double ay1, PackedColor c)
+    : x0(ax0), y0(ay0), x1(ax1), y1(ay1), outline{} {
+  kind = 0;
+  color = c;
+  computeOutline();
+}
+
+void LineEntity::writeRecord(std::FILE* file) const {
+  std::fprintf(file, "%ld %g %g %g %g\n", color, x0, y0, x1, y1);
+}
+
+void LineEntity::boundingBox(double& xmin, double& xmax, double& ymin, double& ymax) const {
+  xmin = std::fmin(x0, x1);
+  xmax = std::fmax(x0, x1);
+  ymin = std::fmin(y0, y1);
+  ymax = std::fmax(y0, y1);
+}
+
+void LineEntity::transform(double a, double b, double c, double d, double e, double f) {
+  currentMatrix.set(a, b, c, d, e, f);
+  currentMatrix.apply(x0, y0);
+  currentMatrix.apply(x1, y1);
+  computeOutline();
+}
+
+void LineEntity::draw() const {
+  if (selected) {
+    glColor3d(1, 0, 0);
+  } else {
+    glColor3d(((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0,
+              (color & 0xFF) / 255.0);
+  }
+  glBegin(GL_QUADS);
+  for (int i = 0; i < 4; ++i) glVertex3d(outline[2 * i], outline[2 * i + 1], 0.0);
+  glEnd();
+}
+
+// Clips the end P0 against the tolerance square until it is inside (a hit)
+// or the rest of the segment lies wholly on one outer side (a miss).
+bool LineEntity::hitTest(double px, double py, double tol) const {
+  const double xmin = px - tol, xmax = px + tol;
+  const double ymin = py - tol, ymax = py + tol;
+  enum { kLeft = 1, kRight = 2, kBelow = 4, kAbove = 8 };
+  auto outcode = [&](double x, double y) {
+    return (x < xmin ? kLeft : 0) | (x > xmax ? kRight : 0) | (y < ymin ? kBelow : 0) |
+           (y > ymax ? kAbove : 0);
+  };
+  const int code1 = outcode(x1, y1);
+  double qx = x0, qy = y0;
+  // Each step puts Q on a border, so a handful of steps always decide;
+  // the bound only guards against rounding bouncing Q between two borders.
+  for (int step = 0; step < 16; ++step) {
+    const int code = outcode(qx, qy);
+    if (code & code1) return false;
+    if (code == 0) return true;
+    if (code & (kLeft | kRight)) {
+      const double X = (code & kLeft) ? xmin : xmax;
+      qy += (X - qx) * (y1 - qy) / (x1 - qx);
+      qx = X;
+    } else {
+      const double Y = (code & kBelow) ? ymin : ymax;
+      qx += (Y - qy) * (x1 - qx) / (y1 - qy);
+      qy = Y;
+    }
+  }
+  return false;
+}
+
+bool LineEntity::handlePoint(int i, double& x, double& y) const {
+  if (i < 0 || i > 3) return false;
+  x = outline[2 * i];
+  y = outline[2 * i + 1];
+  return true;
+}
+
+bool LineEntity::endpoint(int i, double& x, double& y) const {
+  if (i == 0) {
+    x = x0;
+    y = y0;
+  } else if (i == 1) {
+    x = x1;
+    y = y1;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool LineEntity::setEndpoint(int i, double x, double y) {
+  if (i == 0) {
+    x0 = x;
+    y0 = y;
+  } else if (i == 1) {
+    x1 = x;
+    y1 = y;
+  } else {
+    return false;
+  }
+  computeOutline();
+  return true;
+}
+
+// The wall rectangle: the segment pushed half the wall width to each side
+// along its normal.  A segment with no length has no direction, so it gets a
+// square of side wallWidth centred on its point instead.
+void LineEntity::computeOutline() {
+  const double h = wallWidth / 2;
+  if (x0 == x1 && y0 == y1) {
+    const double square[8] = {x0 - h, y0 + h, x0 + h, y0 + h, x0 + h, y0 - h, x0 - h, y0 - h};
+    for (int i = 0; i < 8; ++i) outline[i] = square[i];
+    return;
+  }
+  const double theta = std::atan((y1 - y0) / (x1 - x0));
+  const double nx = -std::sin(theta), ny = std::cos(theta);
+  const double corners[8] = {x0 + h * nx, y0 + h * ny, x1 + h * nx, y1 + h * ny,
+                             x1 - h * nx, y1 - h * ny, x0 - h * nx, y0 - h * ny};
+  for (int i = 0; i < 8; ++i) outline[i] = corners[i];
+}

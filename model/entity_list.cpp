@@ -1,0 +1,283 @@
+// The drawing's list, the operations on its selection, and its settings.
+#include <GL/gl.h>
+
+#include <cmath>
+#include <vector>
+
+#include "model/entity.h"
+
+Entity* EntityList = nullptr;
+
+double wallWidth = 0.15;
+double gridStepX = 1.0;
+double gridStepY = 1.0;
+bool gridShown = false;
+bool snapToGrid = false;
+
+// ---- Links ----------------------------------------------------------------------
+
+namespace {
+
+Entity* Tail() { return EntityList ? EntityList->prev : nullptr; }
+
+// Links `e` after the tail; an empty list becomes `e` alone.
+void LinkAfterTail(Entity* e) {
+  if (!EntityList) {
+    e->next = e->prev = e;
+    EntityList = e;
+    return;
+  }
+  Entity* tail = EntityList->prev;
+  e->prev = tail;
+  e->next = EntityList;
+  tail->next = e;
+  EntityList->prev = e;
+}
+
+Entity* FirstSelected() {
+  Entity* e = EntityList;
+  if (!e) return nullptr;
+  do {
+    if (e->selected) return e;
+    e = e->next;
+  } while (e != EntityList);
+  return nullptr;
+}
+
+// Calls `visit` on every entity from the head to the tail.
+template <typename Visit>
+void ForEachFrontToBack(Visit visit) {
+  Entity* e = EntityList;
+  if (!e) return;
+  do {
+    Entity* next = e->next;
+    visit(e);
+    e = next;
+  } while (e != EntityList);
+}
+
+// Calls `visit` on every entity from the tail to the head (drawing order).
+template <typename Visit>
+void ForEachBackToFront(Visit visit) {
+  Entity* tail = Tail();
+  if (!tail) return;
+  Entity* e = tail;
+  do {
+    visit(e);
+    e = e->prev;
+  } while (e != tail);
+}
+
+std::vector<Entity*> SelectedFrontToBack() {
+  std::vector<Entity*> selected;
+  ForEachFrontToBack([&](Entity* e) {
+    if (e->selected) selected.push_back(e);
+  });
+  return selected;
+}
+
+}  // namespace
+
+void insertAtFront(Entity* e) {
+  LinkAfterTail(e);
+  EntityList = e;
+}
+
+void insertAtBack(Entity* e) { LinkAfterTail(e); }
+
+void unlink(Entity* e) {
+  if (!e->next) return;  // not in the list
+  if (e == EntityList) EntityList = (e->next == e) ? nullptr : e->next;
+  e->prev->next = e->next;
+  e->next->prev = e->prev;
+  e->next = e->prev = nullptr;
+}
+
+// ---- Selection --------------------------------------------------------------------
+
+void unselectAll() {
+  ForEachFrontToBack([](Entity* e) { e->selected = 0; });
+}
+
+void pickAtPoint(double px, double py, double tol, bool keep) {
+  if (!keep) unselectAll();
+  Entity* e = EntityList;
+  if (!e) return;
+  do {
+    if (e->hitTest(px, py, tol)) {
+      e->selected = !e->selected;
+      return;
+    }
+    e = e->next;
+  } while (e != EntityList);
+}
+
+// Only entities whose box lies strictly inside the fence are taken.
+void pickInFence(double xmin, double xmax, double ymin, double ymax, bool keep) {
+  if (!keep) unselectAll();
+  ForEachFrontToBack([&](Entity* e) {
+    double exmin, exmax, eymin, eymax;
+    e->boundingBox(exmin, exmax, eymin, eymax);
+    if (xmin < exmin && xmax > exmax && ymin < eymin && ymax > eymax)
+      e->selected = !e->selected;
+  });
+}
+
+void deleteSelected() {
+  while (Entity* e = FirstSelected()) delete e;
+}
+
+void deleteAll() {
+  while (EntityList) delete EntityList;
+}
+
+// Taking the selected entities from the back and putting each in front keeps
+// their relative order.
+void moveSelectedToFront() {
+  std::vector<Entity*> selected = SelectedFrontToBack();
+  for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+    if (*it == EntityList) continue;
+    unlink(*it);
+    insertAtFront(*it);
+  }
+}
+
+void moveSelectedToBack() {
+  for (Entity* e : SelectedFrontToBack()) {
+    if (e == Tail()) continue;
+    unlink(e);
+    insertAtBack(e);
+  }
+}
+
+void fillSelected() {
+  ForEachFrontToBack([](Entity* e) {
+    if (e->selected && e->isClosed()) e->fill();
+  });
+}
+
+void unfillSelected() {
+  ForEachFrontToBack([](Entity* e) {
+    if (e->selected && e->isClosed()) e->unfill();
+  });
+}
+
+void describeSelection(std::string& text) {
+  const Entity* closed = nullptr;
+  Entity* e = EntityList;
+  if (e) {
+    do {
+      if (e->selected && e->isClosed()) {
+        if (closed) {
+          text = "More than one circle or polygon selected.";
+          return;
+        }
+        closed = e;
+      }
+      e = e->next;
+    } while (e != EntityList);
+  }
+  if (!closed) {
+    text = "No circle or polygon selected.";
+    return;
+  }
+  closed->describeGeometry(text);
+}
+
+// The union of the boxes, enlarged about its centre by 1.3 across and 1.35
+// up, so that the flow grid built over it has room around the building.
+bool drawingExtents(double& xmin, double& xmax, double& ymin, double& ymax) {
+  if (!EntityList) return false;
+  bool first = true;
+  ForEachFrontToBack([&](Entity* e) {
+    double exmin, exmax, eymin, eymax;
+    e->boundingBox(exmin, exmax, eymin, eymax);
+    if (first) {
+      xmin = exmin, xmax = exmax, ymin = eymin, ymax = eymax;
+      first = false;
+      return;
+    }
+    if (exmin < xmin) xmin = exmin;
+    if (exmax > xmax) xmax = exmax;
+    if (eymin < ymin) ymin = eymin;
+    if (eymax > ymax) ymax = eymax;
+  });
+  const double cx = (xmin + xmax) * 0.5;
+  const double hw = (xmax - xmin) * 0.5 * 1.3;
+  xmin = cx - hw;
+  xmax = cx + hw;
+  const double cy = (ymin + ymax) * 0.5;
+  const double hh = (ymax - ymin) * 0.5 * 1.35;
+  ymin = cy - hh;
+  ymax = cy + hh;
+  return true;
+}
+
+// ---- Snapping -----------------------------------------------------------------------
+
+namespace {
+
+// The nearest multiple of `step`; an exact half goes toward zero.
+double SnapToStep(double value, double step) {
+  const double q = value / step;
+  const double i = std::trunc(q);
+  const double r = q - i;
+  double n = i;
+  if (r > 0.5) {
+    n = i + 1;
+  } else if (r < -0.5) {
+    n = i - 1;
+  }
+  return n * step;
+}
+
+}  // namespace
+
+// With snapping on, Control lets the point go free; with it off, Control
+// snaps.  Nothing snaps while the grid is hidden.
+void snapPoint(double& x, double& y, bool ctrl) {
+  if (!gridShown) return;
+  if (snapToGrid == ctrl) return;
+  x = SnapToStep(x, gridStepX);
+  y = SnapToStep(y, gridStepY);
+}
+
+// ---- Drawing -----------------------------------------------------------------------
+
+namespace {
+
+// The box outline, its corners and (for figures that may be stretched) the
+// midpoints of its edges: the handles the Drag mode offers.
+void DrawSelectionMarks(const Entity* e) {
+  double xmin, xmax, ymin, ymax;
+  e->boundingBox(xmin, xmax, ymin, ymax);
+  const double xmid = (xmin + xmax) * 0.5, ymid = (ymin + ymax) * 0.5;
+  glColor3d(1, 0, 0);
+  glBegin(GL_LINE_LOOP);
+  glVertex3d(xmin, ymin, 0);
+  glVertex3d(xmax, ymin, 0);
+  glVertex3d(xmax, ymax, 0);
+  glVertex3d(xmin, ymax, 0);
+  glEnd();
+  glBegin(GL_POINTS);
+  glVertex3d(xmin, ymin, 0);
+  glVertex3d(xmax, ymin, 0);
+  glVertex3d(xmax, ymax, 0);
+  glVertex3d(xmin, ymax, 0);
+  if (!e->keepsAspect()) {
+    glVertex3d(xmid, ymin, 0);
+    glVertex3d(xmax, ymid, 0);
+    glVertex3d(xmid, ymax, 0);
+    glVertex3d(xmin, ymid, 0);
+  }
+  glEnd();
+}
+
+}  // namespace
+
+void drawEntities() {
+  ForEachBackToFront([](Entity* e) { e->draw(); });
+  ForEachBackToFront([](Entity* e) {
+    if (e->selected) DrawSelectionMarks(e);
+  });
+}

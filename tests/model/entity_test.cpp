@@ -1,0 +1,104 @@
+#include <cmath>
+
+#include "model/affine.h"
+#include "tests/model/model_fixture.h"
+
+namespace {
+
+using EntityTest = ModelTest;
+
+void ExpectOutline(const LineEntity& line, const std::vector<double>& expected) {
+  for (int i = 0; i < 8; ++i) EXPECT_NEAR(line.outline[i], expected[i], 1e-12) << "field " << i;
+}
+
+TEST_F(EntityTest, OutlineFollowsTheNormalOfTheSegment) {
+  LineEntity horizontal(0, 0, 4, 0);
+  ExpectOutline(horizontal, {0, 0.075, 4, 0.075, 4, -0.075, 0, -0.075});
+
+  // Drawn right to left the slope is the same, so c0 stays on the +y side.
+  LineEntity backwards(4, 0, 0, 0);
+  ExpectOutline(backwards, {4, 0.075, 0, 0.075, 0, -0.075, 4, -0.075});
+
+  // Vertical upwards: theta = +pi/2, n = (-1, 0).
+  LineEntity up(1, 0, 1, 2);
+  ExpectOutline(up, {0.925, 0, 0.925, 2, 1.075, 2, 1.075, 0});
+}
+
+TEST_F(EntityTest, ZeroLengthLineGetsASquareOfTheWallWidth) {
+  LineEntity dot(2, 3, 2, 3);
+  ExpectOutline(dot, {1.925, 3.075, 2.075, 3.075, 2.075, 2.925, 1.925, 2.925});
+  for (double v : dot.outline) EXPECT_TRUE(std::isfinite(v));
+}
+
+TEST_F(EntityTest, OutlineUsesTheWidthCurrentWhenTheEndpointsChange) {
+  LineEntity line(0, 0, 4, 0);
+  wallWidth = 1.0;
+  EXPECT_DOUBLE_EQ(line.outline[1], 0.075);  // unchanged until an endpoint moves
+  ASSERT_TRUE(line.setEndpoint(1, 2, 0));
+  ExpectOutline(line, {0, 0.5, 2, 0.5, 2, -0.5, 0, -0.5});
+
+  EXPECT_FALSE(line.setEndpoint(2, 9, 9));
+  double x = -1, y = -1;
+  EXPECT_FALSE(line.endpoint(2, x, y));
+  EXPECT_FALSE(line.handlePoint(4, x, y));
+  EXPECT_FALSE(line.handlePoint(-1, x, y));
+  EXPECT_EQ(x, -1);
+  ASSERT_TRUE(line.handlePoint(3, x, y));
+  EXPECT_DOUBLE_EQ(x, 0);
+  EXPECT_DOUBLE_EQ(y, -0.5);
+}
+
+TEST_F(EntityTest, TransformMapsBothEndsAndBecomesTheCurrentMatrix) {
+  LineEntity line(1, 1, 3, 1);
+  line.transform(2, 0, 1, 0, 1, -1);  // x' = 2x + 1, y' = y - 1
+  EXPECT_DOUBLE_EQ(line.x0, 3);
+  EXPECT_DOUBLE_EQ(line.y0, 0);
+  EXPECT_DOUBLE_EQ(line.x1, 7);
+  EXPECT_DOUBLE_EQ(line.y1, 0);
+  EXPECT_DOUBLE_EQ(line.outline[1], 0.075);
+  double m[6];
+  currentMatrix.get(m);
+  EXPECT_EQ(std::vector<double>(m, m + 6), (std::vector<double>{2, 0, 1, 0, 1, -1}));
+}
+
+TEST(AffineTest, ScaleAboutAPointThenInvertGivesBackThePoint) {
+  Affine2D m;
+  m.scaleAbout(2, 3, 1, 1);
+  double x = 2, y = 2;
+  m.apply(x, y);
+  EXPECT_DOUBLE_EQ(x, 3);  // 1 + 2 * (2 - 1)
+  EXPECT_DOUBLE_EQ(y, 4);  // 1 + 3 * (2 - 1)
+  ASSERT_TRUE(m.invert());
+  m.apply(x, y);
+  EXPECT_DOUBLE_EQ(x, 2);
+  EXPECT_DOUBLE_EQ(y, 2);
+
+  Affine2D singular;
+  singular.scale(0, 1);
+  EXPECT_FALSE(singular.invert());
+  singular.reset();
+  x = 5, y = 6;
+  singular.apply(x, y);
+  EXPECT_EQ(x, 5);
+  EXPECT_EQ(y, 6);
+}
+
+TEST_F(EntityTest, HitTestClipsTheSegmentAgainstTheSquare) {
+  LineEntity line(0, 0, 10, 0);
+  EXPECT_TRUE(line.hitTest(5, 0.1, 0.1));     // border counts as inside
+  EXPECT_FALSE(line.hitTest(5, 0.11, 0.1));
+  EXPECT_TRUE(line.hitTest(10.1, 0, 0.1));    // only P1 inside the square
+  EXPECT_FALSE(line.hitTest(10.2, 0, 0.1));   // beyond the end
+
+  // A diagonal passing just by a corner of the square, and just missing it.
+  LineEntity diagonal(0, 0, 4, 4);
+  EXPECT_TRUE(diagonal.hitTest(2.2, 1.8, 0.2));
+  EXPECT_FALSE(diagonal.hitTest(2.25, 1.75, 0.2));
+  // Both ends outside on opposite sides, crossing through the middle.
+  EXPECT_TRUE(diagonal.hitTest(2, 2, 0.01));
+  LineEntity steep(0, -5, 0.5, 5);
+  EXPECT_TRUE(steep.hitTest(0.25, 0, 0.01));
+  EXPECT_FALSE(steep.hitTest(0.4, 0, 0.01));
+}
+
+}  // namespace
