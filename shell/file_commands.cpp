@@ -1,10 +1,94 @@
-// Placeholder bodies: each command goes on without doing anything until
-// its work lands.
+// Open and Save of drawing files from the menu.
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "flow/cell_grid.h"
 #include "shell/commands.h"
+#include "shell/drawing_file.h"
+#include "shell/modes.h"
+#include "view/pick.h"
+#include "view/view.h"
 
 namespace cmd {
 
-int ProjReadFile(const tk::Event&) { return tk::kDefault; }
-int ProjSaveFile(const tk::Event&) { return tk::kDefault; }
+namespace {
+
+tk::Element* MainCanvas() { return tk::GetHandle("datascreen"); }
+
+// Where the Open dialog starts: BRISELDIR, else the current folder.
+std::string StartFolder() {
+  const char* dir = std::getenv("BRISELDIR");
+  if (dir && *dir) return dir;
+  std::error_code error;
+  const auto here = std::filesystem::current_path(error);
+  return error ? std::string(".") : here.string();
+}
+
+// The path chosen in the Open dialog, or "" when nothing was chosen.
+std::string AskFileToOpen() {
+  tk::Element* dialog = tk::FileDialog();
+  tk::SetAttribute(dialog, "DIALOGTYPE", "OPEN");
+  tk::SetAttribute(dialog, "TITLE", "Abrir arquivo");
+  tk::SetAttribute(dialog, "FILTER", "*.dat");
+  tk::SetAttribute(dialog, "FILTERINFO", "*.dat");
+  tk::SetAttribute(dialog, "DIRECTORY", StartFolder());
+  tk::Popup(dialog, tk::kCenter, tk::kCenter);
+  std::string path = tk::GetAttribute(dialog, "VALUE");
+  tk::Destroy(dialog);
+  return path;
+}
+
+void ReportStoppedRead(const std::string& path, const ReadReport& report) {
+  tk::Message("Abrir arquivo", "A leitura de \"" + path + "\" parou no registro " +
+                                   std::to_string(report.stopRecord) + ": " + report.reason +
+                                   ".\nLinhas lidas: " + std::to_string(report.linesRead) + ".");
+}
+
+// Empties the drawing, reads the chosen file and fits the view to it.  A file
+// that cannot be opened leaves the drawing as it was.
+void Open() {
+  const std::string path = AskFileToOpen();
+  if (path.empty()) return;
+  ReadReport report;
+  std::string error;
+  if (!LoadDrawingFile(path, report, error)) {
+    tk::Message("Abrir arquivo", "Não foi possível abrir \"" + path + "\": " + error + ".");
+    return;
+  }
+  ViewFit(MainCanvas());
+  if (!report.complete) ReportStoppedRead(path, report);
+}
+
+// Writes the drawing under the chosen name; an existing file is replaced
+// only once the new one is complete.
+void Save() {
+  std::string path = "*.*";
+  if (tk::GetFile(path) == -1) return;
+  std::string error;
+  if (!SaveDrawingFile(path, error))
+    tk::Message("Salvar arquivo", "Não foi possível salvar \"" + path + "\": " + error +
+                                      ".\nNenhum arquivo foi alterado.");
+}
+
+}  // namespace
+
+// Reading replaces the drawing, so the flow result goes first; nothing is
+// read while "Calcular" is still working on the drawing.
+int ProjReadFile(const tk::Event&) {
+  if (PipelineRunning()) return tk::kDefault;
+  PickAbort(MainCanvas());
+  ReleaseGrid();
+  Open();
+  ResetToSelect();
+  return tk::kDefault;
+}
+
+int ProjSaveFile(const tk::Event&) {
+  PickAbort(MainCanvas());
+  Save();
+  ResumeMode();
+  return tk::kDefault;
+}
 
 }  // namespace cmd

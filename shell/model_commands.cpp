@@ -1,20 +1,101 @@
-// Placeholder bodies: each command goes on without doing anything until
-// its work lands.
+// Commands that act on the drawing and its settings.
+#include "flow/cell_grid.h"
+#include "model/entity.h"
 #include "shell/commands.h"
+#include "shell/modes.h"
+#include "view/pick.h"
+#include "view/view.h"
 
 namespace cmd {
 
-int Delete(const tk::Event&) { return tk::kDefault; }
-int FillSel(const tk::Event&) { return tk::kDefault; }
-int UnFillSel(const tk::Event&) { return tk::kDefault; }
-int MoveSelFront(const tk::Event&) { return tk::kDefault; }
-int MoveSelBack(const tk::Event&) { return tk::kDefault; }
-int ProjGridOnOff(const tk::Event&) { return tk::kDefault; }
-int ProjSnapToGridOnOff(const tk::Event&) { return tk::kDefault; }
+namespace {
+
+tk::Element* MainCanvas() { return tk::GetHandle("datascreen"); }
+
+// The selection commands end whatever the mouse was doing, change the
+// drawing, show it and put the user back in the mode they were in.
+int ChangeSelection(void (*operation)()) {
+  tk::Element* canvas = MainCanvas();
+  PickAbort(canvas);
+  operation();
+  ViewRedisplay(canvas);
+  ResumeMode();
+  return tk::kDefault;
+}
+
+// A value typed into a size field counts only when it is greater than zero.
+bool PositiveValue(tk::Element* field, double& value) {
+  value = tk::GetFloat(field, "VALUE");
+  return value > 0;
+}
+
+void SetGridSteps(tk::Element* xField, tk::Element* yField) {
+  double x = 0, y = 0;
+  const bool xOk = PositiveValue(xField, x);
+  const bool yOk = PositiveValue(yField, y);
+  if (xOk && yOk) {
+    gridStepX = x;
+    gridStepY = y;
+  }
+  ShowViewSize(MainCanvas());
+}
+
+}  // namespace
+
+// Deleting discards the flow result too, since it was computed for walls
+// that may no longer exist.  Nothing is released while "Calcular" runs.
+int Delete(const tk::Event&) {
+  if (PipelineRunning()) return tk::kDefault;
+  return ChangeSelection([] {
+    deleteSelected();
+    ReleaseGrid();
+  });
+}
+
+int FillSel(const tk::Event&) { return ChangeSelection(fillSelected); }
+int UnFillSel(const tk::Event&) { return ChangeSelection(unfillSelected); }
+int MoveSelFront(const tk::Event&) { return ChangeSelection(moveSelectedToFront); }
+int MoveSelBack(const tk::Event&) { return ChangeSelection(moveSelectedToBack); }
+
+// Snapping needs the grid, so its toggle is usable only while the grid shows.
+int ProjGridOnOff(const tk::Event& ev) {
+  const bool on = ev.state != 0;
+  tk::SetAttribute(ev.element, "VALUE", on ? "ON" : "OFF");
+  tk::SetAttribute(tk::GetHandle("snaptoggle"), "ACTIVE", on ? "YES" : "NO");
+  gridShown = on;
+  ViewRedisplay(MainCanvas());
+  return tk::kDefault;
+}
+
+int ProjSnapToGridOnOff(const tk::Event& ev) {
+  snapToGrid = ev.state != 0;
+  return tk::kDefault;
+}
+
 int ProjSelVertexMark(const tk::Event&) { return tk::kDefault; }
-int ProjDspGeomChar(const tk::Event&) { return tk::kDefault; }
-int XsizeSet(const tk::Event&) { return tk::kDefault; }
-int YsizeSet(const tk::Event&) { return tk::kDefault; }
-int WidthSet(const tk::Event&) { return tk::kDefault; }
+
+int ProjDspGeomChar(const tk::Event&) {
+  std::string text;
+  describeSelection(text);
+  tk::Message("Geometric Characteristics", text);
+  return tk::kDefault;
+}
+
+int XsizeSet(const tk::Event& ev) {
+  SetGridSteps(ev.element, tk::GetHandle("ygrid"));
+  return tk::kDefault;
+}
+
+int YsizeSet(const tk::Event& ev) {
+  SetGridSteps(tk::GetHandle("xgrid"), ev.element);
+  return tk::kDefault;
+}
+
+int WidthSet(const tk::Event& ev) {
+  double width = 0;
+  if (PositiveValue(ev.element, width)) wallWidth = width;
+  ShowViewSize(MainCanvas());
+  return tk::kDefault;
+}
 
 }  // namespace cmd

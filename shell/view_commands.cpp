@@ -1,27 +1,118 @@
-// Placeholder bodies: each command goes on without doing anything until
-// its work lands.
+// The view commands, the size read-outs and the canvas's start-up.
+#include "model/entity.h"
 #include "shell/commands.h"
+#include "shell/settings_dialogs.h"
+#include "view/redraw.h"
+#include "view/view.h"
 
 namespace cmd {
 
-int VisResize(const tk::Event&) { return tk::kDefault; }
-int VisRedraw(const tk::Event&) { return tk::kDefault; }
-int VisRedisplay(const tk::Event&) { return tk::kDefault; }
+namespace {
+
+tk::Element* MainCanvas() { return tk::GetHandle("datascreen"); }
+
+// The canvas a view command works on: the one its element names.
+tk::Element* CanvasOf(const tk::Event& ev) {
+  tk::Element* canvas = tk::GetHandle(tk::GetAttribute(ev.element, "PARENTCANVAS"));
+  return canvas ? canvas : MainCanvas();
+}
+
+int DrawingExtentsOf(tk::Element*, double& xmin, double& xmax, double& ymin, double& ymax) {
+  return drawingExtents(xmin, xmax, ymin, ymax) ? 1 : 0;
+}
+
+// The shorter side of the canvas spans 10 world units about (5, 5) and the
+// window keeps the canvas's shape.
+ViewWindow InitialWindow(tk::Element* canvas) {
+  int w = 0, h = 0;
+  ReadDrawSize(canvas, &w, &h);
+  if (w <= 0 || h <= 0) return {0, 10, 0, 10};
+  const double r = double(h) / double(w);
+  if (r < 1) return {5 - 5 / r, 5 + 5 / r, 0, 10};
+  return {0, 10, 5 - 5 * r, 5 + 5 * r};
+}
+
+}  // namespace
+
+void ShowViewSize(tk::Element* canvas) {
+  double width = 0, height = 0;
+  ViewGetSize(canvas, &width, &height);
+  tk::SetfAttribute(tk::GetHandle("htext"), "VALUE", "%6.1f", width);
+  tk::SetfAttribute(tk::GetHandle("vtext"), "VALUE", "%6.1f", height);
+}
+
+void InitCanvas(tk::Element* canvas) {
+  ViewCreate(canvas, 0);
+  ViewSetCallbacks(canvas, RedrawScene, DrawingExtentsOf);
+  FitToDrawing(canvas);
+  // PICKERS: the Select and Drag pickers of the canvas are created and given
+  // their callbacks here once the pick modes exist.
+  tk::GLMakeCurrent(canvas);
+  SetupCanvasGL();
+  const ViewWindow first = InitialWindow(canvas);
+  SetProjection(first);
+  ViewSetWindow(canvas, first.xmin, first.xmax, first.ymin, first.ymax);
+}
+
+int VisResize(const tk::Event& ev) {
+  ViewResize(MainCanvas(), ev.width, ev.height);
+  ShowViewSize(ev.element);
+  return tk::kDefault;
+}
+
+int VisRedraw(const tk::Event& ev) {
+  ViewCanvasAction(ev.element, ev.posx, ev.posy);
+  return tk::kDefault;
+}
+
+int VisRedisplay(const tk::Event& ev) {
+  ViewRedisplay(CanvasOf(ev));
+  return tk::kDefault;
+}
+
+int VisFit(const tk::Event& ev) {
+  tk::Element* canvas = CanvasOf(ev);
+  ViewFit(canvas);
+  ShowViewSize(canvas);
+  return tk::kDefault;
+}
+
+int VisDistort(const tk::Event&) {
+  shell::VerticalDistortionDialog();
+  ShowViewSize(MainCanvas());
+  return tk::kDefault;
+}
+
+int VisLimits(const tk::Event&) {
+  shell::WindowLimitsDialog();
+  ShowViewSize(MainCanvas());
+  return tk::kDefault;
+}
+
+int ProjGridStep(const tk::Event&) {
+  ViewRedisplay(MainCanvas());
+  return tk::kDefault;
+}
+
+// ZOOM: the interactive zoom, pan and scale, the zoom steps, the dial and the
+// size fields arrive with the zoom commands; until then the size fields only
+// rewrite the read-outs.
 int VisZoom(const tk::Event&) { return tk::kDefault; }
 int VisZoomIn(const tk::Event&) { return tk::kDefault; }
 int VisZoomOut(const tk::Event&) { return tk::kDefault; }
 int VisPrevZoom(const tk::Event&) { return tk::kDefault; }
 int VisPan(const tk::Event&) { return tk::kDefault; }
-int VisFit(const tk::Event&) { return tk::kDefault; }
 int VisScale(const tk::Event&) { return tk::kDefault; }
-int VisDistort(const tk::Event&) { return tk::kDefault; }
-int VisLimits(const tk::Event&) { return tk::kDefault; }
 int ScaleDialChange(const tk::Event&) { return tk::kDefault; }
-int HsizeSet(const tk::Event&) { return tk::kDefault; }
-int VsizeSet(const tk::Event&) { return tk::kDefault; }
-int ProjGridStep(const tk::Event&) { return tk::kDefault; }
 
-void ShowViewSize(tk::Element*) {}
-void InitCanvas(tk::Element*) {}
+int HsizeSet(const tk::Event& ev) {
+  ShowViewSize(CanvasOf(ev));
+  return tk::kDefault;
+}
+
+int VsizeSet(const tk::Event& ev) {
+  ShowViewSize(CanvasOf(ev));
+  return tk::kDefault;
+}
 
 }  // namespace cmd

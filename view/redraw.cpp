@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "flow/flow_draw.h"
 #include "model/entity.h"
 #include "view/view.h"
 
@@ -33,8 +34,8 @@ void RedrawScene(tk::Element* canvas, double xmin, double xmax, double ymin, dou
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   SetProjection(xmin, xmax, ymin, ymax);
   drawEntities();
-  // FLOW RESULT: DrawStreamlines() and DrawBoundaryArrows() go here once the
-  // flow display exists.
+  DrawStreamlines();
+  DrawBoundaryArrows();
   if (gridShown) DrawGridPoints(canvas);
   glFlush();
   tk::GLSwapBuffers(canvas);
