@@ -1,41 +1,165 @@
-// Placeholder bodies: each command goes on without doing anything until
-// its work lands.
+// The shell's own commands: exit, credits, the drawing modes, the keyboard,
+// the numeric key filter of the size fields and the canvas's mouse callbacks.
+#include <string>
+
+#include "model/entity.h"
 #include "shell/commands.h"
+#include "shell/credits.h"
+#include "shell/modes.h"
 
 namespace cmd {
 
-int Exit(const tk::Event&) { return tk::kDefault; }
-int ProjInfo(const tk::Event&) { return tk::kDefault; }
+namespace {
+
+// A toggle switched off fires its command too; only switching on counts.
+// Buttons report no state and always count.
+bool SwitchedOff(const tk::Event& ev) {
+  return tk::KindOf(ev.element) == "toggle" && ev.state == 0;
+}
+
+int StartMode(const tk::Event& ev, ModeRoutine mode) {
+  if (SwitchedOff(ev)) return tk::kDefault;
+  EndPick();
+  mode();
+  return tk::kDefault;
+}
+
+// Commands that must leave the user's mode as it was: end the interaction,
+// then start the same mode afresh.
+int EndPickAndResume() {
+  EndPick();
+  ResumeMode();
+  return tk::kDefault;
+}
+
+// Editing keys (Backspace, Tab, Delete, arrows, Home, End ...) must always
+// reach the field, or the user could not correct what was typed.
+bool IsEditingKey(int code) {
+  return (code >= 0 && code < 32) || code == 127 ||
+         (code >= tk::kKeyHome && code <= tk::kKeyDel);
+}
+
+// Size, step and width fields take unsigned decimal numbers only: a minus
+// sign is refused, so no negative value can be typed.
+int NumericKeyFilter(const tk::Event& ev) {
+  const int c = ev.key;
+  if (IsEditingKey(c) || (c >= '0' && c <= '9') || c == '.') return tk::kDefault;
+  return tk::kIgnore;
+}
+
+// Control with the right button stands for the middle button, for mice
+// that have none.
+int ButtonForPick(int button, const std::string& status) {
+  const bool control = status.size() > 1 && status[1] == 'C';
+  const bool right = status.size() > 4 && status[4] == '3';
+  return (control && right) ? '2' : button;
+}
+
+}  // namespace
+
+int Exit(const tk::Event&) {
+  if (PipelineRunning()) {
+    // The computation is reading the drawing; it ends the loop when done.
+    RequestExitAfterPipeline();
+    return tk::kDefault;
+  }
+  deleteAll();
+  return tk::kClose;
+}
+
+int ProjInfo(const tk::Event&) {
+  shell::ShowCredits();
+  return tk::kDefault;
+}
+
 int ProjImagem(const tk::Event&) { return tk::kDefault; }
-int ProjPrint(const tk::Event&) { return tk::kDefault; }
-int ProjClipboard(const tk::Event&) { return tk::kDefault; }
-int ProjPS(const tk::Event&) { return tk::kDefault; }
-int ProjEPS(const tk::Event&) { return tk::kDefault; }
+int ProjPrint(const tk::Event&) { return EndPickAndResume(); }
+int ProjClipboard(const tk::Event&) { return EndPickAndResume(); }
+int ProjPS(const tk::Event&) { return EndPickAndResume(); }
+int ProjEPS(const tk::Event&) { return EndPickAndResume(); }
+
 int Move(const tk::Event&) { return tk::kDefault; }
 int Mirror(const tk::Event&) { return tk::kDefault; }
 int Rotate(const tk::Event&) { return tk::kDefault; }
 int Scale(const tk::Event&) { return tk::kDefault; }
-int Select(const tk::Event&) { return tk::kDefault; }
-int Drag(const tk::Event&) { return tk::kDefault; }
-int Line(const tk::Event&) { return tk::kDefault; }
+
+int Select(const tk::Event& ev) { return StartMode(ev, SelectMode); }
+int Drag(const tk::Event& ev) { return StartMode(ev, DragMode); }
+int Line(const tk::Event& ev) { return StartMode(ev, LineMode); }
+
 int PolyLine(const tk::Event&) { return tk::kDefault; }
 int Polygon(const tk::Event&) { return tk::kDefault; }
 int Circle(const tk::Event&) { return tk::kDefault; }
 int Arc(const tk::Event&) { return tk::kDefault; }
 int Bezier(const tk::Event&) { return tk::kDefault; }
 int Spline(const tk::Event&) { return tk::kDefault; }
-int PckMouseBt(const tk::Event&) { return tk::kDefault; }
-int PckMouseMv(const tk::Event&) { return tk::kDefault; }
-int PckEchoOff(const tk::Event&) { return tk::kDefault; }
+
+int PckMouseBt(const tk::Event& ev) {
+  const int button = ButtonForPick(ev.button, ev.status);
+  // Pick seam: PickButton(ev.element, button, ev.state, ev.x, ev.y,
+  // ev.status) is called here once the pick service exists.
+  (void)button;
+  return tk::kDefault;
+}
+
+int PckMouseMv(const tk::Event&) {
+  // Pick seam: PickMotion(ev.element, ev.x, ev.y, ev.status) is called here
+  // once the pick service exists.
+  return tk::kDefault;
+}
+
+int PckEchoOff(const tk::Event&) {
+  // Pick seam: PickEchoOff(ev.element) is called here first, once the pick
+  // service exists, so the echo is removed before the pointer is gone.
+  tk::SetAttribute(handles.cursorxpos, "TITLE", " ");
+  tk::SetAttribute(handles.cursorypos, "TITLE", " ");
+  return tk::kDefault;
+}
+
 int ScaleDialPress(const tk::Event&) { return tk::kDefault; }
 int ScaleDialRelease(const tk::Event&) { return tk::kDefault; }
-int HsizeText(const tk::Event&) { return tk::kDefault; }
-int VsizeText(const tk::Event&) { return tk::kDefault; }
-int XsizeText(const tk::Event&) { return tk::kDefault; }
-int YsizeText(const tk::Event&) { return tk::kDefault; }
-int WidthText(const tk::Event&) { return tk::kDefault; }
-int Keyboard(const tk::Event&) { return tk::kDefault; }
-int KeyCrtl(const tk::Event&) { return tk::kDefault; }
+
+int HsizeText(const tk::Event& ev) { return NumericKeyFilter(ev); }
+int VsizeText(const tk::Event& ev) { return NumericKeyFilter(ev); }
+int XsizeText(const tk::Event& ev) { return NumericKeyFilter(ev); }
+int YsizeText(const tk::Event& ev) { return NumericKeyFilter(ev); }
+int WidthText(const tk::Event& ev) { return NumericKeyFilter(ev); }
+
+int Keyboard(const tk::Event&) {
+  keyboardEntry = !keyboardEntry;
+  if (keyboardEntry) ResetToSelect();
+  return tk::kDefault;
+}
+
+// Every key typed anywhere in the main window passes here first; the key
+// always goes on to the focused element as well.
+int KeyCrtl(const tk::Event& ev) {
+  switch (ev.key) {
+    case tk::kKeyEsc:
+      EndPick();
+      ResetToSelect();
+      break;
+    case 'x':
+    case 'y':
+      // Pick seam: SetReferenceAxis with the key's axis is called here
+      // once the pick service exists.
+      break;
+    case tk::kKeyUp:
+    case tk::kKeyPgUp:
+    case tk::kKeyLeft:
+    case tk::kKeyRight:
+    case tk::kKeyDown:
+    case tk::kKeyPgDn:
+      // View seam: PanStep on datascreen is called here once panning
+      // exists (Up +0.1 and Page Up -1.0 vertical, Left -0.1 and Right +0.1
+      // horizontal, Down -0.1 and Page Down +1.0 vertical).
+      break;
+    default:
+      break;
+  }
+  return tk::kDefault;
+}
+
 int BoundVel(const tk::Event&) { return tk::kDefault; }
 
 }  // namespace cmd

@@ -1,0 +1,137 @@
+#include "shell/modes.h"
+
+#include "model/entity.h"
+#include "shell/commands.h"
+#include "view/pick.h"
+
+namespace cmd {
+
+ModeRoutine modeRestart = nullptr;
+bool keyboardEntry = false;
+ShellHandles handles;
+
+namespace {
+
+bool exitRequested = false;
+
+// Mode toggles a tool palette may carry; the main window has none of them
+// today, and setting an attribute on a missing element does nothing.
+const char* const kOtherModeToggles[] = {"drag_tgl",  "line_tgl",   "pline_tgl",
+                                         "plgon_tgl", "circle_tgl", "arc_tgl",
+                                         "bezier_tgl", "spline_tgl"};
+
+void ClearPrompt() { tk::SetAttribute(handles.datatopmsg, "TITLE", " "); }
+
+// One line asked for by dialog while the keyboard switch is on.  Returns
+// true when a line was made.
+bool EnterLineByKeyboard() {
+  // Keyboard seam: the line dialog and the line-creation callback are run
+  // here.  Until the dialog exists no line can be made, which the caller
+  // treats exactly like a cancelled dialog.
+  return false;
+}
+
+void StartMouseLine() {
+  // Pick seam: the mouse line creation is started here on datascreen, with
+  // PickDone as its end callback and ShowPrompt, snapping and ShowCursorPos
+  // as its callbacks.  It shows its own first-point prompt.
+}
+
+// Starting the mouse line mode removes the flow picture, since the drawing is
+// about to change.  Not while "Calcular" runs: the computation is using it.
+void DiscardFlowResults() {
+  if (PipelineRunning()) return;
+  // Flow seam: ReleaseGrid() is called here once the cell grid exists.
+}
+
+}  // namespace
+
+void FetchHandles() {
+  handles.main = tk::GetHandle("main");
+  handles.datascreen = tk::GetHandle("datascreen");
+  handles.datatopmsg = tk::GetHandle("datatopmsg");
+  handles.scaledial = tk::GetHandle("scaledial");
+  handles.gauge = tk::GetHandle("gauge_name");
+  handles.htext = tk::GetHandle("htext");
+  handles.vtext = tk::GetHandle("vtext");
+  handles.snaptoggle = tk::GetHandle("snaptoggle");
+  tk::SetAttribute(handles.snaptoggle, "ACTIVE", "NO");
+  handles.cursorxpos = tk::GetHandle("cursorxpos");
+  handles.cursorypos = tk::GetHandle("cursorypos");
+}
+
+void SelectMode() {
+  modeRestart = SelectMode;
+  ClearPrompt();
+  // Pick seam: the select picker of datascreen is activated here with
+  // PickDone as its end callback and its armed flag 0.
+}
+
+void DragMode() {
+  modeRestart = DragMode;
+  ClearPrompt();
+  // Pick seam: the drag picker of datascreen is activated here with
+  // PickDone as its end callback and its armed flag 0.
+}
+
+void LineMode() {
+  modeRestart = LineMode;
+  if (keyboardEntry) {
+    // One dialog after another until the user cancels; each line made
+    // re-records the mode, since making it may have run other commands.
+    while (EnterLineByKeyboard()) modeRestart = LineMode;
+    ResetToSelect();
+    return;
+  }
+  StartMouseLine();
+  DiscardFlowResults();
+}
+
+void EndPick() { PickAbort(handles.datascreen); }
+
+void ResetToSelect() {
+  tk::SetAttribute(tk::GetHandle("select_tgl"), "VALUE", "ON");
+  for (const char* name : kOtherModeToggles)
+    tk::SetAttribute(tk::GetHandle(name), "VALUE", "OFF");
+  EndPick();
+  SelectMode();
+}
+
+void ResumeMode() {
+  if (modeRestart) modeRestart();
+}
+
+void PickDone(void*, int status) {
+  if (status == -1) return;  // the shell ended it and decides what follows
+  if (status == 0) {
+    ResetToSelect();
+    return;
+  }
+  ResumeMode();
+}
+
+void ViewDone(tk::Element* canvas) {
+  ShowViewSize(canvas);
+  ResumeMode();
+}
+
+void ShowPrompt(void*, const std::string& text) {
+  tk::SetAttribute(handles.datatopmsg, "TITLE", text);
+}
+
+void ShowCursorPos(void*, double x, double y) {
+  tk::SetfAttribute(handles.cursorxpos, "TITLE", "%7.2f", x);
+  tk::SetfAttribute(handles.cursorypos, "TITLE", "%7.2f", y);
+}
+
+void RequestExitAfterPipeline() { exitRequested = true; }
+bool ExitPending() { return exitRequested; }
+
+void FinishPendingExit() {
+  if (!exitRequested) return;
+  exitRequested = false;
+  deleteAll();
+  tk::ExitLoop();
+}
+
+}  // namespace cmd

@@ -1,0 +1,72 @@
+// The shell's drawing modes and read-outs.
+//
+// A drawing mode (Select, Drag or Line) is an interaction installed on the
+// canvas that runs until it ends.  Each mode routine records itself in
+// modeRestart before installing its interaction, so that any command that
+// had to end the interaction can start the same mode again (ResumeMode).
+#pragma once
+
+#include <string>
+
+#include "toolkit/toolkit.h"
+
+namespace cmd {
+
+using ModeRoutine = void (*)();
+
+// Start routine of the current drawing mode, or null before the first one.
+extern ModeRoutine modeRestart;
+// Set by the Keyboard command: while on, LineMode asks for lines by dialog.
+extern bool keyboardEntry;
+
+// Elements the shell talks to, fetched once at start-up (FetchHandles).
+struct ShellHandles {
+  tk::Element* main = nullptr;
+  tk::Element* datascreen = nullptr;
+  tk::Element* datatopmsg = nullptr;
+  tk::Element* scaledial = nullptr;
+  tk::Element* gauge = nullptr;
+  tk::Element* htext = nullptr;
+  tk::Element* vtext = nullptr;
+  tk::Element* snaptoggle = nullptr;
+  tk::Element* cursorxpos = nullptr;
+  tk::Element* cursorypos = nullptr;
+};
+extern ShellHandles handles;
+
+// Fetches the handles above by name, making the snap toggle inactive on the
+// way (snapping only makes sense once the grid is shown).
+void FetchHandles();
+
+// The three drawing modes.
+void SelectMode();
+void DragMode();
+void LineMode();
+
+// Ends any pick interaction in progress; its owner is told status -1.
+void EndPick();
+// Ends the pick and starts the Select mode, clearing every mode toggle.
+void ResetToSelect();
+// Starts the current mode afresh, if there is one.
+void ResumeMode();
+
+// End callback of the drawing modes: -1 ended by the shell (nothing to do),
+// 0 aborted by the user (back to Select), anything else completed (again).
+void PickDone(void* owner, int status);
+// End callback of the zoom-window, pan and scale interactions.
+void ViewDone(tk::Element* canvas);
+
+// The prompt line above the canvas.
+void ShowPrompt(void* owner, const std::string& text);
+// The cursor read-outs of the bottom bar, in world units.
+void ShowCursorPos(void* owner, double x, double y);
+
+// Exit while "Calcular" runs only records the request: the drawing must not
+// be released under the computation.  The pipeline calls this when it ends;
+// it empties the drawing and ends the event loop if an exit was requested.
+void FinishPendingExit();
+// Records an exit request made while the pipeline runs (used by Exit).
+void RequestExitAfterPipeline();
+bool ExitPending();
+
+}  // namespace cmd
