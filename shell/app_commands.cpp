@@ -39,11 +39,23 @@ bool IsEditingKey(int code) {
          (code >= tk::kKeyHome && code <= tk::kKeyDel);
 }
 
+bool IsNumberCharacter(int c) { return (c >= '0' && c <= '9') || c == '.'; }
+
+// A paste arrives as one keystroke carrying several characters, so the text
+// the field would hold is checked as well.  Blanks pass: the size read-outs
+// are right-aligned with leading blanks.
+bool HoldsOnlyNumberCharacters(const std::string& text) {
+  for (char c : text)
+    if (!IsNumberCharacter(static_cast<unsigned char>(c)) && c != ' ') return false;
+  return true;
+}
+
 // Size, step and width fields take unsigned decimal numbers only: a minus
-// sign is refused, so no negative value can be typed.
+// sign is refused, so no negative value can be typed.  Editing keys always
+// pass, since removing text cannot make it worse.
 int NumericKeyFilter(const tk::Event& ev) {
-  const int c = ev.key;
-  if (IsEditingKey(c) || (c >= '0' && c <= '9') || c == '.') return tk::kDefault;
+  if (IsEditingKey(ev.key)) return tk::kDefault;
+  if (IsNumberCharacter(ev.key) && HoldsOnlyNumberCharacters(ev.text)) return tk::kDefault;
   return tk::kIgnore;
 }
 
