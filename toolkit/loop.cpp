@@ -1,0 +1,344 @@
+// Showing dialogs, the event loop, and the standard dialogs: message box,
+// file selection and data entry.  With scripting on, every modal dialog takes
+// its answer from the test script instead of waiting for the user.
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_File_Chooser.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Return_Button.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_ask.H>
+#include <FL/fl_draw.H>
+#include <FL/x.H>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "toolkit/element.h"
+#include "toolkit/rules.h"
+#include "toolkit/widgets_internal.h"
+
+namespace tk {
+
+namespace {
+
+bool ContainsCanvas(Element* e) {
+  if (e->kind == "canvas") return true;
+  for (auto& child : e->children)
+    if (ContainsCanvas(child.get())) return true;
+  return false;
+}
+
+bool IsDialog(Element* e) { return e && e->kind == "dialog"; }
+
+void PlaceWindow(Fl_Window* window, int x, int y) {
+  if (x < 0) x = (Fl::w() - window->w()) / 2;
+  if (y < 0) y = (Fl::h() - window->h()) / 2;
+  window->position(std::max(x, 0), std::max(y, 0));
+}
+
+// Waits until the window system has the window on screen, so that OpenGL
+// can draw into it right away.
+void WaitUntilMapped(Fl_Window* window) {
+  for (int i = 0; i < 200 && window->shown() && !window->visible_r(); ++i) Fl::wait(0.01);
+  Fl::check();
+}
+
+void RunModal(Fl_Window* window) {
+  window->set_modal();
+  window->show();
+  while (window->shown()) Fl::wait();
+  window->clear_modal_states();
+}
+
+// Scripted answer for a dialog the application built itself: "name=text"
+// sets the VALUE of the element registered as name, any other value is the
+// name of a command, called as if a button of the dialog had fired it.  With
+// no answer, or a cancelling one, the dialog is closed by its close box.
+void AnswerDialogFromScript(Element* dialog) {
+  CountScriptedPopup();
+  test::Answer answer;
+  if (!TakeAnswer(answer) || answer.cancel) {
+    if (Invoke(dialog, "CLOSE_CB", Event{}) != kIgnore) CloseDialog(dialog);
+    return;
+  }
+  for (const std::string& value : answer.values) {
+    size_t equals = value.find('=');
+    if (equals != std::string::npos) {
+      SetAttribute(GetHandle(value.substr(0, equals)), "VALUE", value.substr(equals + 1));
+      continue;
+    }
+    Callback command = GetFunction(value);
+    if (!command) continue;
+    Event event;
+    event.element = dialog;
+    int result = kDefault;
+    try {
+      result = command(event);
+    } catch (...) {
+      result = kDefault;
+    }
+    if (result == kClose) CloseDialog(dialog);
+  }
+}
+
+// FLTK wants one filter per line: "Info (*.a)\tInfo (*.b)"; the dialog's
+// FILTER separates patterns with ';'.
+std::string ChooserFilter(const std::string& filter, const std::string& info) {
+  if (filter.empty()) return "*";
+  std::string out;
+  size_t start = 0;
+  while (start <= filter.size()) {
+    size_t end = filter.find(';', start);
+    if (end == std::string::npos) end = filter.size();
+    std::string pattern = filter.substr(start, end - start);
+    if (pattern == "*.*") pattern = "*";
+    if (!pattern.empty()) {
+      if (!out.empty()) out += '\t';
+      out += info.empty() || info == pattern ? pattern : info + " (" + pattern + ")";
+    }
+    start = end + 1;
+  }
+  return out.empty() ? "*" : out;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Runs FLTK's file chooser; false when cancelled.
+bool ChooseFile(const std::string& directory, const std::string& filter, bool allowNew,
+                const std::string& title, std::string& chosen) {
+  Fl_File_Chooser chooser(directory.empty() ? "." : directory.c_str(), filter.c_str(),
+                          allowNew ? Fl_File_Chooser::CREATE : Fl_File_Chooser::SINGLE,
+                          title.c_str());
+  chooser.show();
+  while (chooser.shown()) Fl::wait();
+  if (chooser.count() < 1 || !chooser.value()) return false;
+  chosen = chooser.value();
+  return !chosen.empty();
+}
+
+void PopupFileDialog(Element* dialog) {
+  dialog->attrs.erase("VALUE");
+  std::string chosen;
+  bool ok = false;
+  if (Scripting()) {
+    CountScriptedPopup();
+    test::Answer answer;
+    ok = TakeAnswer(answer) && !answer.cancel && !answer.values.empty();
+    if (ok) chosen = answer.values[0];
+  } else {
+    bool save = GetAttribute(dialog, "DIALOGTYPE") == "SAVE";
+    ok = ChooseFile(GetAttribute(dialog, "DIRECTORY"),
+                    ChooserFilter(GetAttribute(dialog, "FILTER"), GetAttribute(dialog, "FILTERINFO")),
+                    save, GetAttribute(dialog, "TITLE"), chosen);
+  }
+  if (ok) {
+    dialog->attrs["STATUS"] = FileExists(chosen) ? "0" : "1";
+    dialog->attrs["VALUE"] = chosen;
+  } else {
+    dialog->attrs["STATUS"] = "-1";
+  }
+}
+
+// ---- Data entry ----------------------------------------------------------------------
+
+struct ParamDialogState {
+  Fl_Window* window = nullptr;
+  bool confirmed = false;
+};
+
+void ParamConfirm(Fl_Widget*, void* data) {
+  auto* state = static_cast<ParamDialogState*>(data);
+  state->confirmed = true;
+  state->window->hide();
+}
+
+void ParamCancel(Fl_Widget*, void* data) {
+  auto* state = static_cast<ParamDialogState*>(data);
+  state->confirmed = false;
+  state->window->hide();
+}
+
+// Shows the form with the texts as starting values; on confirm the texts
+// hold what the user typed.
+bool RunParamDialog(const rules::ParamForm& form, std::vector<std::string>& texts) {
+  fl_open_display();
+  fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+  int labelWidth = 0, fieldWidth = 80;
+  for (const auto& field : form.fields) {
+    labelWidth = std::max(labelWidth, static_cast<int>(fl_width(field.label.c_str())) + 10);
+    fieldWidth = std::max(fieldWidth, static_cast<int>(fl_width("0") * (field.width + 2)));
+  }
+  const int row = 30, margin = 10;
+  int width = std::max(margin * 2 + labelWidth + fieldWidth, 220);
+  int height = margin * 2 + row * static_cast<int>(form.fields.size()) + 40;
+  ParamDialogState state;
+  Fl_Window window(width, height);
+  state.window = &window;
+  window.copy_label(form.title.c_str());
+  std::vector<Fl_Input*> inputs;
+  for (size_t i = 0; i < form.fields.size(); ++i) {
+    int y = margin + row * static_cast<int>(i);
+    auto* label = new Fl_Box(margin, y, labelWidth, row - 5);
+    label->copy_label(form.fields[i].label.c_str());
+    label->align(FL_ALIGN_RIGHT | FL_ALIGN_INSIDE);
+    auto* input = new Fl_Input(margin + labelWidth, y, fieldWidth, row - 5);
+    if (form.fields[i].maxLength > 0) input->maximum_size(form.fields[i].maxLength);
+    input->value(texts[i].c_str());
+    inputs.push_back(input);
+  }
+  bool english = GetLanguage() == "ENGLISH";
+  int buttonsY = height - margin - 28;
+  auto* confirm = new Fl_Return_Button(width / 2 - 100, buttonsY, 95, 28,
+                                       english ? "OK" : "Confirma");
+  confirm->callback(ParamConfirm, &state);
+  auto* cancel = new Fl_Button(width / 2 + 5, buttonsY, 95, 28, english ? "Cancel" : "Cancela");
+  cancel->callback(ParamCancel, &state);
+  cancel->shortcut(FL_Escape);
+  window.end();
+  window.callback(ParamCancel, &state);  // the close box and Esc cancel
+  PlaceWindow(&window, -1, -1);
+  RunModal(&window);
+  if (!state.confirmed) return false;
+  for (size_t i = 0; i < inputs.size(); ++i) texts[i] = inputs[i]->value();
+  return true;
+}
+
+}  // namespace
+
+// ---- Showing -------------------------------------------------------------------------------
+
+void Map(Element* dialog) {
+  if (!IsDialog(dialog)) return;
+  BuildDialog(dialog);
+  NoteDialogShown(dialog);
+  // An OpenGL context needs a window on screen; dialogs without a canvas
+  // wait until they are shown.
+  if (ContainsCanvas(dialog) && !dialog->window->shown()) {
+    PlaceWindow(dialog->window, -1, -1);
+    dialog->window->show();
+    dialog->attrs["VISIBLE"] = "YES";
+    WaitUntilMapped(dialog->window);
+  }
+}
+
+void ShowXY(Element* dialog, int x, int y) {
+  if (!IsDialog(dialog)) return;
+  BuildDialog(dialog);
+  NoteDialogShown(dialog);
+  PlaceWindow(dialog->window, x, y);
+  dialog->window->show();
+  dialog->attrs["VISIBLE"] = "YES";
+}
+
+void Show(Element* dialog) {
+  if (!IsDialog(dialog)) return;
+  if (dialog->window && dialog->window->shown()) {
+    dialog->window->show();  // raises it
+    return;
+  }
+  ShowXY(dialog, kCenter, kCenter);
+}
+
+void Hide(Element* dialog) {
+  if (!IsDialog(dialog)) return;
+  dialog->attrs["VISIBLE"] = "NO";
+  if (dialog->window) dialog->window->hide();
+}
+
+bool IsVisible(Element* dialog) {
+  if (!IsDialog(dialog)) return false;
+  return dialog->window && dialog->window->shown() && dialog->window->visible();
+}
+
+int Popup(Element* dialog, int x, int y) {
+  if (!dialog) return -1;
+  if (dialog->kind == "filedlg") {
+    PopupFileDialog(dialog);
+    return 0;
+  }
+  if (!IsDialog(dialog)) return -1;
+  if (Scripting()) {
+    AnswerDialogFromScript(dialog);
+    return 0;
+  }
+  BuildDialog(dialog);
+  PlaceWindow(dialog->window, x, y);
+  dialog->attrs["VISIBLE"] = "YES";
+  dialog->window->set_modal();
+  dialog->window->show();
+  // The dialog may be destroyed by one of its own commands.
+  while (dialog->window && dialog->window->shown() && !LoopExitRequested()) Fl::wait();
+  if (dialog->window) {
+    dialog->window->clear_modal_states();
+    dialog->attrs["X"] = std::to_string(dialog->window->x());
+    dialog->attrs["Y"] = std::to_string(dialog->window->y());
+  }
+  return 0;
+}
+
+void MainLoop() {
+  // A request made inside LoopStep is seen only here, after the computation
+  // that called LoopStep has returned.
+  while (!LoopExitRequested()) Fl::wait(0.25);
+  Open();  // clears the request, so that a later loop runs again
+}
+
+void LoopStep() { Fl::check(); }
+
+void ExitLoop() { RequestLoopExit(); }
+
+// ---- Standard dialogs ---------------------------------------------------------------------
+
+void Message(const std::string& title, const std::string& text) {
+  if (Scripting()) {
+    RecordMessage(title, text);
+    return;
+  }
+  fl_message_title(title.c_str());
+  fl_choice("%s", "OK", nullptr, nullptr, text.c_str());
+}
+
+int GetFile(std::string& path) {
+  size_t slash = path.find_last_of('/');
+  std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  std::string filter = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string chosen;
+  bool ok = false;
+  if (Scripting()) {
+    test::Answer answer;
+    ok = TakeAnswer(answer) && !answer.cancel && !answer.values.empty();
+    if (ok) chosen = answer.values[0];
+  } else {
+    ok = ChooseFile(directory, ChooserFilter(filter, ""), true, "", chosen);
+  }
+  if (!ok) return -1;
+  path = chosen;
+  return FileExists(chosen) ? 0 : 1;
+}
+
+int GetParam(const std::string& format, std::initializer_list<void*> fields) {
+  rules::ParamForm form;
+  if (!rules::ParseParamForm(format, form)) return -1;
+  std::vector<void*> variables(fields);
+  std::vector<std::string> texts;
+  for (size_t i = 0; i < form.fields.size(); ++i)
+    texts.push_back(
+        rules::FormatParamValue(form.fields[i], i < variables.size() ? variables[i] : nullptr));
+  if (Scripting()) {
+    test::Answer answer;
+    if (!TakeAnswer(answer) || answer.cancel) return -1;
+    for (size_t i = 0; i < answer.values.size() && i < texts.size(); ++i)
+      texts[i] = answer.values[i];
+  } else if (!RunParamDialog(form, texts)) {
+    return -1;
+  }
+  return rules::ReadParamForm(form, texts, variables);
+}
+
+}  // namespace tk
