@@ -1,14 +1,164 @@
-// Placeholder bodies: each command goes on without doing anything until
-// its work lands.
+// The flow analysis commands: "Calcular" (ViewGrid) and the stages it runs.
+//
+// The computation runs inside the command and lets the toolkit handle
+// events as it goes, so the window stays live.  While it runs, the commands
+// that would release the grid or the drawing are held back (they ask
+// PipelineRunning), and an exit request waits until the end.
+#include <chrono>
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "flow/analysis.h"
+#include "flow/cell_grid.h"
+#include "flow/progress.h"
 #include "shell/commands.h"
+#include "shell/modes.h"
+#include "toolkit/toolkit.h"
+#include "view/view.h"
 
 namespace cmd {
 
-int ViewGrid(const tk::Event&) { return tk::kDefault; }
-int PaintCell(const tk::Event&) { return tk::kDefault; }
-int ComputeStreamLine(const tk::Event&) { return tk::kDefault; }
-int ComputeFlow(const tk::Event&) { return tk::kDefault; }
+namespace {
 
-bool PipelineRunning() { return false; }
+using Clock = std::chrono::steady_clock;
+
+// Redraws at most once per display frame and lets events run at most every
+// 15 ms: either on every step would cost more than the computation itself.
+constexpr auto kFrameInterval = std::chrono::milliseconds(16);
+constexpr auto kEventInterval = std::chrono::milliseconds(15);
+
+const char* const kDrawingButtons[] = {"btsel", "btline", "btkeyboard", "btdel"};
+
+bool running = false;
+
+class Throttle {
+ public:
+  explicit Throttle(Clock::duration interval) : interval_(interval) {}
+  bool Due() {
+    const Clock::time_point now = Clock::now();
+    if (now - last_ < interval_) return false;
+    last_ = now;
+    return true;
+  }
+
+ private:
+  Clock::duration interval_;
+  Clock::time_point last_{};
+};
+
+tk::Element* Canvas() { return tk::GetHandle("datascreen"); }
+tk::Element* Gauge() { return tk::GetHandle("gauge_name"); }
+
+void Redisplay() {
+  if (tk::Element* canvas = Canvas()) ViewRedisplay(canvas);
+}
+
+FlowHooks WindowHooks() {
+  auto redraws = std::make_shared<Throttle>(kFrameInterval);
+  auto events = std::make_shared<Throttle>(kEventInterval);
+  FlowHooks hooks;
+  hooks.readGauge = [] { return tk::GetFloat(Gauge(), "VALUE"); };
+  hooks.setGauge = [](const std::string& text) { tk::SetAttribute(Gauge(), "VALUE", text); };
+  hooks.processEvents = [events] {
+    if (events->Due()) tk::LoopStep();
+  };
+  hooks.redraw = [redraws] {
+    if (redraws->Due()) Redisplay();
+  };
+  return hooks;
+}
+
+// Marks the computation as running and wires its progress to the window for
+// as long as it lasts; at the end it shows the complete picture and lets a
+// held-back exit take effect.
+class ComputationScope {
+ public:
+  ComputationScope() {
+    running = true;
+    SetFlowHooks(WindowHooks());
+  }
+  ~ComputationScope() {
+    SetFlowHooks(FlowHooks{});
+    Redisplay();
+    running = false;
+    FinishPendingExit();
+  }
+  ComputationScope(const ComputationScope&) = delete;
+  ComputationScope& operator=(const ComputationScope&) = delete;
+};
+
+void SetDrawingButtonsActive(const char* active) {
+  for (const char* name : kDrawingButtons) tk::SetAttribute(tk::GetHandle(name), "ACTIVE", active);
+}
+
+void ShowGauge() {
+  tk::SetAttribute(Gauge(), "SHOW_TEXT", "YES");
+  tk::SetAttribute(Gauge(), "VALUE", "0");
+}
+
+void HideGauge() {
+  tk::SetAttribute(Gauge(), "VALUE", "0");
+  tk::SetAttribute(Gauge(), "SHOW_TEXT", "NO");
+}
+
+void ReportUnusableDrawing(AnalysisOutcome outcome) {
+  if (outcome == AnalysisOutcome::NoArea) {
+    tk::Message("Calcular", "O desenho precisa ter largura e altura.");
+  } else if (outcome == AnalysisOutcome::NotFinite) {
+    tk::Message("Calcular", "As coordenadas do desenho são grandes demais para o cálculo.");
+  }
+}
+
+// Runs one stage of the analysis; a failure to allocate leaves no grid
+// rather than a half-built one, and nothing escapes into the toolkit.
+template <typename Stage>
+void RunGuarded(Stage stage) {
+  try {
+    stage();
+  } catch (const std::exception&) {
+    ReleaseGrid();
+    tk::Message("Calcular", "Memória insuficiente para o cálculo.");
+  }
+}
+
+}  // namespace
+
+bool PipelineRunning() { return running; }
+
+int ViewGrid(const tk::Event&) {
+  if (running) return tk::kDefault;
+  {
+    ComputationScope scope;
+    ShowGauge();
+    SetDrawingButtonsActive("NO");
+    RunGuarded([] {
+      const AnalysisOutcome outcome = RunAnalysis(kGridCells);
+      ReportUnusableDrawing(outcome);
+    });
+    SetDrawingButtonsActive("YES");
+    HideGauge();
+  }
+  return tk::kDefault;
+}
+
+int ComputeFlow(const tk::Event&) {
+  if (running) return tk::kDefault;
+  ComputationScope scope;
+  RunGuarded(ComputeFlowStage);
+  return tk::kDefault;
+}
+
+int ComputeStreamLine(const tk::Event&) {
+  if (running) return tk::kDefault;
+  ComputationScope scope;
+  RunGuarded(ComputeStreamlineStage);
+  return tk::kDefault;
+}
+
+int PaintCell(const tk::Event&) {
+  Redisplay();
+  return tk::kDefault;
+}
 
 }  // namespace cmd

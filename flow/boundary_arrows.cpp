@@ -1,0 +1,53 @@
+#include "flow/boundary_arrows.h"
+
+#include <cmath>
+
+#include "flow/cell_grid.h"
+
+namespace {
+
+constexpr double kHeadAngle = 0.174533;  // 10 degrees
+
+// Arrows of boundary faces touch the face; corner cells put theirs at the
+// centre unless the wind is (nearly) vertical.
+void ArrowBase(const GridCell& c, int type, double& bx, double& by) {
+  const double dx = cellGrid.cellWidth, dy = cellGrid.cellHeight;
+  const double theta = c.boundaryDirection;
+  bx = c.centreX;
+  by = c.centreY;
+  switch (type) {
+    case TopLeftCorner: if (theta - 90 < 0.01) by = c.centreY + dy / 2; break;
+    case TopRightCorner: if (theta - 90 <= 0.1) by = c.centreY + dy / 2; break;
+    case BottomLeftCorner: if (theta - 90 < 0.01) by = c.centreY - dy / 2; break;
+    case BottomRightCorner: if (theta - 90 <= 0.1) by = c.centreY - dy / 2; break;
+    case TopEdge: by = c.centreY + dy / 2; break;
+    case LeftEdge: bx = c.centreX - dx / 2; break;
+    case BottomEdge: by = c.centreY - dy / 2; break;
+    case RightEdge: bx = c.centreX + dx / 2; break;
+    default: break;
+  }
+}
+
+LineSegment FromBase(double bx, double by, double angle, double length) {
+  return {bx, by, bx - std::cos(angle) * length, by + std::sin(angle) * length};
+}
+
+}  // namespace
+
+ArrowScales BoundaryArrowScales() {
+  const CellGrid& g = cellGrid;
+  return {g.boundarySpeedTenth / (g.maxBoundarySpeed * 50.0), g.boundarySpeedTenth * 0.01};
+}
+
+bool BoundaryArrowLines(int cell, int type, double degreesToRadians, double shaftScale,
+                        double headLength, LineSegment lines[3]) {
+  const GridCell& c = cellGrid.cells[cell];
+  if (!(std::fabs(c.boundarySpeed) > 0.0001)) return false;
+  double bx, by;
+  ArrowBase(c, type, bx, by);
+  const double phi = (c.boundaryDirection + 180.0) * degreesToRadians;
+  lines[0] = FromBase(bx, by, phi, c.boundarySpeed * shaftScale);
+  lines[1] = FromBase(bx, by, phi - kHeadAngle, headLength);
+  lines[2] = FromBase(bx, by, phi + kHeadAngle, headLength);
+  return true;
+}

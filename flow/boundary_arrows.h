@@ -1,0 +1,20 @@
+// The wind arrows drawn on the inflow and outflow sides of the grid: their
+// geometry, shared by the canvas and the batch tool's picture.
+#pragma once
+
+struct LineSegment {
+  double x0, y0, x1, y1;
+};
+
+struct ArrowScales {
+  double shaft;  // world length per unit of boundary speed
+  double head;   // length of each head line
+};
+ArrowScales BoundaryArrowScales();
+
+constexpr double kDegreesToRadians = 0.0174533;
+
+// The shaft and the two head lines of the arrow of one cell, each starting
+// at the arrow's tip; false when the cell carries no boundary speed.
+bool BoundaryArrowLines(int cell, int type, double degreesToRadians, double shaftScale,
+                        double headLength, LineSegment lines[3]);

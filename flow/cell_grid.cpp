@@ -1,0 +1,244 @@
+#include "flow/cell_grid.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "flow/streamlines.h"
+
+CellGrid cellGrid;
+
+namespace {
+
+bool referenceAlgorithms = false;
+
+void ResetStatistics(CellGrid& g) {
+  g.maxCellSpeed = 0;
+  g.maxBoundarySpeed = 0;
+  g.minBoundarySpeed = 1000000;
+  g.minCellSpeed = 1000000;
+  g.cellSpeedTenth = -1.0;
+  g.boundarySpeedTenth = -1.0;
+}
+
+void CreateNodes(const std::vector<double>& xyz) {
+  CellGrid& g = cellGrid;
+  g.nodeCount = static_cast<int>(xyz.size() / 3);
+  g.nodes.assign(g.nodeCount, GridNode{});
+  for (int n = 0; n < g.nodeCount; ++n) {
+    g.nodes[n].x = xyz[3 * n];
+    g.nodes[n].y = xyz[3 * n + 1];
+    g.nodes[n].z = xyz[3 * n + 2];
+  }
+}
+
+void NumberCells() {
+  CellGrid& g = cellGrid;
+  const int nc = g.columns;
+  int b = 0;
+  for (int i = 0; i < g.cellCount; ++i) {
+    GridCell& cell = g.cells[i];
+    cell.index = i;
+    cell.corners[CornerBottomLeft] = b;
+    cell.corners[CornerBottomRight] = b + 1;
+    cell.corners[CornerTopLeft] = b + nc + 1;
+    cell.corners[CornerTopRight] = b + nc + 2;
+    const GridNode& bl = g.nodes[b];
+    const GridNode& br = g.nodes[b + 1];
+    const GridNode& tr = g.nodes[b + nc + 2];
+    cell.centreX = bl.x + 0.5 * (br.x - bl.x);
+    cell.centreY = bl.y + 0.5 * (tr.y - bl.y);
+    ++b;
+    if ((i + 1) % nc == 0) ++b;  // the last node of a row belongs to no cell on its right
+  }
+}
+
+void AppendIncident(GridNode& node, int cell) { node.incidentCells[node.incidentCount++] = cell; }
+
+// Node (i, j) is a corner of the up to four cells around it; listing them
+// south-west, south-east, north-west, north-east gives ascending indices.
+void RecordIncidentCellsDirectly() {
+  CellGrid& g = cellGrid;
+  const int nc = g.columns, nr = g.rows;
+  for (int j = 0; j <= nr; ++j) {
+    for (int i = 0; i <= nc; ++i) {
+      GridNode& node = g.nodes[j * (nc + 1) + i];
+      if (j > 0 && i > 0) AppendIncident(node, (j - 1) * nc + i - 1);
+      if (j > 0 && i < nc) AppendIncident(node, (j - 1) * nc + i);
+      if (j < nr && i > 0) AppendIncident(node, j * nc + i - 1);
+      if (j < nr && i < nc) AppendIncident(node, j * nc + i);
+    }
+  }
+}
+
+void RecordIncidentCellsByScan() {
+  CellGrid& g = cellGrid;
+  for (int n = 0; n < g.nodeCount; ++n) {
+    GridNode& node = g.nodes[n];
+    for (int c = 0; c < g.cellCount; ++c) {
+      for (int k = 0; k < 4; ++k) {
+        if (g.cells[c].corners[k] == n && node.incidentCount < 4) AppendIncident(node, c);
+      }
+    }
+  }
+}
+
+void SetLinks(GridCell& cell, std::int16_t type, int south, int east, int north, int west) {
+  cell.type = type;
+  cell.neighbours[LinkSouth] = south;
+  cell.neighbours[LinkEast] = east;
+  cell.neighbours[LinkNorth] = north;
+  cell.neighbours[LinkWest] = west;
+}
+
+void AssignFirstTypes() {
+  CellGrid& g = cellGrid;
+  const int nc = g.columns, nr = g.rows;
+  for (int i = 0; i < g.cellCount; ++i) {
+    GridCell& cell = g.cells[i];
+    const int r = i / nc, c = i % nc;
+    if (r == 0 && c == 0) SetLinks(cell, BottomLeftCorner, -1, i + 1, i + nc, -1);
+    else if (r == nr - 1 && c == 0) SetLinks(cell, TopLeftCorner, i - nc, i + 1, -1, -1);
+    else if (r == nr - 1 && c == nc - 1) SetLinks(cell, TopRightCorner, i - nc, -1, -1, i - 1);
+    else if (r == 0 && c == nc - 1) SetLinks(cell, BottomRightCorner, -1, -1, i + nc, i - 1);
+    else if (r == 0) SetLinks(cell, BottomEdge, -1, i + 1, i + nc, i - 1);
+    else if (c == 0) SetLinks(cell, LeftEdge, i - nc, i + 1, i + nc, -1);
+    else if (r == nr - 1) SetLinks(cell, TopEdge, i - nc, i + 1, -1, i - 1);
+    else if (c == nc - 1) SetLinks(cell, RightEdge, i - nc, -1, i + nc, i - 1);
+    else SetLinks(cell, Interior, i - nc, i + 1, i + nc, i - 1);
+  }
+}
+
+// The fast LocateCell needs every node column to share one x and every node
+// row one y, in non-decreasing order; grids built from the drawing always
+// are, and any other grid falls back to the scan.
+void BuildLocationTables() {
+  CellGrid& g = cellGrid;
+  const int nc = g.columns, nr = g.rows;
+  g.columnX.assign(nc + 1, 0.0);
+  g.rowY.assign(nr + 1, 0.0);
+  for (int i = 0; i <= nc; ++i) g.columnX[i] = g.nodes[i].x;
+  for (int j = 0; j <= nr; ++j) g.rowY[j] = g.nodes[j * (nc + 1)].y;
+  bool ok = std::is_sorted(g.columnX.begin(), g.columnX.end()) &&
+            std::is_sorted(g.rowY.begin(), g.rowY.end());
+  for (int j = 0; ok && j <= nr; ++j) {
+    for (int i = 0; ok && i <= nc; ++i) {
+      const GridNode& node = g.nodes[j * (nc + 1) + i];
+      ok = node.x == g.columnX[i] && node.y == g.rowY[j];
+    }
+  }
+  g.rectilinear = ok;
+}
+
+int ConnectNodesWith(const std::vector<double>& xyz, void (*recordIncidentCells)()) {
+  CellGrid& g = cellGrid;
+  const long long expected = static_cast<long long>(g.columns + 1) * (g.rows + 1);
+  if (g.cellCount == 0 || static_cast<long long>(xyz.size()) != 3 * expected) return 0;
+  CreateNodes(xyz);
+  NumberCells();
+  recordIncidentCells();
+  AssignFirstTypes();
+  BuildLocationTables();
+  return 1;
+}
+
+// The smallest k with v[k + 1] >= a among 0 .. v.size() - 2, given v is
+// non-decreasing: the first interval [v[k], v[k + 1]] whose upper end
+// reaches a.  Answers -1 when none does or a lies below v[0].
+int FirstInterval(const std::vector<double>& v, double a) {
+  const auto upper = std::lower_bound(v.begin() + 1, v.end(), a);
+  if (upper == v.end()) return -1;
+  const int k = static_cast<int>(upper - v.begin()) - 1;
+  if (!(v[k] <= a)) return -1;
+  return k;
+}
+
+}  // namespace
+
+void AllocateGrid(int columns, int rows) {
+  CellGrid& g = cellGrid;
+  g.cells.assign(static_cast<size_t>(columns) * rows, GridCell{});
+  g.cellCount = columns * rows;
+  g.columns = columns;
+  g.rows = rows;
+  g.cellWidth = 0;
+  g.cellHeight = 0;
+  g.nodes.clear();
+  g.nodeCount = 0;
+  g.rectilinear = false;
+  ResetStatistics(g);
+}
+
+int ConnectNodes(const std::vector<double>& xyz) {
+  return ConnectNodesWith(xyz, referenceAlgorithms ? RecordIncidentCellsByScan
+                                                   : RecordIncidentCellsDirectly);
+}
+
+int ConnectNodesByScan(const std::vector<double>& xyz) {
+  return ConnectNodesWith(xyz, RecordIncidentCellsByScan);
+}
+
+int ComputeExtent() {
+  CellGrid& g = cellGrid;
+  if (g.cellCount == 0 || g.nodes.empty()) return 0;
+  const GridNode& start = CornerNode(g.cells[0], CornerBottomLeft);
+  g.xmin = g.xmax = start.x;
+  g.ymin = g.ymax = start.y;
+  g.zmin = g.zmax = start.z;
+  for (const GridCell& cell : g.cells) {
+    for (int k = 0; k < 4; ++k) {
+      const GridNode& n = CornerNode(cell, k);
+      if (n.x < g.xmin) g.xmin = n.x;
+      if (n.x > g.xmax) g.xmax = n.x;
+      if (n.y < g.ymin) g.ymin = n.y;
+      if (n.y > g.ymax) g.ymax = n.y;
+      if (n.z < g.zmin) g.zmin = n.z;
+      if (n.z > g.zmax) g.zmax = n.z;
+    }
+  }
+  g.cellWidth = (g.xmax - g.xmin) / g.columns;
+  g.cellHeight = (g.ymax - g.ymin) / g.rows;
+  return 1;
+}
+
+int LocateCellByScan(double x, double y) {
+  const CellGrid& g = cellGrid;
+  if (g.cellCount == 0 || g.nodes.empty()) return -1;
+  for (const GridCell& cell : g.cells) {
+    const GridNode& bl = CornerNode(cell, CornerBottomLeft);
+    const GridNode& br = CornerNode(cell, CornerBottomRight);
+    const GridNode& tl = CornerNode(cell, CornerTopLeft);
+    if (bl.x <= x && x <= br.x && bl.y <= y && y <= tl.y) return cell.index;
+  }
+  return -1;
+}
+
+// The scan's answer is the cell of the lowest row, then the lowest column,
+// whose closed node intervals hold the point; on a rectilinear grid both
+// are found by binary search over the node lines.
+int LocateCell(double x, double y) {
+  const CellGrid& g = cellGrid;
+  if (g.cellCount == 0 || g.nodes.empty()) return -1;
+  if (referenceAlgorithms || !g.rectilinear) return LocateCellByScan(x, y);
+  const int column = FirstInterval(g.columnX, x);
+  if (column < 0) return -1;
+  const int row = FirstInterval(g.rowY, y);
+  if (row < 0) return -1;
+  return row * g.columns + column;
+}
+
+GridRect GridCorners() {
+  const CellGrid& g = cellGrid;
+  if (g.nodes.empty()) return {0, 0, 0, 0};
+  const GridNode& bl = g.nodes[0];
+  const GridNode& tr = g.nodes[(g.columns + 1) * g.rows + g.columns];
+  return {bl.x, tr.x, bl.y, tr.y};
+}
+
+void ReleaseGrid() {
+  CellGrid empty;
+  std::swap(cellGrid, empty);
+  ClearStreamlines();
+}
+
+void UseReferenceAlgorithms(bool on) { referenceAlgorithms = on; }
+bool UsingReferenceAlgorithms() { return referenceAlgorithms; }

@@ -1,0 +1,124 @@
+// The cell grid of the flow analysis: one global rectangular grid of
+// columns × rows cells and (columns + 1) × (rows + 1) corner nodes, numbered
+// row by row from the bottom left.  Grid construction fills it, the solver
+// stores the potential and velocities in it, tracing reads them back.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Cell classification.  Codes 1-8 name the faces whose normal velocity is
+// prescribed (the outer ring, or the faces that touch a wall).
+enum CellType : std::int16_t {
+  Interior = 0,
+  TopLeftCorner = 1,
+  TopRightCorner = 2,
+  BottomLeftCorner = 3,
+  BottomRightCorner = 4,
+  TopEdge = 5,
+  LeftEdge = 6,
+  BottomEdge = 7,
+  RightEdge = 8,
+  Solid = 9,
+  Unassigned = 10,
+};
+
+constexpr int NoNeighbour = -1;
+
+// Slots of GridCell::neighbours (north = +y, east = +x).
+enum LinkSlot { LinkSouth = 0, LinkEast = 1, LinkNorth = 2, LinkWest = 3 };
+// Slots of GridCell::corners.
+enum CornerSlot { CornerBottomLeft = 0, CornerBottomRight = 1, CornerTopLeft = 2, CornerTopRight = 3 };
+
+struct GridCell {
+  int corners[4] = {-1, -1, -1, -1};
+  int neighbours[4] = {-1, -1, -1, -1};
+  int index = 0;
+  std::int16_t type = Unassigned;
+  double centreX = 0, centreY = 0;
+  double potential = 0;
+  double centreVelX = 0, centreVelY = 0;
+  double westU = 0;   // x velocity on the west face, positive eastwards
+  double northQ = 0;  // (φ - φ north) / dy, positive southwards
+  double eastU = 0;   // prescribed x velocity on the east face
+  double southQ = 0;  // prescribed value on the south face, positive southwards
+  double centreDirection = 0;  // degrees
+  double centreSpeed = 0;
+  double boundarySpeed = 0;
+  double boundaryDirection = 0;  // degrees
+};
+
+struct GridNode {
+  double x = 0, y = 0, z = 0;
+  double velX = 0, velY = 0;
+  double speed = 0;
+  int incidentCells[4] = {-1, -1, -1, -1};  // ascending
+  int incidentCount = 0;
+};
+
+struct CellGrid {
+  std::vector<GridCell> cells;
+  int cellCount = 0;
+  double cellWidth = 0;
+  double cellHeight = 0;
+  int columns = 0;
+  int rows = 0;
+  int nodeCount = 0;
+  std::vector<GridNode> nodes;
+  double maxCellSpeed = 0;
+  double maxBoundarySpeed = 0;
+  double minBoundarySpeed = 1000000;
+  double minCellSpeed = 1000000;
+  double cellSpeedTenth = -1.0;
+  double boundarySpeedTenth = -1.0;
+  double xmin = 0, xmax = 0, ymin = 0, ymax = 0, zmin = 0, zmax = 0;
+
+  // Point location tables, valid when every node column shares one x and
+  // every node row one y, both non-decreasing: the node x's of row 0 and
+  // the node y's of column 0.
+  bool rectilinear = false;
+  std::vector<double> columnX;
+  std::vector<double> rowY;
+};
+
+extern CellGrid cellGrid;
+
+// Creates columns × rows cells in their construction state, replacing any
+// previous grid, and resets the speed statistics.
+void AllocateGrid(int columns, int rows);
+// Creates the nodes from x, y, z triples in node-index order, numbers the
+// cells, computes their centres, records each node's incident cells, links
+// the neighbours and gives every cell its first type.  Answers 0 (and
+// changes nothing) when the triples do not match the allocated grid.
+int ConnectNodes(const std::vector<double>& xyz);
+// The same with the incident cells found by comparing every node with every
+// corner of every cell; kept as the reference the direct form must match.
+int ConnectNodesByScan(const std::vector<double>& xyz);
+// Recomputes the extent and the cell size; 1 when the grid has cells.
+int ComputeExtent();
+// The first cell in index order whose closed rectangle holds (x, y), or -1.
+int LocateCell(double x, double y);
+// The same by scanning every cell; the reference LocateCell must match.
+int LocateCellByScan(double x, double y);
+
+struct GridRect {
+  double xmin, xmax, ymin, ymax;
+};
+// The rectangle spanned by the bottom-left and top-right nodes of the grid.
+GridRect GridCorners();
+
+inline int CellRow(int index) { return index / cellGrid.columns; }
+inline int CellColumn(int index) { return index % cellGrid.columns; }
+inline const GridNode& CornerNode(const GridCell& cell, int slot) {
+  return cellGrid.nodes[cell.corners[slot]];
+}
+
+// Empties the grid and the streamline list.
+void ReleaseGrid();
+
+// With the reference algorithms on, LocateCell scans every cell,
+// ConnectNodes compares every node with every corner and the solver sweeps
+// the cell records directly.  The benchmark and the tests use this to prove
+// that the fast forms give identical results.
+void UseReferenceAlgorithms(bool on);
+bool UsingReferenceAlgorithms();

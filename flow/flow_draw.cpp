@@ -1,0 +1,49 @@
+#include "flow/flow_draw.h"
+
+#include <GL/gl.h>
+
+#include "flow/boundary_arrows.h"
+#include "flow/cell_grid.h"
+#include "flow/streamlines.h"
+
+void DrawStreamlines() {
+  if (cellGrid.rows == 0 || streamlines.empty()) return;
+  glLineWidth(1.0f);
+  glColor3d(1.0, 0.0, 0.0);
+  for (const Streamline& line : streamlines) {
+    const std::vector<StreamPoint>& p = line.points;
+    glBegin(GL_POINTS);
+    glVertex3d(p[0].x, p[0].y, 0.0);
+    glEnd();
+    if (p.size() < 2) continue;
+    glBegin(GL_LINES);
+    for (size_t k = 1; k < p.size(); ++k) {
+      glVertex3d(p[k - 1].x, p[k - 1].y, 0.0);
+      glVertex3d(p[k].x, p[k].y, 0.0);
+    }
+    glEnd();
+  }
+}
+
+void DrawBoundaryArrows() {
+  if (cellGrid.cellCount == 0) return;
+  const ArrowScales scales = BoundaryArrowScales();
+  for (const GridCell& c : cellGrid.cells) {
+    if (c.type != Interior) {
+      DrawBoundaryArrow(c.index, c.type, kDegreesToRadians, scales.shaft, scales.head);
+    }
+  }
+}
+
+void DrawBoundaryArrow(int cell, int type, double degreesToRadians, double shaftScale,
+                       double headLength) {
+  LineSegment lines[3];
+  if (!BoundaryArrowLines(cell, type, degreesToRadians, shaftScale, headLength, lines)) return;
+  glColor3d(1.0, 0.0, 0.0);
+  glBegin(GL_LINES);
+  for (const LineSegment& s : lines) {
+    glVertex3d(s.x0, s.y0, 0.0);
+    glVertex3d(s.x1, s.y1, 0.0);
+  }
+  glEnd();
+}

@@ -1,0 +1,212 @@
+#include "flow/grid_build.h"
+
+#include <cmath>
+#include <vector>
+
+#include "flow/cell_grid.h"
+#include "flow/progress.h"
+#include "model/entity.h"
+
+double inflowSpeed = 0;
+
+namespace {
+
+constexpr double kDegreesPerRadian = 57.295;
+
+void MarkCellAt(double x, double y) {
+  const int c = LocateCell(x, y);
+  if (c != -1) cellGrid.cells[c].type = Solid;
+}
+
+bool IsSolid(int cell) { return cell != NoNeighbour && cellGrid.cells[cell].type == Solid; }
+
+// The new type of an interior cell from which of its neighbours are solid;
+// Interior when none, two opposite, or three or four are.
+std::int16_t WallType(bool south, bool east, bool north, bool west) {
+  const int count = south + east + north + west;
+  if (count == 1) {
+    if (south) return BottomEdge;
+    if (east) return RightEdge;
+    if (north) return TopEdge;
+    return LeftEdge;
+  }
+  if (count == 2) {
+    if (south && west) return BottomLeftCorner;
+    if (south && east) return BottomRightCorner;
+    if (north && west) return TopLeftCorner;
+    if (north && east) return TopRightCorner;
+  }
+  return Interior;
+}
+
+void ClassifyWallCell(GridCell& cell) {
+  bool solid[4];
+  for (int k = 0; k < 4; ++k) solid[k] = IsSolid(cell.neighbours[k]);
+  const std::int16_t type =
+      WallType(solid[LinkSouth], solid[LinkEast], solid[LinkNorth], solid[LinkWest]);
+  if (type == Interior) return;
+  cell.type = type;
+  for (int k = 0; k < 4; ++k) {
+    if (solid[k]) cell.neighbours[k] = NoNeighbour;
+  }
+}
+
+void PrescribeRingCell(GridCell& cell, std::int16_t type, double westU, double eastU) {
+  cell.type = type;
+  cell.westU = westU;
+  cell.eastU = eastU;
+  ComputeBoundaryDirection(cell.index);
+}
+
+}  // namespace
+
+ExtentCheck CheckGridExtent(double xmin, double xmax, double ymin, double ymax, int columns,
+                            int rows) {
+  const double width = xmax - xmin, height = ymax - ymin;
+  const double larger = width > height ? width : height;
+  if (!std::isfinite(width) || !std::isfinite(height) || !std::isfinite(25.0 * larger)) {
+    return ExtentCheck::NotFinite;
+  }
+  if (!(width / columns > 0) || !(height / rows > 0)) return ExtentCheck::NoArea;
+  return ExtentCheck::Usable;
+}
+
+void UpdateMaximum(double& maximum, double value) {
+  if (std::fabs(maximum) < std::fabs(value)) maximum = value;
+}
+
+void UpdateMinimum(double& minimum, double value) {
+  if (std::fabs(minimum) > std::fabs(value)) minimum = value;
+}
+
+void BuildGrid(double xmin, double xmax, double ymin, double ymax, int columns, int rows) {
+  const double dx = (xmax - xmin) / columns;
+  const double dy = (ymax - ymin) / rows;
+  std::vector<double> xyz;
+  xyz.reserve(3 * static_cast<size_t>(columns + 1) * (rows + 1));
+  double y = ymin;
+  for (int j = 0; j <= rows; ++j) {
+    double x = xmin;
+    for (int i = 0; i <= columns; ++i) {
+      xyz.push_back(x);
+      xyz.push_back(y);
+      xyz.push_back(0.0);
+      x += dx;
+      AdvanceGauge();
+    }
+    y += dy;
+  }
+  AdvanceGauge();
+  AdvanceGauge();
+  AllocateGrid(columns, rows);
+  AdvanceGauge();
+  ConnectNodes(xyz);
+  xyz = std::vector<double>();
+  AdvanceGauge();
+  ComputeExtent();
+  AdvanceGauge();
+  AdvanceGauge();
+  SetBoundaryValues();
+  AdvanceGauge();
+  cellGrid.boundarySpeedTenth = 0.1 * cellGrid.maxBoundarySpeed;
+  AdvanceGauge();
+  MarkDrawingSolid();
+  AdvanceGauge();
+  ClassifyWallCells();
+}
+
+void SetBoundaryValues() {
+  CellGrid& g = cellGrid;
+  const double w = g.xmax - g.xmin, h = g.ymax - g.ymin;
+  inflowSpeed = 25.0 * (w > h ? w : h);
+  const int nc = g.columns, nr = g.rows;
+  for (int i = 0; i < g.cellCount; ++i) {
+    GridCell& cell = g.cells[i];
+    cell.potential = cell.westU = cell.northQ = cell.eastU = cell.southQ = 0;
+    const int r = i / nc, c = i % nc;
+    if (r == 0 && c == 0) PrescribeRingCell(cell, BottomLeftCorner, inflowSpeed, 0);
+    else if (r == nr - 1 && c == 0) PrescribeRingCell(cell, TopLeftCorner, inflowSpeed, 0);
+    else if (r == nr - 1 && c == nc - 1) PrescribeRingCell(cell, TopRightCorner, 0, inflowSpeed);
+    else if (r == 0 && c == nc - 1) PrescribeRingCell(cell, BottomRightCorner, 0, inflowSpeed);
+    else if (r == 0) PrescribeRingCell(cell, BottomEdge, 0, 0);
+    else if (c == 0) PrescribeRingCell(cell, LeftEdge, inflowSpeed, 0);
+    else if (r == nr - 1) PrescribeRingCell(cell, TopEdge, 0, 0);
+    else if (c == nc - 1) PrescribeRingCell(cell, RightEdge, 0, inflowSpeed);
+    else {
+      cell.type = Interior;
+      cell.neighbours[LinkSouth] = i - nc;
+      cell.neighbours[LinkEast] = i + 1;
+      cell.neighbours[LinkNorth] = i + nc;
+      cell.neighbours[LinkWest] = i - 1;
+    }
+  }
+}
+
+void ComputeBoundaryDirection(int index) {
+  CellGrid& g = cellGrid;
+  GridCell& cell = g.cells[index];
+  double a = 0, b = 0;
+  switch (cell.type) {
+    case TopLeftCorner: case TopEdge: case LeftEdge: a = cell.westU; b = cell.northQ; break;
+    case TopRightCorner: case RightEdge: a = cell.eastU; b = cell.northQ; break;
+    case BottomLeftCorner: case BottomEdge: a = cell.westU; b = cell.southQ; break;
+    case BottomRightCorner: a = cell.eastU; b = cell.southQ; break;
+    default: break;
+  }
+  const double speed = std::sqrt(b * b + a * a);
+  UpdateMaximum(g.maxBoundarySpeed, std::fabs(speed));
+  UpdateMinimum(g.minBoundarySpeed, std::fabs(speed));
+  const double direction = speed < 0.000001 ? 0 : std::atan2(b, a) * kDegreesPerRadian + 180.0;
+  cell.boundarySpeed = speed;
+  cell.boundaryDirection = direction;
+}
+
+void MarkDrawingSolid() {
+  Entity* e = EntityList;
+  if (!e) return;
+  do {
+    double x0, y0, x1, y1;
+    if (e->handlePoint(0, x0, y0) && e->handlePoint(1, x1, y1)) MarkSegmentSolid(x0, y0, x1, y1);
+    e = e->next;
+  } while (e && e != EntityList);
+}
+
+// Walks the segment in steps of a tenth of a cell along its major axis and
+// marks every cell a step lands in, then the cell of the far end.  A step
+// too small to move the coordinate ends the walk instead of looping forever.
+void MarkSegmentSolid(double x0, double y0, double x1, double y1) {
+  const CellGrid& g = cellGrid;
+  if (g.cellCount == 0) return;
+  const double ddx = x1 - x0, ddy = y1 - y0;
+  const double slope = ddy / ddx, inverseSlope = ddx / ddy;
+  const bool fromSecond = std::fabs(ddy) <= std::fabs(ddx) ? x0 >= x1 : y0 >= y1;
+  double x = fromSecond ? x1 : x0, y = fromSecond ? y1 : y0;
+  const double endX = fromSecond ? x0 : x1, endY = fromSecond ? y0 : y1;
+  if (std::fabs(ddy) <= std::fabs(ddx)) {
+    const double step = 0.1 * g.cellWidth;
+    while (x < endX) {
+      MarkCellAt(x, y);
+      y += step * slope;
+      const double next = x + step;
+      if (next == x) break;
+      x = next;
+    }
+  } else {
+    const double step = 0.1 * g.cellHeight;
+    while (y < endY) {
+      MarkCellAt(x, y);
+      x += step * inverseSlope;
+      const double next = y + step;
+      if (next == y) break;
+      y = next;
+    }
+  }
+  MarkCellAt(endX, endY);
+}
+
+void ClassifyWallCells() {
+  for (GridCell& cell : cellGrid.cells) {
+    AdvanceGauge();
+    if (cell.type == Interior) ClassifyWallCell(cell);
+  }
+}

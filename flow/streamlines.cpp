@@ -1,0 +1,203 @@
+#include "flow/streamlines.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "flow/cell_grid.h"
+#include "flow/progress.h"
+
+StreamlineList streamlines;
+
+namespace {
+
+bool firstRefinement = false;
+double lastHalfOffset = 0;
+
+// The step of one Runge-Kutta stage for the velocity (u, v); false when
+// the trace must stop (|u| = |v|, including no flow at all).
+bool StageStep(double u, double v, double h0, double& h) {
+  const double au = std::fabs(u), av = std::fabs(v);
+  if (au == av) return false;
+  const double m = au > av ? au : av;
+  h = m < 0.01 ? h0 : std::min(std::fabs(h0 / m), h0);
+  return true;
+}
+
+bool Stage(double x, double y, double h0, double& u, double& w, double& h) {
+  return InterpolateVelocity(x, y, u, w) != -1 && StageStep(u, w, h0, h);
+}
+
+// Walks a streamline to the segment used at X: the point before the first
+// point beyond X, or the first point itself.  False when the walk reaches
+// the last point or the line has a single point.
+bool SegmentAt(const Streamline& line, double X, size_t& at) {
+  const std::vector<StreamPoint>& p = line.points;
+  if (p.size() < 2) return false;
+  size_t k = 0;
+  while (p[k].x <= X) {
+    ++k;
+    if (k == p.size() - 1) return false;
+  }
+  at = k == 0 ? 0 : k - 1;
+  return true;
+}
+
+double HeightAt(const Streamline& line, size_t at, double X) {
+  const StreamPoint& p = line.points[at];
+  const StreamPoint& q = line.points[at + 1];
+  return p.y + (X - p.x) * (q.y - p.y) / (q.x - p.x);
+}
+
+bool WallBetween(int cellA, int cellB) {
+  for (int c = cellA; c < cellB; c += cellGrid.columns) {
+    if (cellGrid.cells[c].type == Solid) return true;
+  }
+  return false;
+}
+
+Streamline& NewStreamline(double x, double y) {
+  streamlines.emplace_back();
+  Streamline& line = streamlines.back();
+  line.points.push_back({x, y});
+  return line;
+}
+
+}  // namespace
+
+size_t StreamlinePointLimit() {
+  return 20 * static_cast<size_t>(cellGrid.columns + cellGrid.rows);
+}
+
+void ClearStreamlines() { StreamlineList().swap(streamlines); }
+
+void AppendStreamPoint(Streamline& line, double x, double y) { line.points.push_back({x, y}); }
+
+void SeedStreamlines() {
+  const CellGrid& g = cellGrid;
+  const GridNode& bottom = CornerNode(g.cells[0], CornerBottomLeft);
+  const GridNode& top = CornerNode(g.cells[(g.rows - 1) * g.columns], CornerBottomLeft);
+  NewStreamline(bottom.x, bottom.y + g.cellHeight / 2);
+  NewStreamline(top.x, top.y + g.cellHeight / 2);
+}
+
+int InterpolateVelocity(double x, double y, double& u, double& v) {
+  const CellGrid& g = cellGrid;
+  const int c = LocateCell(x, y);
+  if (c == -1 || g.cells[c].type == Solid) return -1;
+  const GridCell& cell = g.cells[c];
+  const GridNode& bl = CornerNode(cell, CornerBottomLeft);
+  const GridNode& br = CornerNode(cell, CornerBottomRight);
+  const GridNode& tl = CornerNode(cell, CornerTopLeft);
+  const GridNode& tr = CornerNode(cell, CornerTopRight);
+  const double s = (x - bl.x) / (br.x - bl.x);
+  const double t = (y - bl.y) / (tl.y - bl.y);
+  u = bl.velX * (1 - s) * (1 - t) + br.velX * s * (1 - t) + tl.velX * (1 - s) * t + tr.velX * s * t;
+  v = bl.velY * (1 - s) * (1 - t) + br.velY * s * (1 - t) + tl.velY * (1 - s) * t + tr.velY * s * t;
+  return c;
+}
+
+void TraceStreamline(Streamline& line) {
+  const CellGrid& g = cellGrid;
+  const double dx = g.cellWidth, dy = g.cellHeight;
+  const GridRect r = GridCorners();
+  const double h0 = 0.6 * std::min(dx, dy);
+  const size_t limit = StreamlinePointLimit();
+  double x = line.points.front().x, y = line.points.front().y;
+  if (x > r.xmax) return;
+  bool ok = true;
+  while (!(y > r.ymax || x < r.xmin || y < r.ymin || !ok)) {
+    double u1, w1, h1, u2, w2, h2, u3, w3, h3, u4, w4, h4;
+    ok = Stage(x, y, h0, u1, w1, h1) &&
+         Stage(x + u1 * h1 * 0.5, y + w1 * h1 * 0.5, h0, u2, w2, h2) &&
+         Stage(x + u2 * h2 * 0.5, y + w2 * h2 * 0.5, h0, u3, w3, h3) &&
+         Stage(x + u3 * h3, y + w3 * h3, h0, u4, w4, h4);
+    if (!ok) break;
+    const double nx = x + (u1 + 2 * u2 + 2 * u3 + u4) * h4 * 0.1666;
+    const double ny = y + (w1 + 2 * w2 + 2 * w3 + w4) * h4 * 0.1666;
+    if (std::fabs(x - nx) >= 1.1 * dy || std::fabs(y - ny) >= 1.1 * dy) ok = false;
+    x = nx;
+    y = ny;
+    if (x > r.xmax) return;
+    if (y <= r.ymax && x >= r.xmin && y >= r.ymin && ok) {
+      AppendStreamPoint(line, x, y);
+      RequestRedraw();
+      ProcessEvents();
+      if (line.points.size() >= limit) return;
+    }
+  }
+}
+
+// The gap at one x position, or false when it is not measured there.
+static bool GapAt(const Streamline& a, const Streamline& b, double X, double& gap) {
+  size_t atA, atB;
+  if (!SegmentAt(a, X, atA)) return false;
+  const int cellA = LocateCell(a.points[atA].x, a.points[atA].y);
+  if (cellA == -1) return false;
+  if (!SegmentAt(b, X, atB)) return false;
+  const int cellB = LocateCell(b.points[atB].x, b.points[atB].y);
+  if (cellB == -1) return false;
+  if (cellA < cellB && WallBetween(cellA, cellB)) return false;
+  gap = HeightAt(b, atB, X) - HeightAt(a, atA, X);
+  return true;
+}
+
+double StreamlineGap(const Streamline& a, const Streamline& b) {
+  const CellGrid& g = cellGrid;
+  double best = -1.0;
+  const double step = 0.5 * g.cellWidth;
+  for (double X = g.xmin; X <= g.xmax; X += step) {
+    double gap;
+    if (GapAt(a, b, X, gap) && best <= gap) best = gap;
+    if (X + step == X) break;  // a step too small to move X would never end
+  }
+  return best;
+}
+
+void RefineStreamlines(double gap, Streamline& a, Streamline& b) {
+  Streamline* lower = &a;
+  for (;;) {
+    const double offset = (b.points.front().y - lower->points.front().y) * 0.5;
+    if (firstRefinement) {
+      firstRefinement = false;
+      lastHalfOffset = offset;
+    } else {
+      const bool settled = std::fabs(lastHalfOffset - offset) < 0.05;
+      lastHalfOffset = offset;
+      if (settled) return;
+    }
+    if (!(gap > 2.5 * cellGrid.cellHeight)) return;
+    AdvanceGauge();
+    Streamline& middle =
+        NewStreamline(lower->points.front().x, lower->points.front().y + offset);
+    TraceStreamline(middle);
+    RequestRedraw();
+    ProcessEvents();
+    AdvanceGauge();
+    RefineStreamlines(StreamlineGap(*lower, middle), *lower, middle);
+    AdvanceGauge();
+    gap = StreamlineGap(middle, b);
+    AdvanceGauge();
+    lower = &middle;
+  }
+}
+
+void ComputeStreamlines() {
+  AdvanceGauge();
+  ClearStreamlines();
+  AdvanceGauge();
+  if (cellGrid.cellCount == 0) return;
+  SeedStreamlines();
+  for (Streamline& line : streamlines) {
+    AdvanceGauge();
+    TraceStreamline(line);
+  }
+  RequestRedraw();
+  ProcessEvents();
+  Streamline& a = streamlines[0];
+  Streamline& b = streamlines[1];
+  AdvanceGauge();
+  const double gap = StreamlineGap(a, b);
+  AdvanceGauge();
+  firstRefinement = true;
+  RefineStreamlines(gap, a, b);
+}

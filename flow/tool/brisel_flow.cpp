@@ -1,0 +1,153 @@
+// brisel-flow: runs the "Calcular" analysis on a drawing file without a
+// window and writes the results as text and as a picture.
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "flow/analysis.h"
+#include "flow/flow_report.h"
+#include "flow/solver.h"
+#include "model/entity.h"
+#include "shell/drawing_file.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: brisel-flow [--wall-width W] [--tolerance T] [--cells N] [--dump FILE|-] "
+    "[--svg FILE] DRAWING.dat\n"
+    "  --wall-width W  wall width of the drawing's lines (W > 0, default 0.15)\n"
+    "  --tolerance T   absolute convergence tolerance of the solver (T > 0, default scaled\n"
+    "                  to the drawing: 0.3 x min(1, (L/13)^2), L the larger side of the grid)\n"
+    "  --cells N       grid of N x N cells (2 <= N <= 400, default 60)\n"
+    "  --dump FILE     write the analysis as text to FILE, or to standard output with -\n"
+    "  --svg FILE      write the picture of the result as SVG to FILE\n";
+
+constexpr int kMaxCells = 400;
+// Far more than any drawing needs at the default tolerance; a tolerance too
+// small for the arithmetic to reach ends here instead of never.
+constexpr long kMaxCellUpdates = 4000000000L;
+
+struct Options {
+  double wallWidth = 0.15;
+  double tolerance = 0;  // 0: scaled to the drawing
+  int cells = kGridCells;
+  std::string dump, svg, drawing;
+};
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "brisel-flow: %s\n%s", message.c_str(), kUsage);
+  return 2;
+}
+
+int Failure(const std::string& message) {
+  std::fprintf(stderr, "brisel-flow: %s\n", message.c_str());
+  return 1;
+}
+
+bool ParsePositive(const std::string& text, double& value) {
+  char* end = nullptr;
+  errno = 0;
+  const double v = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(v) || !(v > 0)) return false;
+  value = v;
+  return true;
+}
+
+bool ParseCells(const std::string& text, int& value) {
+  char* end = nullptr;
+  errno = 0;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno == ERANGE || v < 2 || v > kMaxCells) return false;
+  value = static_cast<int>(v);
+  return true;
+}
+
+// 0 when the arguments are good, else the exit status (usage printed).
+int ParseArguments(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "-h" || arg == "--help") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    }
+    const bool takesValue = arg == "--wall-width" || arg == "--tolerance" || arg == "--cells" ||
+                            arg == "--dump" || arg == "--svg";
+    if (takesValue) {
+      if (i + 1 >= argc) return UsageError(arg + " needs a value");
+      const std::string value = argv[++i];
+      bool good = true;
+      if (arg == "--wall-width") good = ParsePositive(value, o.wallWidth);
+      else if (arg == "--tolerance") good = ParsePositive(value, o.tolerance);
+      else if (arg == "--cells") good = ParseCells(value, o.cells);
+      else if (arg == "--dump") o.dump = value;
+      else o.svg = value;
+      if (!good || value.empty()) return UsageError("bad value for " + arg + ": '" + value + "'");
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return UsageError("unknown option " + arg);
+    } else if (o.drawing.empty()) {
+      o.drawing = arg;
+    } else {
+      return UsageError("more than one drawing given");
+    }
+  }
+  if (o.drawing.empty()) return UsageError("no drawing given");
+  return 0;
+}
+
+std::string AnalysisProblem(AnalysisOutcome outcome) {
+  switch (outcome) {
+    case AnalysisOutcome::EmptyDrawing: return "nothing to analyse: the drawing is empty";
+    case AnalysisOutcome::NoArea: return "the drawing needs both a width and a height";
+    case AnalysisOutcome::NotFinite: return "the drawing's coordinates are too large";
+    case AnalysisOutcome::NotConverged: return "the flow did not converge; try a larger --tolerance";
+    case AnalysisOutcome::Done: break;
+  }
+  return "";
+}
+
+// Writes with `write` to the path, or to standard output for "-".
+bool WriteOutput(const std::string& path, bool (*write)(std::FILE*), std::string& error) {
+  if (path == "-") {
+    const bool ok = write(stdout) && std::fflush(stdout) == 0;
+    if (!ok) error = "standard output: write error";
+    return ok;
+  }
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  if (!file) {
+    error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  bool ok = write(file);
+  if (std::fclose(file) != 0) ok = false;
+  if (!ok) error = path + ": write error";
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (const int status = ParseArguments(argc, argv, o)) return status;
+
+  wallWidth = o.wallWidth;  // outlines are made as the lines are read
+  ReadReport report;
+  std::string error;
+  if (!LoadDrawingFile(o.drawing, report, error)) return Failure(o.drawing + ": " + error);
+  if (!report.complete) {
+    std::fprintf(stderr, "brisel-flow: %s: reading stopped at record %d: %s\n", o.drawing.c_str(),
+                 report.stopRecord, report.reason.c_str());
+  }
+
+  solverSettings.tolerance = o.tolerance;
+  solverSettings.maxSweeps = kMaxCellUpdates / (static_cast<long>(o.cells) * o.cells);
+  const AnalysisOutcome outcome = RunAnalysis(o.cells);
+  if (outcome != AnalysisOutcome::Done) return Failure(o.drawing + ": " + AnalysisProblem(outcome));
+
+  if (!o.dump.empty() && !WriteOutput(o.dump, WriteFlowDump, error)) return Failure(error);
+  if (!o.svg.empty() && !WriteOutput(o.svg, WriteFlowPicture, error)) return Failure(error);
+  deleteAll();
+  return 0;
+}
