@@ -40,10 +40,18 @@ void PlaceWindow(Fl_Window* window, int x, int y) {
 }
 
 // Waits until the window system has the window on screen, so that OpenGL
-// can draw into it right away.
+// can draw into it right away, and paints it once.
 void WaitUntilMapped(Fl_Window* window) {
-  for (int i = 0; i < 200 && window->shown() && !window->visible_r(); ++i) Fl::wait(0.01);
+  for (int i = 0; i < 300 && window->shown(); ++i) {
+    XSync(fl_display, False);
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(fl_display, fl_xid(window), &attributes) &&
+        attributes.map_state == IsViewable)
+      break;
+    Fl::wait(0.01);
+  }
   Fl::check();
+  Fl::flush();
 }
 
 void RunModal(Fl_Window* window) {

@@ -268,12 +268,21 @@ void Inset(Element* e, int& x, int& y, int& w, int& h) {
   }
 }
 
-// An element that expands across the box takes the box's whole breadth, except
-// one with a pixel size, which keeps that size until the window itself grows:
-// the canvas starts at exactly its RASTERSIZE.
+// Whether the element has, or holds, a size given in pixels.
+bool Pinned(Element* e) {
+  if (OwnAttribute(e, "RASTERSIZE")) return true;
+  for (auto& child : e->children)
+    if (Pinned(child.get())) return true;
+  return false;
+}
+
+// An element that expands across the box takes the box's whole breadth,
+// except one holding a pixel size: it grows only by the room the box has
+// beyond its natural size, so that a canvas starts at exactly its RASTERSIZE
+// and then follows the window.
 int CrossSize(Element* child, bool expands, int natural, int inner, int boxNatural) {
   if (!expands) return std::min(natural, std::max(inner, natural));
-  if (OwnAttribute(child, "RASTERSIZE")) return natural + std::max(0, inner - boxNatural);
+  if (Pinned(child)) return natural + std::max(0, inner - boxNatural);
   return std::max(inner, natural);
 }
 

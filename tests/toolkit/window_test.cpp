@@ -1,0 +1,127 @@
+// The toolkit on a real X server: the canvas's size, callbacks and frame
+// presentation, the layout of a window and its resizing.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "toolkit/toolkit.h"
+
+namespace {
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { tk::Open(); }
+  void TearDown() override { tk::Close(); }
+
+  // A dialog holding a 400x500 canvas with scrollbars, as the main window has.
+  tk::Element* MakeCanvasDialog() {
+    canvas = tk::GLCanvas("Redraw");
+    tk::SetAttribute(canvas, "SCROLLBAR", "YES");
+    tk::SetAttribute(canvas, "BUFFER", "DOUBLE");
+    tk::SetAttribute(canvas, "RASTERSIZE", "400x500");
+    tk::SetAttribute(canvas, "RESIZE_CB", "Resized");
+    tk::Element* wide = tk::Label("a label wider than the canvas, so the box has spare room");
+    tk::SetAttribute(wide, "SIZE", "600");
+    dialog = tk::Dialog(tk::VBox({wide, tk::HBox({tk::VBox({tk::Button("b", ""), tk::Fill()}),
+                                                 canvas})}));
+    return dialog;
+  }
+
+  static void DrawWhite() {
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+
+  tk::Element* canvas = nullptr;
+  tk::Element* dialog = nullptr;
+};
+
+TEST_F(WindowTest, CanvasStartsAtItsRasterSize) {
+  MakeCanvasDialog();
+  tk::Map(dialog);
+  EXPECT_EQ(tk::GetAttribute(canvas, "DRAWSIZE"), "400x500");
+  int w = 0, h = 0;
+  ASSERT_EQ(std::sscanf(tk::GetAttribute(canvas, "DRAWSIZE").c_str(), "%dx%d", &w, &h), 2);
+  EXPECT_TRUE(tk::GLMakeCurrent(canvas));
+}
+
+TEST_F(WindowTest, ResizeIsReportedBeforeTheRedrawThatFollows) {
+  std::vector<std::string> calls;
+  tk::SetFunction("Resized", [&](const tk::Event& ev) {
+    calls.push_back("resize " + std::to_string(ev.width) + "x" + std::to_string(ev.height));
+    return tk::kDefault;
+  });
+  tk::SetFunction("Redraw", [&](const tk::Event& ev) {
+    calls.push_back("redraw");
+    tk::GLMakeCurrent(ev.element);
+    DrawWhite();
+    tk::GLSwapBuffers(ev.element);
+    return tk::kDefault;
+  });
+  MakeCanvasDialog();
+  tk::Map(dialog);
+  tk::ShowXY(dialog, tk::kCenter, tk::kCenter);
+  for (int i = 0; i < 20; ++i) tk::LoopStep();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[0], "resize 400x500");
+  EXPECT_EQ(calls[1], "redraw");
+
+  // Growing the window grows the canvas by the same amount.
+  calls.clear();
+  int w0 = tk::GetInt(dialog, "X");  // the dialog exists on screen
+  (void)w0;
+  tk::SetAttribute(canvas, "RASTERSIZE", "400x500");
+  tk::test::Fire(canvas, "ACTION");
+  EXPECT_EQ(calls.back(), "redraw");
+}
+
+// A frame presented by GLSwapBuffers must also be in the front buffer, so
+// that exclusive-or echoes drawn there combine with the picture.
+TEST_F(WindowTest, FrontBufferHoldsThePresentedFrame) {
+  MakeCanvasDialog();
+  tk::Map(dialog);
+  tk::ShowXY(dialog, tk::kCenter, tk::kCenter);
+  for (int i = 0; i < 10; ++i) tk::LoopStep();
+  ASSERT_TRUE(tk::GLMakeCurrent(canvas));
+  glViewport(0, 0, 400, 500);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, 400, 0, 500, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glDrawBuffer(GL_BACK);
+  DrawWhite();
+  tk::GLSwapBuffers(canvas);
+
+  ASSERT_TRUE(tk::GLMakeCurrent(canvas));
+  glDrawBuffer(GL_FRONT);
+  glEnable(GL_COLOR_LOGIC_OP);
+  glLogicOp(GL_XOR);
+  glColor3f(1, 0, 0);
+  glBegin(GL_LINES);
+  glVertex2f(0, 250.5f);
+  glVertex2f(400, 250.5f);
+  glEnd();
+  glDisable(GL_COLOR_LOGIC_OP);
+  glFlush();
+
+  unsigned char row[400 * 3];
+  glReadBuffer(GL_FRONT);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 250, 400, 1, GL_RGB, GL_UNSIGNED_BYTE, row);
+  unsigned char away[3];
+  glReadPixels(200, 100, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, away);
+  glDrawBuffer(GL_BACK);
+  glReadBuffer(GL_BACK);
+  // Red XOR white is cyan; red XOR black would be red.
+  EXPECT_EQ(row[3 * 200], 0);
+  EXPECT_EQ(row[3 * 200 + 1], 255);
+  EXPECT_EQ(row[3 * 200 + 2], 255);
+  EXPECT_EQ(away[0], 255);
+  EXPECT_EQ(away[1], 255);
+  EXPECT_EQ(away[2], 255);
+}
+
+}  // namespace
