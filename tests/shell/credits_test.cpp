@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include "shell/commands.h"
+#include "shell/credits.h"
+#include "tests/shell/shell_test_env.h"
+#include "toolkit/toolkit.h"
+
+namespace {
+
+TEST(Credits, BuiltOnceThenHiddenAndShownAgainUnchanged) {
+  tk::Element* about = tk::Children(tk::GetHandle("bar"))[1];
+  EXPECT_EQ(shell::CreditsDialog(), nullptr);
+  EXPECT_FALSE(tk::GetFunction("closedlg"));
+
+  EXPECT_EQ(tk::test::Fire(about, "ACTION"), tk::kDefault);
+  tk::Element* dialog = shell::CreditsDialog();
+  tk::Element* close = shell::CreditsCloseButton();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(tk::IsVisible(dialog));
+  EXPECT_EQ(tk::GetAttribute(dialog, "TITLE"), "Brisel - Créditos");
+  EXPECT_EQ(tk::GetAttribute(close, "TITLE"), " Fechar ");
+  EXPECT_EQ(tk::GetAttribute(close, "ACTION"), "closedlg");
+  tk::Element* page = tk::GetHandle("msgeng");
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(tk::GetAttribute(tk::Parent(page), "VALUE"), "msgeng");
+
+  EXPECT_EQ(tk::test::Fire(close, "ACTION"), tk::kDefault);
+  EXPECT_FALSE(tk::IsVisible(dialog));
+  // Closing the credits must not touch the main window.
+  EXPECT_TRUE(tk::IsVisible(tk::GetHandle("main")));
+
+  const size_t names = tk::HandleNames().size();
+  tk::test::Fire(about, "ACTION");
+  EXPECT_TRUE(tk::IsVisible(dialog));
+  EXPECT_EQ(shell::CreditsDialog(), dialog);
+  EXPECT_EQ(shell::CreditsCloseButton(), close);
+  EXPECT_EQ(tk::GetHandle("msgeng"), page);
+  EXPECT_EQ(tk::HandleNames().size(), names);
+  EXPECT_EQ(tk::GetAttribute(close, "TITLE"), " Fechar ");
+  tk::test::Fire(close, "ACTION");
+}
+
+TEST(Credits, LanguageSwitchAlternatesThePages) {
+  cmd::ProjInfo(tk::Event{});
+  tk::Element* pages = tk::Parent(tk::GetHandle("msgeng"));
+  EXPECT_EQ(tk::Parent(tk::GetHandle("msgpor")), pages);
+  tk::Callback switchPages = tk::GetFunction("setlanguage");
+  ASSERT_TRUE(switchPages);
+  EXPECT_EQ(switchPages(tk::Event{}), tk::kDefault);
+  EXPECT_EQ(tk::GetAttribute(pages, "VALUE"), "msgpor");
+  switchPages(tk::Event{});
+  EXPECT_EQ(tk::GetAttribute(pages, "VALUE"), "msgeng");
+  tk::GetFunction("closedlg")(tk::Event{});
+}
+
+}  // namespace

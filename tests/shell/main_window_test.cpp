@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "shell/main_window.h"
+#include "shell/modes.h"
+#include "tests/shell/shell_test_env.h"
+#include "toolkit/toolkit.h"
+
+namespace {
+
+void ForEachElement(tk::Element* root, const std::function<void(tk::Element*)>& visit) {
+  if (!root) return;
+  visit(root);
+  for (tk::Element* child : tk::Children(root)) ForEachElement(child, visit);
+}
+
+std::vector<tk::Element*> ElementsOfKind(tk::Element* root, const std::string& kind) {
+  std::vector<tk::Element*> found;
+  ForEachElement(root, [&](tk::Element* e) {
+    if (tk::KindOf(e) == kind) found.push_back(e);
+  });
+  return found;
+}
+
+TEST(MainWindow, IsShownWithItsTitleAndNamesItsElementsInOrder) {
+  tk::Element* main = tk::GetHandle("main");
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(tk::IsVisible(main));
+  EXPECT_EQ(tk::GetAttribute(main, "TITLE"),
+            "BRISEL - Programa para Análise de Ventilação em Ambientes Construídos");
+
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"white", "color"},       {"blue", "color"},        {"black", "color"},
+      {"red", "color"},         {"file", "submenu"},      {"bar", "menu"},
+      {"datascreen", "canvas"}, {"scaledial", "dial"},    {"btdel", "button"},
+      {"btkeyboard", "button"}, {"btline", "button"},     {"btsel", "button"},
+      {"hbox_botao", "hbox"},   {"gauge_name", "gauge"},  {"snaptoggle", "toggle"},
+      {"ygrid", "text"},        {"xgrid", "text"},        {"grid_tgl", "toggle"},
+      {"vbox_grid", "vbox"},    {"widthtext", "text"},    {"cursorypos", "label"},
+      {"cursorxpos", "label"},  {"htext", "text"},        {"vtext", "text"},
+      {"vbox_barra", "vbox"},   {"datatopmsg", "label"},  {"msg_frame", "frame"},
+      {"main", "dialog"},
+  };
+  const std::vector<std::string> names = tk::HandleNames();
+  ASSERT_GE(names.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(names[i], expected[i].first) << "registration " << i;
+    EXPECT_EQ(tk::KindOf(tk::GetHandle(expected[i].first)), expected[i].second)
+        << expected[i].first;
+  }
+  // Snapping only makes sense once the grid is shown.
+  EXPECT_EQ(tk::GetAttribute(tk::GetHandle("snaptoggle"), "ACTIVE"), "NO");
+}
+
+TEST(MainWindow, MenuBarHoldsTheFileMenuAndTheAboutItem) {
+  tk::Element* bar = tk::GetHandle("bar");
+  EXPECT_EQ(tk::GetAttribute(tk::GetHandle("main"), "MENU"), "bar");
+  const std::vector<tk::Element*> entries = tk::Children(bar);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0], tk::GetHandle("file"));
+  EXPECT_EQ(tk::GetAttribute(entries[0], "TITLE"), "Arquivo");
+  EXPECT_EQ(tk::KindOf(entries[1]), "item");
+  EXPECT_EQ(tk::GetAttribute(entries[1], "TITLE"), "Sobre..");
+  EXPECT_EQ(tk::GetAttribute(entries[1], "ACTION"), "ProjInfo");
+
+  const std::vector<tk::Element*> items = ElementsOfKind(tk::GetHandle("file"), "item");
+  ASSERT_EQ(items.size(), 3u);
+  const std::pair<const char*, const char*> expected[] = {
+      {"Abrir...", "ProjReadFile"}, {"Salvar...", "ProjSaveFile"}, {"Sair", "Exit"}};
+  for (size_t i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(tk::GetAttribute(items[i], "TITLE"), expected[i].first);
+    EXPECT_EQ(tk::GetAttribute(items[i], "ACTION"), expected[i].second);
+  }
+  EXPECT_EQ(ElementsOfKind(tk::GetHandle("file"), "separator").size(), 1u);
+}
+
+// A misspelt command name in the window would silently do nothing.
+TEST(MainWindow, EveryCommandTheWindowNamesIsRegistered) {
+  const char* const callbacks[] = {"ACTION",          "BUTTON_CB",         "MOTION_CB",
+                                   "LEAVEWINDOW_CB",  "RESIZE_CB",         "K_ANY",
+                                   "K_CR",            "KILLFOCUS_CB",      "BUTTON_PRESS_CB",
+                                   "BUTTON_RELEASE_CB", "MOUSEMOVE_CB"};
+  int named = 0;
+  auto check = [&](tk::Element* e) {
+    for (const char* attribute : callbacks) {
+      const std::string command = tk::GetAttribute(e, attribute);
+      if (command.empty()) continue;
+      ++named;
+      EXPECT_TRUE(static_cast<bool>(tk::GetFunction(command)))
+          << tk::KindOf(e) << " " << attribute << " names " << command;
+    }
+  };
+  ForEachElement(tk::GetHandle("main"), check);
+  ForEachElement(tk::GetHandle("bar"), check);
+  EXPECT_GE(named, 30);
+}
+
+TEST(MainWindow, ToolButtonsShowRegisteredPictures) {
+  int images = 0, pressed = 0;
+  for (tk::Element* button : ElementsOfKind(tk::GetHandle("main"), "button")) {
+    const std::string image = tk::GetAttribute(button, "IMAGE");
+    ASSERT_FALSE(image.empty()) << tk::GetAttribute(button, "TITLE");
+    EXPECT_EQ(tk::KindOf(tk::GetHandle(image)), "image") << image;
+    ++images;
+    const std::string impress = tk::GetAttribute(button, "IMPRESS");
+    if (impress.empty()) continue;
+    EXPECT_EQ(tk::KindOf(tk::GetHandle(impress)), "image") << impress;
+    ++pressed;
+  }
+  EXPECT_EQ(images, 10);  // the nine tools and Calcular
+  EXPECT_EQ(pressed, 9);
+}
+
+TEST(MainWindow, CanvasStartsAt400By500Pixels) {
+  tk::Element* canvas = tk::GetHandle("datascreen");
+  EXPECT_TRUE(shelltest::WaitFor(
+      [&] { return tk::GetAttribute(canvas, "DRAWSIZE") == "400x500"; }))
+      << "DRAWSIZE " << tk::GetAttribute(canvas, "DRAWSIZE");
+}
+
+TEST(MainWindow, SizeFieldsTakeOnlyUnsignedDecimalNumbers) {
+  for (const char* name : {"htext", "vtext", "xgrid", "ygrid", "widthtext"}) {
+    tk::Element* field = tk::GetHandle(name);
+    tk::SetAttribute(field, "VALUE", "");
+    EXPECT_EQ(tk::test::Type(field, "-"), "") << name;
+    EXPECT_EQ(tk::test::Type(field, "ae+"), "") << name;
+    EXPECT_EQ(tk::test::Type(field, "12.5"), "12.5") << name;
+    EXPECT_EQ(tk::test::Type(field, "x,-1"), "12.51") << name;
+  }
+  // A paste is one keystroke: its first character alone must not decide.
+  tk::Event paste;
+  paste.key = '1';
+  paste.text = "1-2";
+  EXPECT_EQ(tk::test::Fire(tk::GetHandle("htext"), "ACTION", paste), tk::kIgnore);
+  paste.text = "  10.01";  // the read-out's leading blanks stay editable
+  EXPECT_EQ(tk::test::Fire(tk::GetHandle("htext"), "ACTION", paste), tk::kDefault);
+}
+
+}  // namespace

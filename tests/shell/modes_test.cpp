@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "model/entity.h"
+#include "shell/commands.h"
+#include "shell/modes.h"
+#include "toolkit/toolkit.h"
+
+namespace {
+
+tk::Event From(const char* name) {
+  tk::Event ev;
+  ev.element = tk::GetHandle(name);
+  return ev;
+}
+
+std::string Prompt() { return tk::GetAttribute(tk::GetHandle("datatopmsg"), "TITLE"); }
+
+class Modes : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    cmd::keyboardEntry = false;
+    cmd::ResetToSelect();
+  }
+  void TearDown() override {
+    deleteAll();
+    cmd::keyboardEntry = false;
+  }
+};
+
+TEST_F(Modes, PickDoneRestartsTheModeOrFallsBackToSelect) {
+  cmd::LineMode();
+  ASSERT_EQ(cmd::modeRestart, cmd::LineMode);
+  cmd::PickDone(nullptr, -1);  // ended by the shell: the shell decides
+  EXPECT_EQ(cmd::modeRestart, cmd::LineMode);
+  cmd::PickDone(nullptr, 1);   // a line was made: ready for the next
+  EXPECT_EQ(cmd::modeRestart, cmd::LineMode);
+  cmd::ShowPrompt(nullptr, "Entre com ponto final");
+  cmd::PickDone(nullptr, 0);   // the user cancelled: back to Select
+  EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
+  EXPECT_EQ(Prompt(), " ");
+}
+
+TEST_F(Modes, ViewInteractionsReturnToTheCurrentMode) {
+  cmd::DragMode();
+  cmd::ShowPrompt(nullptr, "Selecione uma área para ampliar.");
+  cmd::ViewDone(cmd::handles.datascreen);
+  EXPECT_EQ(cmd::modeRestart, cmd::DragMode);
+  EXPECT_EQ(Prompt(), " ");
+}
+
+TEST_F(Modes, SelectFromASwitchedOffToggleKeepsTheMode) {
+  cmd::Line(From("btline"));
+  ASSERT_EQ(cmd::modeRestart, cmd::LineMode);
+  tk::Event off = From("grid_tgl");  // any toggle reports its state
+  off.state = 0;
+  cmd::Select(off);
+  EXPECT_EQ(cmd::modeRestart, cmd::LineMode);
+  // The button reports no state and always selects.
+  EXPECT_EQ(tk::test::Fire(tk::GetHandle("btsel"), "ACTION"), tk::kDefault);
+  EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
+}
+
+TEST_F(Modes, EscapeFromAnyFieldReturnsToSelectAndLetsTheKeyThrough) {
+  cmd::Line(tk::Event{});
+  EXPECT_EQ(tk::test::Key(tk::GetHandle("htext"), tk::kKeyEsc), tk::kDefault);
+  EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
+}
+
+TEST_F(Modes, KeyboardSwitchTogglesAndSwitchingOnSelects) {
+  cmd::Line(tk::Event{});
+  tk::test::Fire(tk::GetHandle("btkeyboard"), "ACTION");
+  EXPECT_TRUE(cmd::keyboardEntry);
+  EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
+  cmd::Line(tk::Event{});
+  tk::test::Fire(tk::GetHandle("btkeyboard"), "ACTION");
+  EXPECT_FALSE(cmd::keyboardEntry);
+}
+
+TEST_F(Modes, CursorReadoutsShowTwoDecimalsAndClearWhenThePointerLeaves) {
+  cmd::ShowCursorPos(nullptr, 3.14159, -12.5);
+  EXPECT_EQ(tk::GetAttribute(cmd::handles.cursorxpos, "TITLE"), "   3.14");
+  EXPECT_EQ(tk::GetAttribute(cmd::handles.cursorypos, "TITLE"), " -12.50");
+  tk::test::Fire(cmd::handles.datascreen, "LEAVEWINDOW_CB");
+  EXPECT_EQ(tk::GetAttribute(cmd::handles.cursorxpos, "TITLE"), " ");
+  EXPECT_EQ(tk::GetAttribute(cmd::handles.cursorypos, "TITLE"), " ");
+}
+
+TEST_F(Modes, ExitEmptiesTheDrawingAndClosesTheLoop) {
+  new LineEntity(0, 0, 1, 1);
+  ASSERT_NE(EntityList, nullptr);
+  ASSERT_FALSE(cmd::PipelineRunning());
+  EXPECT_EQ(cmd::Exit(tk::Event{}), tk::kClose);
+  EXPECT_EQ(EntityList, nullptr);
+}
+
+TEST_F(Modes, ExitRequestedDuringTheComputationWaitsForItsEnd) {
+  new LineEntity(0, 0, 1, 1);
+  cmd::FinishPendingExit();  // nothing was requested
+  EXPECT_NE(EntityList, nullptr);
+  cmd::RequestExitAfterPipeline();
+  EXPECT_NE(EntityList, nullptr);
+  cmd::FinishPendingExit();
+  EXPECT_EQ(EntityList, nullptr);
+  EXPECT_FALSE(cmd::ExitPending());
+}
+
+}  // namespace
