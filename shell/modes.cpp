@@ -1,5 +1,6 @@
 #include "shell/modes.h"
 
+#include "flow/cell_grid.h"
 #include "model/entity.h"
 #include "shell/commands.h"
 #include "view/pick.h"
@@ -41,7 +42,7 @@ void StartMouseLine() {
 // about to change.  Not while "Calcular" runs: the computation is using it.
 void DiscardFlowResults() {
   if (PipelineRunning()) return;
-  // Flow seam: ReleaseGrid() is called here once the cell grid exists.
+  ReleaseGrid();
 }
 
 }  // namespace

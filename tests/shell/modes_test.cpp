@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "flow/cell_grid.h"
 #include "model/entity.h"
 #include "shell/commands.h"
 #include "shell/modes.h"
@@ -74,6 +75,18 @@ TEST_F(Modes, KeyboardSwitchTogglesAndSwitchingOnSelects) {
   cmd::Line(tk::Event{});
   tk::test::Fire(tk::GetHandle("btkeyboard"), "ACTION");
   EXPECT_FALSE(cmd::keyboardEntry);
+}
+
+TEST_F(Modes, StartingTheLineModeRemovesTheFlowPicture) {
+  new LineEntity(2, 2, 2, 6);
+  new LineEntity(2, 6, 6, 6);
+  cmd::ViewGrid(tk::Event{});
+  ASSERT_FALSE(cmd::PipelineRunning());
+  ASSERT_FALSE(cellGrid.cells.empty());
+  cmd::Select(From("btsel"));
+  EXPECT_FALSE(cellGrid.cells.empty());
+  cmd::Line(From("btline"));
+  EXPECT_TRUE(cellGrid.cells.empty());
 }
 
 TEST_F(Modes, CursorReadoutsShowTwoDecimalsAndClearWhenThePointerLeaves) {
