@@ -1,0 +1,111 @@
+#include <cmath>
+
+#include "tests/flow/flow_fixture.h"
+
+namespace {
+
+using StreamlineTest = FlowTest;
+
+Streamline Seeded(double x, double y) {
+  Streamline line;
+  line.points.push_back({x, y});
+  return line;
+}
+
+Streamline Horizontal(double x0, double x1, double y, int points) {
+  Streamline line;
+  for (int k = 0; k < points; ++k) line.points.push_back({x0 + (x1 - x0) * k / (points - 1), y});
+  return line;
+}
+
+TEST_F(StreamlineTest, UniformFieldAdvancesByTheStageStep) {
+  BuildOpenGrid(0, 6, 0, 3, 30);  // cells 0.2 × 0.1
+  SetUniformNodeVelocity(2.0, 0.0);
+  Streamline line = Seeded(0.01, 1.55);
+  TraceStreamline(line);
+  ASSERT_GT(line.points.size(), 10u);
+  const double h0 = 0.6 * 0.1;
+  for (size_t k = 1; k < line.points.size(); ++k) {
+    EXPECT_NEAR(line.points[k].x - line.points[k - 1].x, 6 * 0.1666 * h0, 1e-12);
+    EXPECT_EQ(line.points[k].y, 1.55);
+  }
+  // It ends on its way out through the east side, never beyond it.
+  EXPECT_LE(line.points.back().x, cellGrid.xmax);
+  EXPECT_GT(line.points.back().x + 6 * 0.1666 * h0, cellGrid.xmax);
+}
+
+TEST_F(StreamlineTest, SlowFlowStepsWithTheWholeBaseStep) {
+  BuildOpenGrid(0, 6, 0, 6, 30);
+  SetUniformNodeVelocity(0.5, 0.0);
+  Streamline line = Seeded(0.01, 3.05);
+  TraceStreamline(line);
+  ASSERT_GE(line.points.size(), 2u);
+  EXPECT_NEAR(line.points[1].x - 0.01, 0.9996 * 0.5 * 0.6 * 0.2, 1e-12);
+}
+
+TEST_F(StreamlineTest, EqualVelocityComponentsEndTheTrace) {
+  BuildOpenGrid(0, 6, 0, 6, 30);
+  SetUniformNodeVelocity(1.5, -1.5);
+  Streamline line = Seeded(1, 1);
+  TraceStreamline(line);
+  EXPECT_EQ(line.points.size(), 1u);
+}
+
+TEST_F(StreamlineTest, StalledStreamlineEndsAtItsPointLimit) {
+  BuildOpenGrid(0, 6, 0, 6, 30);
+  SetUniformNodeVelocity(0.0001, 0.00002);
+  Streamline line = Seeded(1, 1);
+  TraceStreamline(line);
+  EXPECT_EQ(StreamlinePointLimit(), 20u * 60);
+  EXPECT_EQ(line.points.size(), StreamlinePointLimit());
+}
+
+TEST_F(StreamlineTest, SeedsInsideWallsStayOnePoint) {
+  BuildOpenGrid(0, 6, 0, 6, 30);
+  SetUniformNodeVelocity(2.0, 0.0);
+  cellGrid.cells[LocateCell(1, 1)].type = Solid;
+  Streamline line = Seeded(1, 1);
+  TraceStreamline(line);
+  EXPECT_EQ(line.points.size(), 1u);
+}
+
+TEST_F(StreamlineTest, GapIsMeasuredOnlyWhereNoWallSeparates) {
+  BuildOpenGrid(0, 10, 0, 10, 10);
+  const Streamline a = Horizontal(0, 10, 1.5, 21), b = Horizontal(0, 10, 4.5, 21);
+  EXPECT_DOUBLE_EQ(StreamlineGap(a, b), 3.0);
+  for (int c = 0; c < 10; ++c) cellGrid.cells[3 * 10 + c].type = Solid;
+  EXPECT_EQ(StreamlineGap(a, b), -1.0);
+  EXPECT_EQ(StreamlineGap(a, Seeded(0, 5)), -1.0);  // a single point has no segment
+}
+
+TEST_F(StreamlineTest, CloseStreamlinesGetNoneBetweenThem) {
+  BuildOpenGrid(0, 10, 0, 10, 10);
+  streamlines.push_back(Horizontal(0, 10, 1.5, 21));
+  streamlines.push_back(Horizontal(0, 10, 3.5, 21));
+  RefineStreamlines(2.5 * cellGrid.cellHeight, streamlines[0], streamlines[1]);
+  EXPECT_EQ(streamlines.size(), 2u);
+}
+
+TEST_F(StreamlineTest, SampleAnalysisTracesFromTheWestEdge) {
+  LoadSample("single_room.dat");
+  int redraws = 0;
+  FlowHooks hooks;
+  hooks.redraw = [&] { ++redraws; };
+  SetFlowHooks(hooks);
+  ASSERT_EQ(RunAnalysis(), AnalysisOutcome::Done);
+  ASSERT_GT(streamlines.size(), 2u);
+  EXPECT_EQ(streamlines[0].points.front().x, cellGrid.xmin);
+  EXPECT_EQ(streamlines[0].points.front().y, cellGrid.ymin + cellGrid.cellHeight / 2);
+  size_t points = 0;
+  for (const Streamline& line : streamlines) {
+    points += line.points.size();
+    for (const StreamPoint& p : line.points) {
+      EXPECT_TRUE(p.x >= cellGrid.xmin && p.x <= cellGrid.xmax);
+      EXPECT_TRUE(p.y >= cellGrid.ymin && p.y <= cellGrid.ymax);
+    }
+  }
+  // One request per accepted point, plus those after each stage.
+  EXPECT_GE(static_cast<size_t>(redraws), points - streamlines.size());
+}
+
+}  // namespace

@@ -1,0 +1,161 @@
+// The batch tool run as a user would: arguments, exit status, messages and
+// the dump format, and the dumps of the sample drawings against the kept ones.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct ToolRun {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class ToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/brisel-flow-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+
+  std::string WriteDrawing(const std::string& name, const std::string& text) const {
+    std::ofstream(Path(name)) << text;
+    return Path(name);
+  }
+
+  ToolRun Tool(const std::string& arguments) const {
+    const std::string command = std::string("'") + BRISEL_FLOW_TOOL + "' " + arguments + " >'" +
+                                Path("out") + "' 2>'" + Path("err") + "'";
+    ToolRun run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadFile(Path("out"));
+    run.err = ReadFile(Path("err"));
+    return run;
+  }
+
+  std::string dir_;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+int CountOf(const std::string& text, const std::string& word) {
+  int n = 0;
+  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
+  return n;
+}
+
+const char kRoom[] = "0\n0 0 0 4 0\n0\n0 4 0 4 3\n0\n0 4 3 0 3\n0\n0 0 3 0 2\n";
+
+TEST_F(ToolTest, BadArgumentsPrintTheUsageAndExitTwo) {
+  const std::string room = WriteDrawing("room.dat", kRoom);
+  for (const std::string& args :
+       {std::string(""), "--colour red " + room, "--cells 1 " + room, "--cells 12x " + room,
+        "--wall-width 0 " + room, "--wall-width -0.2 " + room, "--tolerance nan " + room,
+        "--tolerance -1 " + room, room + " --cells", room + " " + room, "--dump '' " + room}) {
+    const ToolRun run = Tool(args);
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_NE(run.err.find("usage: brisel-flow"), std::string::npos) << args;
+    EXPECT_TRUE(run.out.empty()) << args;
+  }
+}
+
+TEST_F(ToolTest, UnusableDrawingsFailWithOneLine) {
+  const struct {
+    std::string drawing, message;
+  } cases[] = {
+      {Path("missing.dat"), "No such file"},
+      {WriteDrawing("empty.dat", ""), "nothing to analyse"},
+      {WriteDrawing("flat.dat", "0\n0 0 1 5 1\n"), "width and a height"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = Tool("--dump - '" + c.drawing + "'");
+    EXPECT_EQ(run.status, 1) << c.drawing;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
+    EXPECT_TRUE(run.out.empty());
+  }
+}
+
+TEST_F(ToolTest, ReaderStopIsReportedAndTheReadPartAnalysed) {
+  const std::string drawing = WriteDrawing("partial.dat", std::string(kRoom) + "7\n0 1 1 2 2\n");
+  const ToolRun run = Tool("--cells 4 --dump - " + drawing);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.err.find("record 5"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out.rfind("grid 4 4 ", 0), 0u);
+}
+
+TEST_F(ToolTest, DumpHasTheDocumentedLayout) {
+  const ToolRun run = Tool("--cells 4 --tolerance 0.001 --wall-width 0.3 --dump - " +
+                       WriteDrawing("room.dat", kRoom));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_GT(lines.size(), 24u);
+  // 4 + 1.3 × 4 spread over 4 columns; 3 × 1.35 over 4 rows.
+  EXPECT_EQ(lines[0], "grid 4 4 1.2999999999999998 1.0125000000000002");
+  EXPECT_EQ(lines[1].rfind("extent -0.60000000000000009 4.5999999999999996 ", 0), 0u) << lines[1];
+  EXPECT_EQ(lines[2], "inflow 129.99999999999997");
+  EXPECT_EQ(lines[3].rfind("sweeps ", 0), 0u);
+  EXPECT_EQ(lines[4].rfind("speeds ", 0), 0u);
+  EXPECT_EQ(lines[5], "cells 16");
+  for (int k = 0; k < 16; ++k) {
+    std::istringstream cell(lines[6 + k]);
+    int index, type;
+    double values[5];
+    cell >> index >> type;
+    for (double& v : values) cell >> v;
+    EXPECT_TRUE(cell && cell.peek() == EOF) << lines[6 + k];
+    EXPECT_EQ(index, k);
+  }
+  EXPECT_EQ(lines[6 + 16].rfind("streamlines ", 0), 0u);
+  EXPECT_EQ(lines[6 + 17].rfind("streamline 0 ", 0), 0u);
+  EXPECT_EQ(run.out.back(), '\n');
+}
+
+TEST_F(ToolTest, PictureShowsWallsStreamlinesAndArrows) {
+  const ToolRun run = Tool("--svg '" + Path("room.svg") + "' " + WriteDrawing("room.dat", kRoom));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string svg = ReadFile(Path("room.svg"));
+  EXPECT_EQ(svg.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1000\"", 0), 0u);
+  EXPECT_EQ(CountOf(svg, "<polygon"), 4);
+  EXPECT_EQ(CountOf(svg, "<line"), 3 * 120);  // 60 arrows on each side
+  EXPECT_GT(CountOf(svg, "<polyline"), 2);
+  EXPECT_GE(CountOf(svg, "<circle"), CountOf(svg, "<polyline"));  // a dot at every seed
+}
+
+// Kept dumps of the sample drawings, produced by the tool and checked by
+// looking at their pictures: any change to the arithmetic shows up here.
+TEST_F(ToolTest, SampleDumpsMatchTheKeptOnes) {
+  for (const char* name : {"corridor", "house", "l_block", "single_room", "two_rooms"}) {
+    const std::string golden = ReadFile(std::string(BRISEL_GOLDEN_DIR) + "/" + name + ".dump");
+    ASSERT_FALSE(golden.empty()) << name;
+    const ToolRun run = Tool(std::string("--dump - ") + BRISEL_EXAMPLES_DIR + "/" + name + ".dat");
+    EXPECT_EQ(run.status, 0) << name;
+    EXPECT_TRUE(run.out == golden) << name << ": the dump differs from the kept one";
+  }
+}
+
+}  // namespace
