@@ -68,13 +68,57 @@ TEST_F(WindowTest, ResizeIsReportedBeforeTheRedrawThatFollows) {
   EXPECT_EQ(calls[0], "resize 400x500");
   EXPECT_EQ(calls[1], "redraw");
 
-  // Growing the window grows the canvas by the same amount.
+  // A larger pixel size grows the window; the canvas reports its new size
+  // before the redraw that follows.
   calls.clear();
-  int w0 = tk::GetInt(dialog, "X");  // the dialog exists on screen
-  (void)w0;
-  tk::SetAttribute(canvas, "RASTERSIZE", "400x500");
-  tk::test::Fire(canvas, "ACTION");
-  EXPECT_EQ(calls.back(), "redraw");
+  tk::SetAttribute(canvas, "RASTERSIZE", "500x600");
+  for (int i = 0; i < 20 && calls.size() < 2; ++i) tk::LoopStep();
+  EXPECT_EQ(tk::GetAttribute(canvas, "DRAWSIZE"), "500x600");
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[0], "resize 500x600");
+  EXPECT_EQ(calls[1], "redraw");
+}
+
+// A close request made while a long computation lets events through ends
+// the loop only when the computation is over.
+TEST_F(WindowTest, LoopEndsOnlyOnceControlIsBackInTheLoop) {
+  std::vector<std::string> steps;
+  tk::SetFunction("Redraw", [&](const tk::Event&) {
+    if (!steps.empty()) return tk::kDefault;
+    steps.push_back("computing");
+    tk::ExitLoop();
+    for (int i = 0; i < 3; ++i) tk::LoopStep();
+    steps.push_back("computed");
+    return tk::kDefault;
+  });
+  MakeCanvasDialog();
+  tk::Map(dialog);
+  tk::ShowXY(dialog, tk::kCenter, tk::kCenter);
+  tk::Redraw(canvas);
+  tk::MainLoop();
+  EXPECT_EQ(steps, (std::vector<std::string>{"computing", "computed"}));
+  EXPECT_TRUE(tk::IsVisible(dialog));  // nothing is closed before Close
+}
+
+TEST_F(WindowTest, CloseFromTheMainMenuEndsTheLoop) {
+  tk::Element* quit = tk::Item("Sair", "Exit");
+  tk::Element* about = tk::Item("Sobre..", "About");
+  tk::SetHandle("bar", tk::Menu({tk::Submenu("Arquivo", tk::Menu({quit})), about}));
+  tk::Element* main = tk::Dialog(tk::VBox({tk::Label("x")}));
+  tk::SetAttribute(main, "MENU", "bar");
+  int abouts = 0;
+  tk::SetFunction("About", [&](const tk::Event&) {
+    ++abouts;
+    return tk::kDefault;
+  });
+  tk::SetFunction("Exit", [](const tk::Event&) { return tk::kClose; });
+  tk::Map(main);
+  tk::ShowXY(main, tk::kCenter, tk::kCenter);
+  EXPECT_EQ(tk::test::Fire(about, "ACTION"), tk::kDefault);
+  EXPECT_EQ(abouts, 1);
+  EXPECT_EQ(tk::test::Fire(quit, "ACTION"), tk::kClose);
+  tk::MainLoop();  // returns at once: the request is already made
+  SUCCEED();
 }
 
 // A frame presented by GLSwapBuffers must also be in the front buffer, so
