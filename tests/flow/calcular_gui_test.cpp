@@ -1,0 +1,144 @@
+// "Calcular" in the real main window: the picture it leaves, the state of
+// the buttons and the gauge, and a drawing it must refuse.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "flow/boundary_arrows.h"
+#include "flow/cell_grid.h"
+#include "flow/streamlines.h"
+#include "model/entity.h"
+#include "shell/commands.h"
+#include "shell/drawing_file.h"
+#include "shell/main_window.h"
+#include "shell/modes.h"
+#include "toolkit/toolkit.h"
+#include "view/view.h"
+
+namespace {
+
+const char* const kButtons[] = {"btsel", "btline", "btkeyboard", "btdel"};
+
+class CalcularGuiTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    tk::Open();
+    shell::BuildMainWindow();
+    cmd::FetchHandles();
+    tk::Map(cmd::handles.main);
+    cmd::RegisterCommands();
+    tk::SetLanguage("PORTUGUESE");
+    cmd::InitCanvas(cmd::handles.datascreen);
+    cmd::ShowViewSize(cmd::handles.datascreen);
+    cmd::ResetToSelect();
+    tk::ShowXY(cmd::handles.main, tk::kCenter, tk::kCenter);
+    for (int i = 0; i < 30; ++i) tk::LoopStep();
+  }
+  static void TearDownTestSuite() {
+    ReleaseGrid();
+    deleteAll();
+    tk::Close();
+  }
+  void SetUp() override {
+    tk::test::EnableScripting(true);
+    tk::test::TakeMessages();
+    ReleaseGrid();
+    deleteAll();
+  }
+
+  static tk::Element* Canvas() { return cmd::handles.datascreen; }
+
+  static void Open(const std::string& sample) {
+    ReadReport report;
+    std::string error;
+    ASSERT_TRUE(LoadDrawingFile(std::string(BRISEL_EXAMPLES_DIR) + "/" + sample, report, error));
+    ViewFit(Canvas());
+  }
+
+  static double Calcular() {
+    const auto start = std::chrono::steady_clock::now();
+    cmd::ViewGrid(tk::Event{});
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+
+  // Whether the shown picture is red at a world point or a pixel next to it.
+  static bool RedNear(double x, double y) {
+    tk::GLMakeCurrent(Canvas());
+    double xmin, xmax, ymin, ymax;
+    ViewGetWindow(Canvas(), &xmin, &xmax, &ymin, &ymax);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int px = int((x - xmin) / (xmax - xmin) * viewport[2]);
+    const int py = int((y - ymin) / (ymax - ymin) * viewport[3]);
+    unsigned char rgb[9 * 3] = {};
+    glReadBuffer(GL_FRONT);
+    glReadPixels(px - 1, py - 1, 3, 3, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    for (int k = 0; k < 9; ++k) {
+      if (rgb[3 * k] > 200 && rgb[3 * k + 1] < 80 && rgb[3 * k + 2] < 80) return true;
+    }
+    return false;
+  }
+
+  static void ExpectRestoredControls() {
+    for (const char* name : kButtons) {
+      EXPECT_EQ(tk::GetAttribute(tk::GetHandle(name), "ACTIVE"), "YES") << name;
+    }
+    EXPECT_EQ(tk::GetAttribute(cmd::handles.gauge, "VALUE"), "0");
+    EXPECT_EQ(tk::GetAttribute(cmd::handles.gauge, "SHOW_TEXT"), "NO");
+    EXPECT_FALSE(cmd::PipelineRunning());
+  }
+};
+
+TEST_F(CalcularGuiTest, ShowsRedStreamlinesAndWindArrows) {
+  Open("house.dat");
+  const double seconds = Calcular();
+  std::printf("Calcular on house.dat took %.3f s\n", seconds);
+  ExpectRestoredControls();
+  ASSERT_EQ(cellGrid.cellCount, 3600);
+  ASSERT_GT(streamlines.size(), 2u);
+
+  const Streamline& line = streamlines[streamlines.size() / 2];
+  ASSERT_GT(line.points.size(), 10u);
+  const StreamPoint& p = line.points[line.points.size() / 2];
+  EXPECT_TRUE(RedNear(p.x, p.y));
+
+  const ArrowScales scales = BoundaryArrowScales();
+  int arrows = 0;
+  for (const GridCell& c : cellGrid.cells) {
+    LineSegment lines[3];
+    if (c.type != Interior &&
+        BoundaryArrowLines(c.index, c.type, kDegreesToRadians, scales.shaft, scales.head, lines)) {
+      ++arrows;
+    }
+  }
+  EXPECT_EQ(arrows, 120);
+  const GridCell& west = cellGrid.cells[30 * 60];
+  const double shaft = west.boundarySpeed * scales.shaft;
+  EXPECT_TRUE(RedNear(cellGrid.xmin - shaft / 2, west.centreY));  // a west arrow's shaft
+}
+
+TEST_F(CalcularGuiTest, RefusesADrawingWithoutHeight) {
+  new LineEntity(0, 2, 6, 2);
+  ViewFit(Canvas());
+  Calcular();
+  const auto messages = tk::test::TakeMessages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "Calcular|O desenho precisa ter largura e altura.");
+  EXPECT_EQ(cellGrid.cellCount, 0);
+  ExpectRestoredControls();
+}
+
+TEST_F(CalcularGuiTest, DeleteAfterwardsDiscardsTheGrid) {
+  Open("single_room.dat");
+  Calcular();
+  ASSERT_EQ(cellGrid.cellCount, 3600);
+  // Deleting afterwards discards the grid and its picture.
+  cmd::Delete(tk::Event{});
+  EXPECT_EQ(cellGrid.cellCount, 0);
+  EXPECT_TRUE(streamlines.empty());
+}
+
+}  // namespace
