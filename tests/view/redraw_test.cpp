@@ -1,0 +1,145 @@
+#include <set>
+
+#include "tests/view/canvas_fixture.h"
+
+namespace {
+
+struct Rgb {
+  int r, g, b;
+  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+
+std::ostream& operator<<(std::ostream& out, const Rgb& c) {
+  return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+
+const Rgb kWhite{255, 255, 255}, kBlack{0, 0, 0}, kRed{255, 0, 0}, kBlue{0, 0, 255};
+
+class RedrawTest : public CanvasTest {
+ protected:
+  // Shows world 0..10 on the whole drawing area, square pixels.
+  void ShowTenUnits() {
+    ReadDrawSize(canvas_, &width_, &height_);
+    ASSERT_GT(width_, 100);
+    ASSERT_GT(height_, 100);
+    ViewSetCallbacks(canvas_, RedrawScene, nullptr);
+    ShowWindow(width_, height_, {0, 10, 0, 10});
+  }
+
+  // The colour shown at a world point, read from the front buffer, which
+  // holds the frame on the screen.
+  Rgb ShownAt(double x, double y) {
+    int px = 0, py = 0;
+    WorldToPixel(x, y, px, py);
+    unsigned char rgb[3] = {0, 0, 0};
+    glReadBuffer(GL_FRONT);
+    glReadPixels(px, py, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    return {rgb[0], rgb[1], rgb[2]};
+  }
+
+  // Whether a colour appears within `radius` pixels of a world point.
+  bool ShownNear(double x, double y, int radius, const Rgb& colour) {
+    int px = 0, py = 0;
+    WorldToPixel(x, y, px, py);
+    const int side = 2 * radius + 1;
+    std::vector<unsigned char> rgb(3 * side * side);
+    glReadBuffer(GL_FRONT);
+    glReadPixels(px - radius, py - radius, side, side, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    for (size_t i = 0; i < rgb.size(); i += 3)
+      if (Rgb{rgb[i], rgb[i + 1], rgb[i + 2]} == colour) return true;
+    return false;
+  }
+
+  // The world points DrawGridPoints sends, caught in feedback mode with a
+  // projection that makes window coordinates equal world ones plus 500.
+  std::vector<std::pair<double, double>> GridPoints(ViewWindow shown) {
+    view_->window = shown;
+    glViewport(0, 0, 1000, 1000);
+    SetProjection(-500, 500, -500, 500);
+    std::vector<GLfloat> buffer(1 << 20);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_2D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    DrawGridPoints(canvas_);
+    const GLint used = glRenderMode(GL_RENDER);
+    std::vector<std::pair<double, double>> points;
+    for (GLint i = 0; i + 2 < used; i += 3) {
+      EXPECT_EQ(buffer[i], GLfloat(GL_POINT_TOKEN));
+      points.push_back({buffer[i + 1] - 500.0, buffer[i + 2] - 500.0});
+    }
+    return points;
+  }
+
+  int width_ = 0, height_ = 0;
+};
+
+TEST_F(RedrawTest, WallsAreDrawnInTheirColourOrRedWithMarksWhenSelected) {
+  ShowTenUnits();
+  Entity* blue = new LineEntity(1, 5, 9, 5, 255);
+  Entity* diagonal = new LineEntity(1, 1, 9, 9);
+  ViewRedisplay(canvas_);
+  EXPECT_EQ(ShownAt(0.5, 0.5), kWhite);
+  EXPECT_EQ(ShownAt(3, 5), kBlue);
+  EXPECT_EQ(ShownAt(3, 3), kBlack);
+  EXPECT_EQ(ShownAt(1, 9), kWhite);  // no marks on unselected walls
+
+  blue->selected = diagonal->selected = 1;
+  ViewRedisplay(canvas_);
+  EXPECT_EQ(ShownAt(3, 5), kRed);
+  EXPECT_EQ(ShownAt(3, 3), kRed);
+  // The diagonal's box: corners and edge midpoints as points, joined by its outline.
+  for (auto [x, y] : {std::pair{1.0, 9.0}, {9.0, 1.0}, {5.0, 9.0}, {1.0, 5.0}, {9.0, 5.0}})
+    EXPECT_EQ(ShownAt(x, y), kRed) << x << ", " << y;
+  EXPECT_TRUE(ShownNear(3, 9, 1, kRed));
+  EXPECT_TRUE(ShownNear(9, 7, 1, kRed));
+  EXPECT_EQ(ShownAt(3, 8.5), kWhite);
+}
+
+TEST_F(RedrawTest, GridPointsLieOnTopAndTheProjectionStays) {
+  ShowTenUnits();
+  new LineEntity(0, 5, 10, 5, 255);
+  gridShown = true;
+  ViewRedisplay(canvas_);
+  EXPECT_EQ(ShownAt(5, 5), kBlack);  // a node over the blue wall
+  EXPECT_EQ(ShownAt(5.5, 5), kBlue);
+  EXPECT_EQ(ShownAt(4, 4), kBlack);
+  EXPECT_EQ(ShownAt(4.5, 4.5), kWhite);
+
+  GLint mode = 0;
+  glGetIntegerv(GL_MATRIX_MODE, &mode);
+  EXPECT_EQ(mode, GL_MODELVIEW);
+  const ViewWindow projection = ReadProjectionWindow();
+  ExpectWindow(projection, CurrentWindow(), 1e-5);  // single precision
+  GLfloat pointSize = 0;
+  glGetFloatv(GL_POINT_SIZE, &pointSize);
+  EXPECT_EQ(pointSize, 5.0f);
+}
+
+TEST_F(RedrawTest, GridColumnsRunFromTheTruncatedLeftToOnePastTheRight) {
+  ShowTenUnits();
+  const auto points = GridPoints({-2.5, 7.5, 0, 10});
+  std::set<double> xs, ys;
+  for (auto [x, y] : points) {
+    xs.insert(x);
+    ys.insert(y);
+  }
+  EXPECT_EQ(xs, (std::set<double>{-2, -1, 0, 1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(ys, (std::set<double>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+  EXPECT_EQ(points.size(), xs.size() * ys.size());
+}
+
+TEST_F(RedrawTest, GridIsLeftOutWhenItsLargerStepIsUnderFivePixels) {
+  ShowTenUnits();
+  // width_ pixels across 200 units: one unit is under five pixels.
+  EXPECT_TRUE(GridPoints({-100, 100, 0, 10}).empty());
+
+  // A quarter of the width in units: the larger step of 2 spans 8 pixels, so
+  // the grid shows even though its x step of 0.5 spans only 2.
+  const double quarter = width_ / 4.0;
+  gridStepX = 0.5;
+  gridStepY = 2.0;
+  EXPECT_FALSE(GridPoints({0, quarter, 0, 4}).empty());
+  gridStepY = 0.5;
+  EXPECT_TRUE(GridPoints({0, quarter, 0, 4}).empty());
+}
+
+}  // namespace
