@@ -809,6 +809,7 @@ void BuildDialog(Element* dialog) {
   static bool dispatching = false;
   if (!dispatching) {
     Fl::event_dispatch(DispatchEvent);
+    FL_NORMAL_SIZE = 12;  // a compact face keeps wide tool bars on the screen
     dispatching = true;
   }
   fl_open_display();
