@@ -1,0 +1,217 @@
+// The main window opening, showing and saving drawings, driven through its
+// commands with scripted dialog answers.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "model/entity.h"
+#include "shell/commands.h"
+#include "shell/main_window.h"
+#include "shell/modes.h"
+#include "toolkit/toolkit.h"
+#include "view/view.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifndef BRISEL_EXAMPLES
+#error "BRISEL_EXAMPLES must name the folder of the sample drawings"
+#endif
+
+struct Rgb {
+  int r, g, b;
+  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+std::ostream& operator<<(std::ostream& out, const Rgb& c) {
+  return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+const Rgb kWhite{255, 255, 255}, kBlack{0, 0, 0}, kRed{255, 0, 0};
+
+class FileGuiTest : public ::testing::Test {
+ protected:
+  // The start-up of the program, up to the event loop.
+  static void SetUpTestSuite() {
+    tk::Open();
+    shell::BuildMainWindow();
+    cmd::FetchHandles();
+    tk::Map(cmd::handles.main);
+    cmd::RegisterCommands();
+    tk::SetLanguage("PORTUGUESE");
+    cmd::InitCanvas(cmd::handles.datascreen);
+    cmd::ShowViewSize(cmd::handles.datascreen);
+    cmd::ResetToSelect();
+    tk::ShowXY(cmd::handles.main, tk::kCenter, tk::kCenter);
+    for (int i = 0; i < 30; ++i) tk::LoopStep();
+  }
+  static void TearDownTestSuite() {
+    deleteAll();
+    tk::Close();
+  }
+
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("brisel-gui-test-" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+    tk::test::EnableScripting(true);
+    tk::test::TakeMessages();
+    deleteAll();
+  }
+  void TearDown() override {
+    tk::test::EnableScripting(false);
+    fs::remove_all(dir_);
+  }
+
+  static tk::Element* Canvas() { return cmd::handles.datascreen; }
+
+  static void Fire(const char* command) {
+    tk::Event ev;
+    ev.element = Canvas();
+    tk::GetFunction(command)(ev);
+  }
+
+  static void OpenThroughDialog(const std::string& path) {
+    tk::test::QueueAnswer({false, {path}});
+    Fire("ProjReadFile");
+    for (int i = 0; i < 5; ++i) tk::LoopStep();
+  }
+
+  static ViewWindow Window() {
+    ViewWindow w{};
+    ViewGetWindow(Canvas(), &w.xmin, &w.xmax, &w.ymin, &w.ymax);
+    return w;
+  }
+
+  // The colour on the screen at a world point.
+  static Rgb ShownAt(double x, double y) {
+    tk::GLMakeCurrent(Canvas());
+    const ViewWindow w = Window();
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int px = int((x - w.xmin) / (w.xmax - w.xmin) * viewport[2]);
+    const int py = int((y - w.ymin) / (w.ymax - w.ymin) * viewport[3]);
+    unsigned char rgb[3] = {0, 0, 0};
+    glReadBuffer(GL_FRONT);
+    glReadPixels(px, py, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    return {rgb[0], rgb[1], rgb[2]};
+  }
+
+  static std::vector<std::vector<double>> Lines() {
+    std::vector<std::vector<double>> lines;
+    Entity* e = EntityList;
+    if (!e) return lines;
+    do {
+      auto* line = static_cast<LineEntity*>(e);
+      lines.push_back({double(line->color), line->x0, line->y0, line->x1, line->y1});
+      e = e->next;
+    } while (e != EntityList);
+    return lines;
+  }
+
+  fs::path dir_;
+};
+
+const std::string kTwoRooms = std::string(BRISEL_EXAMPLES) + "/two_rooms.dat";
+
+TEST_F(FileGuiTest, OpenShowsTheSampleFittedBlackOnWhite) {
+  OpenThroughDialog(kTwoRooms);
+  ASSERT_EQ(Lines().size(), 8u);
+  double xmin, xmax, ymin, ymax;
+  ASSERT_TRUE(drawingExtents(xmin, xmax, ymin, ymax));
+  const ViewWindow w = Window();
+  // Fitted: centred on the drawing, which fills one direction up to the margin.
+  EXPECT_NEAR((w.xmin + w.xmax) / 2, (xmin + xmax) / 2, 1e-9);
+  EXPECT_NEAR((w.ymin + w.ymax) / 2, (ymin + ymax) / 2, 1e-9);
+  EXPECT_NEAR(w.xmax - w.xmin, (xmax - xmin) * 1.10, 1e-9);
+  EXPECT_GE(w.ymax - w.ymin, (ymax - ymin) * 1.10);
+
+  EXPECT_EQ(ShownAt(2, 0), kBlack);  // the south wall
+  EXPECT_EQ(ShownAt(5, 4), kBlack);  // the inner wall
+  EXPECT_EQ(ShownAt(2.5, 3), kWhite);
+  EXPECT_EQ(ShownAt(0, 3), kWhite);  // the west window
+  EXPECT_TRUE(tk::test::TakeMessages().empty());
+}
+
+TEST_F(FileGuiTest, ASelectedWallTurnsRedWithItsMarks) {
+  OpenThroughDialog(kTwoRooms);
+  // The inner wall's upper part, (5, 2)-(5, 6), is the newest line: the head.
+  auto* wall = static_cast<LineEntity*>(EntityList);
+  ASSERT_EQ(wall->y1, 6);
+  wall->selected = 1;
+  ViewRedisplay(Canvas());
+  EXPECT_EQ(ShownAt(5, 4), kRed);
+  EXPECT_EQ(ShownAt(5, 1.96), kRed);  // the mark on the box's lower corner, in the doorway
+  EXPECT_EQ(ShownAt(5, 1.5), kWhite);
+  EXPECT_EQ(ShownAt(5, 0.5), kBlack);  // the lower part stays unselected
+}
+
+TEST_F(FileGuiTest, GridToggleShowsPointsAndEnablesSnapping) {
+  OpenThroughDialog(kTwoRooms);
+  tk::Element* grid = tk::GetHandle("grid_tgl");
+  tk::Element* snap = tk::GetHandle("snaptoggle");
+  EXPECT_EQ(tk::GetAttribute(snap, "ACTIVE"), "NO");
+  EXPECT_EQ(ShownAt(2, 3), kWhite);
+  tk::Event on;
+  on.state = 1;
+  tk::test::Fire(grid, "ACTION", on);
+  EXPECT_EQ(tk::GetAttribute(snap, "ACTIVE"), "YES");
+  EXPECT_EQ(ShownAt(2, 3), kBlack);
+  tk::test::Fire(grid, "ACTION", tk::Event{});
+  EXPECT_EQ(tk::GetAttribute(snap, "ACTIVE"), "NO");
+  EXPECT_EQ(ShownAt(2, 3), kWhite);
+}
+
+TEST_F(FileGuiTest, SaveThenOpenGivesBackTheSameDrawing) {
+  OpenThroughDialog(kTwoRooms);
+  const auto before = Lines();
+  EntityList->selected = 1;
+  const std::string copy = (dir_ / "copy.dat").string();
+  tk::test::QueueAnswer({false, {copy}});
+  Fire("ProjSaveFile");
+  deleteAll();
+  OpenThroughDialog(copy);
+  EXPECT_EQ(Lines(), before);
+  EXPECT_FALSE(EntityList->selected);
+  EXPECT_TRUE(tk::test::TakeMessages().empty());
+}
+
+TEST_F(FileGuiTest, AFailedSaveSaysSoAndNamesTheFile) {
+  OpenThroughDialog(kTwoRooms);
+  const std::string target = (dir_ / "no-such-folder" / "plan.dat").string();
+  tk::test::QueueAnswer({false, {target}});
+  Fire("ProjSaveFile");
+  const auto messages = tk::test::TakeMessages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find(target), std::string::npos) << messages[0];
+  EXPECT_FALSE(fs::exists(target));
+}
+
+TEST_F(FileGuiTest, OpenReportsWhatItCouldNotRead) {
+  const std::string truncated = (dir_ / "truncated.dat").string();
+  std::ofstream(truncated) << "0\n0 0 0 4 0\n0\n0 4 0 4";
+  OpenThroughDialog(truncated);
+  EXPECT_EQ(Lines(), (std::vector<std::vector<double>>{{0, 0, 0, 4, 0}}));
+  auto messages = tk::test::TakeMessages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("registro 2"), std::string::npos) << messages[0];
+  EXPECT_NE(messages[0].find("Linhas lidas: 1"), std::string::npos) << messages[0];
+
+  OpenThroughDialog((dir_ / "absent.dat").string());
+  EXPECT_EQ(Lines().size(), 1u);  // the drawing stays as it was
+  messages = tk::test::TakeMessages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("absent.dat"), std::string::npos) << messages[0];
+}
+
+TEST_F(FileGuiTest, CancelledOpenKeepsTheDrawing) {
+  OpenThroughDialog(kTwoRooms);
+  tk::test::QueueAnswer({true, {}});
+  Fire("ProjReadFile");
+  EXPECT_EQ(Lines().size(), 8u);
+  EXPECT_TRUE(tk::test::TakeMessages().empty());
+}
+
+}  // namespace
