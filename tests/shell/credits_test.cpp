@@ -40,17 +40,4 @@ TEST(Credits, BuiltOnceThenHiddenAndShownAgainUnchanged) {
   tk::test::Fire(close, "ACTION");
 }
 
-TEST(Credits, LanguageSwitchAlternatesThePages) {
-  cmd::ProjInfo(tk::Event{});
-  tk::Element* pages = tk::Parent(tk::GetHandle("msgeng"));
-  EXPECT_EQ(tk::Parent(tk::GetHandle("msgpor")), pages);
-  tk::Callback switchPages = tk::GetFunction("setlanguage");
-  ASSERT_TRUE(switchPages);
-  EXPECT_EQ(switchPages(tk::Event{}), tk::kDefault);
-  EXPECT_EQ(tk::GetAttribute(pages, "VALUE"), "msgpor");
-  switchPages(tk::Event{});
-  EXPECT_EQ(tk::GetAttribute(pages, "VALUE"), "msgeng");
-  tk::GetFunction("closedlg")(tk::Event{});
-}
-
 }  // namespace

@@ -37,16 +37,6 @@ TEST(ToolbarImages, NineteenPicturesOfTheirSizeUsingOnlyTheirTables) {
   }
 }
 
-TEST(ToolbarImages, ToPixelsRefusesRaggedRowsAndForeignColours) {
-  ToolbarImage image = *Find("line1img");
-  std::vector<unsigned char> pixels;
-  image.rows[5][7] = 'g';  // green is not in the line picture's table
-  EXPECT_FALSE(shell::ToPixels(image, pixels));
-  image = *Find("line1img");
-  image.rows[3].pop_back();
-  EXPECT_FALSE(shell::ToPixels(image, pixels));
-}
-
 TEST(ToolbarImages, PressedPictureDiffersAndDarkensTheTopLeftCorner) {
   for (const char* base : {"fit", "line", "redraw", "zoom", "zoomin", "zoomout",
                            "delete", "select", "keyboard"}) {
@@ -72,8 +62,6 @@ TEST(ToolbarImages, RegisteredWithTheirColourTables) {
     EXPECT_FALSE(tk::HasAttribute(e, std::to_string(image.table->size()))) << image.name;
   }
   EXPECT_EQ(tk::GetAttribute(tk::GetHandle("brisel6img"), "ORIGIN"), "DeReri");
-  EXPECT_EQ(tk::GetAttribute(tk::GetHandle("delete1img"), "4"), "255 255 255");
-  EXPECT_EQ(tk::GetAttribute(tk::GetHandle("delete2img"), "1"), "0 0 255");
 }
 
 }  // namespace

@@ -41,14 +41,6 @@ TEST_F(Modes, PickDoneRestartsTheModeOrFallsBackToSelect) {
   EXPECT_EQ(Prompt(), " ");
 }
 
-TEST_F(Modes, ViewInteractionsReturnToTheCurrentMode) {
-  cmd::DragMode();
-  cmd::ShowPrompt(nullptr, "Selecione uma área para ampliar.");
-  cmd::ViewDone(cmd::handles.datascreen);
-  EXPECT_EQ(cmd::modeRestart, cmd::DragMode);
-  EXPECT_EQ(Prompt(), " ");
-}
-
 TEST_F(Modes, SelectFromASwitchedOffToggleKeepsTheMode) {
   cmd::Line(From("btline"));
   ASSERT_EQ(cmd::modeRestart, cmd::LineMode);
@@ -65,16 +57,6 @@ TEST_F(Modes, EscapeFromAnyFieldReturnsToSelectAndLetsTheKeyThrough) {
   cmd::Line(tk::Event{});
   EXPECT_EQ(tk::test::Key(tk::GetHandle("htext"), tk::kKeyEsc), tk::kDefault);
   EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
-}
-
-TEST_F(Modes, KeyboardSwitchTogglesAndSwitchingOnSelects) {
-  cmd::Line(tk::Event{});
-  tk::test::Fire(tk::GetHandle("btkeyboard"), "ACTION");
-  EXPECT_TRUE(cmd::keyboardEntry);
-  EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
-  cmd::Line(tk::Event{});
-  tk::test::Fire(tk::GetHandle("btkeyboard"), "ACTION");
-  EXPECT_FALSE(cmd::keyboardEntry);
 }
 
 TEST_F(Modes, StartingTheLineModeRemovesTheFlowPicture) {
