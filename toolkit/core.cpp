@@ -271,6 +271,8 @@ void Close() {
   auto& reg = R();
   // Destroy dialogs first: their windows own the widgets of their trees.
   while (!reg.roots.empty()) Destroy(reg.roots.back().get());
+  // No window may outlive the elements its widgets report to.
+  DeleteDroppedWidgets();
   reg.handles.clear();
   reg.handleOrder.clear();
   reg.functions.clear();

@@ -101,6 +101,8 @@ void Relayout(Element* dialog);
 void DropWidgets(Element* e);
 // Forgets every widget pointer of a subtree (after the window deleted them).
 void ForgetWidgets(Element* e);
+// Deletes at once the widgets whose deletion was deferred.
+void DeleteDroppedWidgets();
 // Reads a value the widget holds (X, Y of dialogs, DRAWSIZE of canvases).
 bool LiveAttribute(Element* e, const std::string& name, std::string& value);
 // Closes a dialog as its close box would (hides it; ends the loop for main).

@@ -935,6 +935,8 @@ void ForgetWidgets(Element* e) {
   e->hbar = e->vbar = nullptr;
 }
 
+void DeleteDroppedWidgets() { Fl::do_widget_deletion(); }
+
 bool LiveAttribute(Element* e, const std::string& name, std::string& value) {
   if (e->kind == "dialog" && e->window && (name == "X" || name == "Y")) {
     value = std::to_string(name == "X" ? e->window->x() : e->window->y());
