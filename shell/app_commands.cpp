@@ -51,11 +51,16 @@ bool HoldsOnlyNumberCharacters(const std::string& text) {
 }
 
 // Size, step and width fields take unsigned decimal numbers only: a minus
-// sign is refused, so no negative value can be typed.  Editing keys always
-// pass, since removing text cannot make it worse.
+// sign is refused, so no negative value can be typed.  Removing text is
+// always allowed.  An editing key that would add text is really a letter
+// whose character code coincides with that key's code, and is checked as
+// typed text.
 int NumericKeyFilter(const tk::Event& ev) {
-  if (IsEditingKey(ev.key)) return tk::kDefault;
-  if (IsNumberCharacter(ev.key) && HoldsOnlyNumberCharacters(ev.text)) return tk::kDefault;
+  const bool editing = IsEditingKey(ev.key);
+  if (editing && ev.text.size() <= tk::GetAttribute(ev.element, "VALUE").size())
+    return tk::kDefault;
+  if ((editing || IsNumberCharacter(ev.key)) && HoldsOnlyNumberCharacters(ev.text))
+    return tk::kDefault;
   return tk::kIgnore;
 }
 

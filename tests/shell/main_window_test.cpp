@@ -138,6 +138,16 @@ TEST(MainWindow, SizeFieldsTakeOnlyUnsignedDecimalNumbers) {
   EXPECT_EQ(tk::test::Fire(tk::GetHandle("htext"), "ACTION", paste), tk::kIgnore);
   paste.text = "  10.01";  // the read-out's leading blanks stay editable
   EXPECT_EQ(tk::test::Fire(tk::GetHandle("htext"), "ACTION", paste), tk::kDefault);
+  // Letters whose code points equal the codes of Home ... Delete (U+0147 to
+  // U+0153) are still letters.
+  tk::Event letter;
+  letter.key = tk::kKeyUp;
+  letter.text = "  10.01\xc5\x88";
+  EXPECT_EQ(tk::test::Fire(tk::GetHandle("htext"), "ACTION", letter), tk::kIgnore);
+  tk::Event backspace;
+  backspace.key = 8;
+  backspace.text = "  10.0";
+  EXPECT_EQ(tk::test::Fire(tk::GetHandle("htext"), "ACTION", backspace), tk::kDefault);
 }
 
 }  // namespace
