@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "flow/cell_grid.h"
@@ -16,145 +18,270 @@ namespace {
 constexpr double kDegreesPerRadian = 57.295;
 constexpr double kThird = 0.3333333333333333;
 
-// One cell of the sweep.  The new potential is
-// factor × ((S + term1) + term2) with S the sum of the listed neighbours;
-// a prescribed face enters as a signed term (adding the negated product is
-// exactly the subtraction) and an unused term is -0.0, which adds exactly
-// nothing.  Unused neighbour slots point at a -0.0 pad for the same reason.
-// A solid cell lists no neighbour and has factor 0: it stays at +0 and its
-// change is 0, as when it is skipped.
-struct SweepCell {
-  int neighbour[4];
-  double term1, term2, factor;
-  bool plain;  // interior cell with all four neighbours fluid
-};
-
-struct SweepPlan {
-  std::vector<SweepCell> cells;  // in index order
-  std::vector<double> phi;       // potentials, plus the pad at the end
-  int columns = 0, rows = 0;
-};
+bool IsFluid(const GridCell& c) { return c.type != Solid && c.type != Unassigned; }
 
 bool CountsInSum(int neighbour) {
   return neighbour != NoNeighbour && cellGrid.cells[neighbour].type != Solid;
 }
 
-void SetTerms(SweepCell& s, const GridCell& c, double dx, double dy) {
-  const double none = -0.0;
-  s.term1 = s.term2 = none;
-  s.factor = kThird;
+// The new potential of a fluid cell is factor × ((S + term1) + term2) with
+// S the sum of its counted neighbours.  A prescribed face enters as a
+// signed term (adding the negated product is exactly the subtraction) and
+// an unused term is -0.0, which adds exactly nothing.
+struct CellFormula {
+  double term1 = -0.0, term2 = -0.0, factor = kThird;
+};
+
+CellFormula FormulaOf(const GridCell& c, double dx, double dy) {
+  CellFormula f;
   switch (c.type) {
-    case Interior: s.factor = 0.25; break;
-    case TopLeftCorner: s.factor = 0.5; s.term1 = -(c.westU * dx); s.term2 = -(c.northQ * dy); break;
-    case TopRightCorner: s.factor = 0.5; s.term1 = c.eastU * dx; s.term2 = -(c.northQ * dy); break;
-    case BottomLeftCorner: s.factor = 0.5; s.term1 = -(c.westU * dx); s.term2 = c.southQ * dy; break;
-    case BottomRightCorner: s.factor = 0.5; s.term1 = c.eastU * dx; s.term2 = c.southQ * dy; break;
-    case TopEdge: s.term1 = -(c.northQ * dy); break;
-    case LeftEdge: s.term1 = -(c.westU * dx); break;
-    case BottomEdge: s.term1 = c.southQ * dy; break;
-    case RightEdge: s.term1 = c.eastU * dx; break;
-    default: s.factor = 0; break;
+    case Interior: f.factor = 0.25; break;
+    case TopLeftCorner: f.factor = 0.5; f.term1 = -(c.westU * dx); f.term2 = -(c.northQ * dy); break;
+    case TopRightCorner: f.factor = 0.5; f.term1 = c.eastU * dx; f.term2 = -(c.northQ * dy); break;
+    case BottomLeftCorner: f.factor = 0.5; f.term1 = -(c.westU * dx); f.term2 = c.southQ * dy; break;
+    case BottomRightCorner: f.factor = 0.5; f.term1 = c.eastU * dx; f.term2 = c.southQ * dy; break;
+    case TopEdge: f.term1 = -(c.northQ * dy); break;
+    case LeftEdge: f.term1 = -(c.westU * dx); break;
+    case BottomEdge: f.term1 = c.southQ * dy; break;
+    case RightEdge: f.term1 = c.eastU * dx; break;
+    default: f.factor = 0; break;
   }
+  return f;
 }
+
+// ---------------------------------------------------------------------------
+// General sweep: the cells in index order, each with its list of counted
+// neighbours.  Used when the links do not simply follow the grid (a hand
+// edited grid); unused neighbour slots point at a -0.0 pad.
+
+struct PlannedCell {
+  int neighbour[4];
+  CellFormula formula;
+  bool fluid;
+};
+
+struct SweepPlan {
+  std::vector<PlannedCell> cells;  // in index order
+  std::vector<double> phi;         // potentials, plus the pad at the end
+};
 
 SweepPlan MakeSweepPlan(double dx, double dy) {
   const CellGrid& g = cellGrid;
   SweepPlan plan;
-  plan.columns = g.columns;
-  plan.rows = g.rows;
-  plan.phi.assign(g.cellCount + 1, 0.0);
+  plan.phi.assign(g.cellCount + 1, -0.0);
   const int pad = g.cellCount;
-  plan.phi[pad] = -0.0;
   plan.cells.resize(g.cellCount);
   for (const GridCell& c : g.cells) {
     plan.phi[c.index] = c.potential;
-    SweepCell& s = plan.cells[c.index];
+    PlannedCell& p = plan.cells[c.index];
+    p.fluid = IsFluid(c);
     int used = 0;
-    const bool fluid = c.type != Solid && c.type != Unassigned;
-    for (int k = 0; fluid && k < 4; ++k) {
-      if (CountsInSum(c.neighbours[k])) s.neighbour[used++] = c.neighbours[k];
+    for (int k = 0; p.fluid && k < 4; ++k) {
+      if (CountsInSum(c.neighbours[k])) p.neighbour[used++] = c.neighbours[k];
     }
-    while (used < 4) s.neighbour[used++] = pad;
-    SetTerms(s, c, dx, dy);
-    s.plain = c.type == Interior && s.neighbour[3] != pad;
-    if (!fluid) plan.phi[c.index] = 0.0;
+    while (used < 4) p.neighbour[used++] = pad;
+    p.formula = FormulaOf(c, dx, dy);
   }
   return plan;
 }
 
-// The same for a plain interior cell, whose neighbours are found by index
-// and whose terms add nothing.
-inline void UpdateInteriorCell(double* phi, int i, int nc, double& largest) {
-  double sum = 0.0;
-  sum += phi[i - nc];
-  sum += phi[i + 1];
-  sum += phi[i + nc];
-  sum += phi[i - 1];
-  const double updated = 0.25 * sum;
-  const double change = std::fabs(updated - phi[i]);
-  if (largest <= change) largest = change;
-  phi[i] = updated;
-}
-
-inline void UpdateCell(const SweepCell& s, double* phi, int i, double& largest) {
-  double sum = 0.0;
-  sum += phi[s.neighbour[0]];
-  sum += phi[s.neighbour[1]];
-  sum += phi[s.neighbour[2]];
-  sum += phi[s.neighbour[3]];
-  const double updated = s.factor * ((sum + s.term1) + s.term2);
-  const double change = std::fabs(updated - phi[i]);
-  if (largest <= change) largest = change;
-  phi[i] = updated;
-}
-
-// Rows first + lanes ... first + lanes - 1, each lane two columns behind
-// the row below it.  Every cell still sees its south and west neighbours
-// already updated and its north and east ones not yet, exactly as in a
-// sweep in index order, but the lanes' updates do not wait on each other,
-// so the processor overlaps them.  Each lane keeps its own largest change;
-// the largest of those is the sweep's.
-template <int Lanes>
-void SweepBand(SweepPlan& p, int first, int lanes, double* largest) {
-  const int nc = p.columns;
-  double* phi = p.phi.data();
-  const SweepCell* cells = p.cells.data();
-  double lane[Lanes];
-  int rowStart[Lanes];  // index of the lane's cell at step 0 (column -2j)
-  for (int j = 0; j < Lanes; ++j) {
-    lane[j] = largest[j];
-    rowStart[j] = (first + j) * nc - 2 * j;
+double SweepInIndexOrder(SweepPlan& plan) {
+  double* phi = plan.phi.data();
+  double largest = -1000.0;
+  for (size_t i = 0; i < plan.cells.size(); ++i) {
+    const PlannedCell& p = plan.cells[i];
+    if (!p.fluid) continue;
+    double sum = 0.0;
+    for (int k = 0; k < 4; ++k) sum += phi[p.neighbour[k]];
+    const CellFormula& f = p.formula;
+    const double updated = f.factor * ((sum + f.term1) + f.term2);
+    const double change = std::fabs(updated - phi[i]);
+    if (largest <= change) largest = change;
+    phi[i] = updated;
   }
-  const int steps = nc + 2 * (lanes - 1);
-  for (int step = 0; step < steps; ++step) {
-#pragma GCC unroll 16
-    for (int j = 0; j < Lanes; ++j) {
-      const int c = step - 2 * j;
-      if (j >= lanes || c < 0 || c >= nc) continue;
-      const int i = rowStart[j] + step;
-      if (cells[i].plain) UpdateInteriorCell(phi, i, nc, lane[j]);
-      else UpdateCell(cells[i], phi, i, lane[j]);
+  return largest;
+}
+
+// ---------------------------------------------------------------------------
+// Fast sweep: a wavefront over skewed storage.
+//
+// Cell (row r, column c) is updated at step s = c + 2r.  Its south and west
+// neighbours belong to steps s - 2 and s - 1, its north and east ones to
+// steps s + 2 and s + 1, so sweeping the steps in order gives every cell
+// exactly the old and new neighbour values of a sweep in index order, and
+// the cells of one step do not depend on each other.  The potentials are
+// stored step by step, the rows of a step side by side:
+//
+//   index(r, c) = (c + 2r + kLeadSteps) × lanes + r
+//
+// so the cells of a step are contiguous and are updated several at a time
+// with vector instructions, and every neighbour lies at a fixed offset:
+// west -lanes, east +lanes, south -(2 lanes + 1), north +(2 lanes + 1).
+//
+// Positions that are not fluid cells (solid cells, and the slots beyond the
+// grid's edges) hold +0.0: the keep mask turns whatever the vector computes
+// there back into +0.0.  A fluid cell adds these places where the general
+// sweep skips the neighbour.  That is exact: the sum starts as 0.0 + south,
+// which is never -0.0, and x + 0.0 is x for every x but -0.0.  The solid cell's own potential is left in its record.
+
+// Vectors of up to this many lanes; the step ranges are padded to it.
+constexpr int kGroup = 4;
+// Empty steps before step 0, so that the south offset stays in the storage.
+constexpr int kLeadSteps = 3;
+
+int RoundDown(int n, int m) { return n / m * m; }
+int RoundUp(int n, int m) { return (n + m - 1) / m * m; }
+
+struct StepRange {
+  int begin, end;  // storage indices, a multiple of kGroup apart
+};
+
+struct Wavefront {
+  int rows = 0, columns = 0;
+  int lanes = 0;  // storage slots per step: the rows plus at least one spare
+  std::vector<double> phi, factor, term1, term2;
+  std::vector<std::int64_t> keep;  // all ones for a fluid cell, else zero
+  std::vector<StepRange> steps;
+
+  int StepBase(int step) const { return (step + kLeadSteps) * lanes; }
+  int Index(int row, int column) const { return StepBase(column + 2 * row) + row; }
+};
+
+// The storage places a fluid cell reads must be its counted neighbours:
+// each link either names the cell next to it on the grid, or is unused
+// where that place is beyond the edge or solid.  Unassigned cells are
+// summed by their neighbours but never updated, which the wavefront does
+// not model.
+bool LinksFollowTheGrid() {
+  const CellGrid& g = cellGrid;
+  const int nc = g.columns, nr = g.rows;
+  for (const GridCell& c : g.cells) {
+    if (c.type == Unassigned) return false;
+    if (c.type == Solid) continue;
+    const int r = c.index / nc, col = c.index % nc;
+    const int adjacent[4] = {r > 0 ? c.index - nc : NoNeighbour, col < nc - 1 ? c.index + 1 : NoNeighbour,
+                             r < nr - 1 ? c.index + nc : NoNeighbour, col > 0 ? c.index - 1 : NoNeighbour};
+    for (int k = 0; k < 4; ++k) {
+      const bool empty = adjacent[k] == NoNeighbour || g.cells[adjacent[k]].type == Solid;
+      if (CountsInSum(c.neighbours[k]) ? c.neighbours[k] != adjacent[k] : !empty) return false;
     }
   }
-  for (int j = 0; j < Lanes; ++j) largest[j] = lane[j];
+  return true;
 }
 
-double Sweep(SweepPlan& p) {
-  constexpr int kLanes = 8;
-  double largest[kLanes];
-  for (double& l : largest) l = -1000.0;
-  for (int first = 0; first < p.rows; first += kLanes) {
-    SweepBand<kLanes>(p, first, std::min(kLanes, p.rows - first), largest);
+// The rows of step s are those with 0 <= s - 2r < columns, widened to
+// whole groups of kGroup lanes.
+void PlanSteps(Wavefront& w) {
+  const int stepCount = w.columns + 2 * (w.rows - 1);
+  for (int s = 0; s < stepCount; ++s) {
+    const int low = s >= w.columns ? (s - w.columns + 2) / 2 : 0;
+    const int high = std::min(w.rows - 1, s / 2);
+    w.steps.push_back({w.StepBase(s) + RoundDown(low, kGroup), w.StepBase(s) + RoundUp(high + 1, kGroup)});
   }
+}
+
+Wavefront MakeWavefront(double dx, double dy) {
+  const CellGrid& g = cellGrid;
+  Wavefront w;
+  if (g.cellCount == 0) return w;
+  w.rows = g.rows;
+  w.columns = g.columns;
+  w.lanes = RoundUp(g.rows + 1, kGroup);
+  // Steps 0 .. columns + 2 rows - 3, the lead steps, and room for the
+  // north and east offsets past the last step.
+  const size_t size = static_cast<size_t>(g.columns + 2 * g.rows + kLeadSteps + 4) * w.lanes;
+  w.phi.assign(size, 0.0);
+  w.factor.assign(size, 0.0);
+  w.term1.assign(size, 0.0);
+  w.term2.assign(size, 0.0);
+  w.keep.assign(size, 0);
+  for (const GridCell& c : g.cells) {
+    if (!IsFluid(c)) continue;
+    const int i = w.Index(c.index / g.columns, c.index % g.columns);
+    const CellFormula f = FormulaOf(c, dx, dy);
+    w.phi[i] = c.potential;
+    w.factor[i] = f.factor;
+    w.term1[i] = f.term1;
+    w.term2[i] = f.term2;
+    w.keep[i] = -1;
+  }
+  PlanSteps(w);
+  return w;
+}
+
+// One sweep over the steps with vectors of V (2 or 4 doubles): the same
+// operations as the general sweep, lane by lane.  Each lane keeps its own
+// largest change; `change > largest ? change : largest` picks exactly what
+// `if (largest <= change) largest = change` picks, a NaN change included.
+template <class V>
+__attribute__((always_inline)) inline double SweepSteps(Wavefront& w) {
+  using Mask = decltype(V{} < V{});
+  constexpr int kWidth = sizeof(V) / sizeof(double);
+  const auto load = [](const auto* p, auto& v) { std::memcpy(&v, p, sizeof v); };
+  const int across = w.lanes, up = 2 * w.lanes + 1;
+  double* phi = w.phi.data();
+  const Mask magnitude = Mask{} + INT64_MAX;
+  V largest = V{} - 1000.0;
+  for (const StepRange& step : w.steps) {
+    for (int i = step.begin; i < step.end; i += kWidth) {
+      V south, east, north, west, factor, term1, term2, old;
+      Mask keep;
+      load(phi + i - up, south);
+      load(phi + i + across, east);
+      load(phi + i + up, north);
+      load(phi + i - across, west);
+      load(w.factor.data() + i, factor);
+      load(w.term1.data() + i, term1);
+      load(w.term2.data() + i, term2);
+      load(w.keep.data() + i, keep);
+      load(phi + i, old);
+      const V sum = (((0.0 + south) + east) + north) + west;
+      const V updated = (V)((Mask)(factor * ((sum + term1) + term2)) & keep);
+      const V change = (V)((Mask)(updated - old) & magnitude);
+      largest = change > largest ? change : largest;
+      std::memcpy(phi + i, &updated, sizeof updated);
+    }
+  }
+  double lane[kWidth];
+  std::memcpy(lane, &largest, sizeof lane);
   double result = -1000.0;
-  for (double l : largest) {
+  for (double l : lane) {
     if (result <= l) result = l;
   }
   return result;
 }
 
+typedef double Double2 __attribute__((vector_size(16)));
+typedef double Double4 __attribute__((vector_size(32)));
+
+double SweepWavefrontBy2(Wavefront& w) { return SweepSteps<Double2>(w); }
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) double SweepWavefrontBy4(Wavefront& w) { return SweepSteps<Double4>(w); }
+
+double SweepWavefront(Wavefront& w) {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return avx2 ? SweepWavefrontBy4(w) : SweepWavefrontBy2(w);
+}
+#else
+double SweepWavefront(Wavefront& w) { return SweepWavefrontBy2(w); }
+#endif
+
+void StorePotentials(const Wavefront& w) {
+  for (GridCell& c : cellGrid.cells) {
+    if (IsFluid(c)) c.potential = w.phi[w.Index(c.index / w.columns, c.index % w.columns)];
+  }
+}
+
+void StorePotentials(const SweepPlan& plan) {
+  for (GridCell& c : cellGrid.cells) {
+    if (IsFluid(c)) c.potential = plan.phi[c.index];
+  }
+}
+
+// ---------------------------------------------------------------------------
 // The sweep written directly against the cell records, kept as the
-// reference the planned sweep must match.
+// reference the fast sweeps must match.
 double SweepCellRecords(double dx, double dy) {
   CellGrid& g = cellGrid;
   double largest = -1000.0;
@@ -183,36 +310,40 @@ double SweepCellRecords(double dx, double dy) {
   return largest;
 }
 
+
 bool SweepLimitReached(long sweeps) {
   return solverSettings.maxSweeps > 0 && sweeps >= solverSettings.maxSweeps;
 }
 
-void IteratePotential(double dx, double dy, double tolerance) {
+// Sweeps until the largest change is within the tolerance or the sweep
+// limit is reached.
+template <class Sweep>
+void RunSweeps(Sweep sweep, double tolerance) {
   lastSolve = SolveReport{};
-  if (UsingReferenceAlgorithms()) {
-    for (;;) {
-      const double largest = SweepCellRecords(dx, dy);
-      ++lastSolve.sweeps;
-      AdvanceGauge();
-      if (!(largest > tolerance)) return;
-      if (SweepLimitReached(lastSolve.sweeps)) break;
+  for (;;) {
+    const double largest = sweep();
+    ++lastSolve.sweeps;
+    AdvanceGauge();
+    if (!(largest > tolerance)) return;
+    if (SweepLimitReached(lastSolve.sweeps)) {
+      lastSolve.converged = false;
+      return;
     }
+  }
+}
+
+void IteratePotential(double dx, double dy, double tolerance) {
+  if (UsingReferenceAlgorithms()) {
+    RunSweeps([&] { return SweepCellRecords(dx, dy); }, tolerance);
+  } else if (LinksFollowTheGrid()) {
+    Wavefront w = MakeWavefront(dx, dy);
+    RunSweeps([&] { return SweepWavefront(w); }, tolerance);
+    StorePotentials(w);
   } else {
     SweepPlan plan = MakeSweepPlan(dx, dy);
-    for (;;) {
-      const double largest = Sweep(plan);
-      ++lastSolve.sweeps;
-      AdvanceGauge();
-      if (!(largest > tolerance)) break;
-      if (SweepLimitReached(lastSolve.sweeps)) {
-        lastSolve.converged = false;
-        break;
-      }
-    }
-    for (GridCell& c : cellGrid.cells) c.potential = plan.phi[c.index];
-    return;
+    RunSweeps([&] { return SweepInIndexOrder(plan); }, tolerance);
+    StorePotentials(plan);
   }
-  lastSolve.converged = false;
 }
 
 double Potential(int index) { return cellGrid.cells[index].potential; }

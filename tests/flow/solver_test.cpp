@@ -1,5 +1,7 @@
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "tests/flow/flow_fixture.h"
 
@@ -111,6 +113,94 @@ TEST_F(SolverTest, FastAlgorithmsGiveTheReferenceResultsExactly) {
     EXPECT_EQ(lastSolve.sweeps, sweeps) << sample;
     EXPECT_TRUE(SameBits(Results(), reference)) << sample;
   }
+}
+
+// SolvePotential from the given starting potentials with the fast or the
+// reference sweep: the sweep count, then every potential.
+std::vector<double> SolvedFrom(const std::vector<double>& start, bool reference) {
+  for (GridCell& c : cellGrid.cells) c.potential = start[c.index];
+  UseReferenceAlgorithms(reference);
+  SolvePotential();
+  UseReferenceAlgorithms(false);
+  std::vector<double> r{double(lastSolve.sweeps)};
+  for (const GridCell& c : cellGrid.cells) r.push_back(c.potential);
+  return r;
+}
+
+// Starting fields the drawings never give: signed zeros and the smallest
+// subnormals, whose products underflow; values that overflow; one infinite
+// cell (a solid or spare place that took it in would turn it into NaN);
+// and one NaN cell, whose NaN changes the largest change must pass over.
+std::vector<std::vector<double>> UnusualStarts() {
+  const int n = cellGrid.cellCount;
+  std::vector<double> zeros, huge, infinite(n, 0.0), nan(n, 0.0);
+  for (int i = 0; i < n; ++i) {
+    const double tame[] = {-0.0, 5e-324, 0.0, -5e-324, -0.0, 1.5};
+    zeros.push_back(tame[i % 6]);
+    huge.push_back(i % 7 == 3 ? 1e308 : i % 5 == 2 ? -1e308 : -0.0);
+  }
+  infinite[n / 2] = HUGE_VAL;
+  nan[n / 2] = std::nan("");
+  return {zeros, huge, infinite, nan};
+}
+
+void ExpectFastSolveMatchesReference(const char* what) {
+  for (const std::vector<double>& start : UnusualStarts()) {
+    const std::vector<double> reference = SolvedFrom(start, true);
+    EXPECT_TRUE(SameBits(SolvedFrom(start, false), reference)) << what;
+  }
+  EXPECT_TRUE(SameBits(SolvedFrom(std::vector<double>(cellGrid.cellCount), false),
+                       SolvedFrom(std::vector<double>(cellGrid.cellCount), true)))
+      << what;
+}
+
+// Narrow grids, row counts that do not fill the vector lanes, and walls
+// inside the grid.
+TEST_F(SolverTest, FastSweepMatchesTheReferenceOnEveryGridShape) {
+  solverSettings.tolerance = 1e-9;
+  solverSettings.maxSweeps = 300;
+  const int shapes[][2] = {{2, 2}, {2, 7}, {7, 2}, {3, 5}, {12, 4}, {13, 9}, {4, 17}};
+  for (const auto& shape : shapes) {
+    BuildGrid(0, shape[0], 0, shape[1], shape[0], shape[1]);
+    const std::string name = std::to_string(shape[0]) + "x" + std::to_string(shape[1]);
+    ExpectFastSolveMatchesReference(name.c_str());
+  }
+  BuildGrid(0, 13, 0, 9, 13, 9);
+  for (int cell : {31, 32, 44, 45, 60, 100}) cellGrid.cells[cell].type = Solid;
+  ClassifyWallCells();
+  ExpectFastSolveMatchesReference("walls");
+}
+
+// With no wind, a quarter of the smallest negative sum underflows to -0.0,
+// and a cell whose four neighbours are all -0.0 must still get +0.0, as
+// the reference sum starts at 0.0.
+TEST_F(SolverTest, FastSweepKeepsTheSignOfZeroPotentials) {
+  BuildGrid(0, 6, 0, 6, 6, 6);
+  for (GridCell& c : cellGrid.cells) c.westU = c.eastU = c.northQ = c.southQ = 0;
+  std::vector<double> start(cellGrid.cellCount, -0.0);
+  start[3 * 6 + 3] = start[2 * 6 + 4] = -5e-324;
+  const std::vector<double> reference = SolvedFrom(start, true);
+  EXPECT_TRUE(SameBits(SolvedFrom(start, false), reference));
+  EXPECT_FALSE(std::signbit(cellGrid.cells[3 * 6 + 3].potential));
+}
+
+// Links that do not follow the grid, and an unassigned cell, whose
+// potential its neighbours sum but which is never updated.
+TEST_F(SolverTest, FastSweepMatchesTheReferenceOnHandEditedLinks) {
+  solverSettings.tolerance = 1e-9;
+  solverSettings.maxSweeps = 300;
+  BuildGrid(0, 8, 0, 6, 8, 6);
+  cellGrid.cells[19].neighbours[LinkEast] = NoNeighbour;
+  ExpectFastSolveMatchesReference("cut link");
+  cellGrid.cells[27].neighbours[LinkNorth] = 3;
+  ExpectFastSolveMatchesReference("far link");
+  BuildGrid(0, 8, 0, 6, 8, 6);
+  cellGrid.cells[20].type = Unassigned;
+  std::vector<double> start(cellGrid.cellCount, 0.0);
+  start[20] = 7.0;
+  const std::vector<double> reference = SolvedFrom(start, true);
+  EXPECT_TRUE(SameBits(SolvedFrom(start, false), reference));
+  EXPECT_EQ(cellGrid.cells[20].potential, 7.0);
 }
 
 // An absolute tolerance of 0.3 stops a drawing under a unit wide after one
