@@ -13,8 +13,10 @@
 #include <FL/x.H>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "toolkit/element.h"
 #include "toolkit/rules.h"
@@ -117,9 +119,38 @@ bool FileExists(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+// The chooser completes a typed relative name against the process's working
+// folder, not against the folder it lists, so typing "house.dat" would pick a
+// file of another folder.  While the chooser is open the program works in the
+// listed folder; the previous working folder comes back afterwards.
+class ListedFolderAsWorkingFolder {
+ public:
+  explicit ListedFolderAsWorkingFolder(const std::string& folder) {
+    if (folder.empty()) return;
+    char* previous = getcwd(nullptr, 0);
+    if (!previous) return;
+    previous_ = previous;
+    std::free(previous);
+    changed_ = chdir(folder.c_str()) == 0;
+  }
+  ~ListedFolderAsWorkingFolder() {
+    if (changed_ && chdir(previous_.c_str()) != 0) {
+      // The old folder vanished meanwhile; staying in the listed one is all
+      // that can be done.
+    }
+  }
+  ListedFolderAsWorkingFolder(const ListedFolderAsWorkingFolder&) = delete;
+  ListedFolderAsWorkingFolder& operator=(const ListedFolderAsWorkingFolder&) = delete;
+
+ private:
+  std::string previous_;
+  bool changed_ = false;
+};
+
 // Runs FLTK's file chooser; false when cancelled.
 bool ChooseFile(const std::string& directory, const std::string& filter, bool allowNew,
                 const std::string& title, std::string& chosen) {
+  ListedFolderAsWorkingFolder workingFolder(directory);
   Fl_File_Chooser chooser(directory.empty() ? "." : directory.c_str(), filter.c_str(),
                           allowNew ? Fl_File_Chooser::CREATE : Fl_File_Chooser::SINGLE,
                           title.c_str());
