@@ -1,24 +1,9 @@
 // Brisel: studying natural ventilation in building plans.
-#include "shell/commands.h"
-#include "shell/images.h"
-#include "shell/main_window.h"
-#include "shell/modes.h"
+#include "shell/startup.h"
 #include "toolkit/toolkit.h"
 
 int main() {
-  tk::Open();
-  shell::BuildMainWindow();
-  // The buttons name their pictures, so these may come after the window.
-  shell::CreateImages();
-  cmd::FetchHandles();
-  // The canvas's GL context must exist before the canvas is set up.
-  tk::Map(cmd::handles.main);
-  cmd::RegisterCommands();
-  tk::SetLanguage("PORTUGUESE");
-  cmd::InitCanvas(cmd::handles.datascreen);
-  cmd::ShowViewSize(cmd::handles.datascreen);
-  cmd::ResetToSelect();
-  tk::ShowXY(cmd::handles.main, tk::kCenter, tk::kCenter);
+  shell::StartUp();
   tk::MainLoop();
   tk::Close();
   return 0;

@@ -10,7 +10,7 @@
 
 #include "model/entity.h"
 #include "shell/commands.h"
-#include "shell/main_window.h"
+#include "shell/startup.h"
 #include "shell/modes.h"
 #include "toolkit/toolkit.h"
 #include "view/view.h"
@@ -36,16 +36,7 @@ class FileGuiTest : public ::testing::Test {
  protected:
   // The start-up of the program, up to the event loop.
   static void SetUpTestSuite() {
-    tk::Open();
-    shell::BuildMainWindow();
-    cmd::FetchHandles();
-    tk::Map(cmd::handles.main);
-    cmd::RegisterCommands();
-    tk::SetLanguage("PORTUGUESE");
-    cmd::InitCanvas(cmd::handles.datascreen);
-    cmd::ShowViewSize(cmd::handles.datascreen);
-    cmd::ResetToSelect();
-    tk::ShowXY(cmd::handles.main, tk::kCenter, tk::kCenter);
+    shell::StartUp();
     for (int i = 0; i < 30; ++i) tk::LoopStep();
   }
   static void TearDownTestSuite() {

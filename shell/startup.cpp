@@ -1,0 +1,27 @@
+#include "shell/startup.h"
+
+#include "shell/commands.h"
+#include "shell/images.h"
+#include "shell/main_window.h"
+#include "shell/modes.h"
+#include "toolkit/toolkit.h"
+
+namespace shell {
+
+void StartUp() {
+  tk::Open();
+  BuildMainWindow();
+  // The buttons name their pictures, so these may come after the window.
+  CreateImages();
+  cmd::FetchHandles();
+  // The canvas's GL context must exist before the canvas is set up.
+  tk::Map(cmd::handles.main);
+  cmd::RegisterCommands();
+  tk::SetLanguage("PORTUGUESE");
+  cmd::InitCanvas(cmd::handles.datascreen);
+  cmd::ShowViewSize(cmd::handles.datascreen);
+  cmd::ResetToSelect();
+  tk::ShowXY(cmd::handles.main, tk::kCenter, tk::kCenter);
+}
+
+}  // namespace shell
