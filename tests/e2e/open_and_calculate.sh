@@ -16,14 +16,11 @@ done
 mkdir -p "$OUT"
 
 # Run from another folder, so that the dialog must honour BRISELDIR.
+HERE=$(cd "$(dirname "$0")" && pwd)
 cd "$OUT"
 BRISELDIR="$SAMPLES" "$BIN" &
 PID=$!
-fail() {
-  echo "FAIL: $*" >&2
-  kill "$PID" 2>/dev/null
-  exit 1
-}
+. "$HERE/common.sh"
 
 # Pixels of exactly the given colour in a picture.
 count_pixels() {
@@ -31,21 +28,18 @@ count_pixels() {
     -format "%[fx:round(w*h*(1-mean))]" info:
 }
 
-# Saves the main window once it has stopped changing: two equal pictures.
-settled_shot() {
-  eval "$(xdotool getwindowgeometry --shell "$WID")"
-  prev="$OUT/settling.png"
-  rm -f "$prev"
-  n=0
+# Takes settled pictures of the window into $1 until more than $3 pixels
+# have the colour $2 (PIXELS is left holding the count); fails after a while.
+wait_for_pixels() {
+  tries=0
   while :; do
-    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$1" 2>/dev/null
-    [ -f "$prev" ] && cmp -s "$1" "$prev" && break
-    cp "$1" "$prev"
-    n=$((n + 1))
-    [ $n -lt 100 ] || fail "window kept changing"
+    settled_shot "$1"
+    PIXELS=$(count_pixels "$1" "$2")
+    [ "$PIXELS" -gt "$3" ] && return 0
+    tries=$((tries + 1))
+    [ $tries -lt 25 ] || return 1
     sleep 0.2
   done
-  rm -f "$prev"
 }
 
 WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
@@ -67,10 +61,9 @@ while xdotool search --onlyvisible --name "^Abrir arquivo$" >/dev/null 2>&1; do
   sleep 0.1
 done
 
-settled_shot "$OUT/opened_house.png"
-BLACK_AFTER=$(count_pixels "$OUT/opened_house.png" black)
-echo "black pixels before $BLACK_BEFORE, after opening $BLACK_AFTER"
-[ "$BLACK_AFTER" -gt $((BLACK_BEFORE + 2000)) ] || fail "the plan was not drawn"
+wait_for_pixels "$OUT/opened_house.png" black $((BLACK_BEFORE + 2000)) \
+  || fail "the plan was not drawn"
+echo "black pixels before $BLACK_BEFORE, after opening $PIXELS"
 
 # "Calcular" is the lowest button of the tool column; its picture is the only
 # one with the light grey 224 224 224 below the dial, so the lowest pixels of
@@ -82,20 +75,9 @@ CALC_X=$(( ${3#+} + $1 / 2 ))
 CALC_Y=$(( ${4#+} + $2 - 8 ))
 RED_BEFORE=$(count_pixels "$OUT/opened_house.png" red)
 xdotool mousemove --window "$WID" "$CALC_X" "$CALC_Y" click 1
-sleep 0.3
-settled_shot "$OUT/calculated_house.png"
-RED_AFTER=$(count_pixels "$OUT/calculated_house.png" red)
-echo "red pixels before $RED_BEFORE, after Calcular $RED_AFTER"
-[ "$RED_AFTER" -gt $((RED_BEFORE + 3000)) ] || fail "no streamlines were drawn"
+wait_for_pixels "$OUT/calculated_house.png" red $((RED_BEFORE + 3000)) \
+  || fail "no streamlines were drawn"
+echo "red pixels before $RED_BEFORE, after Calcular $PIXELS"
 
-# Arquivo -> Sair ends the program with status 0.
-xdotool mousemove --window "$WID" 25 10 click 1
-xdotool key --delay 100 Down Down Down Return
-i=0
-while kill -0 "$PID" 2>/dev/null; do
-  i=$((i + 1))
-  [ $i -lt 100 ] || fail "program still running after Sair"
-  sleep 0.1
-done
-wait "$PID" || fail "exit status $?"
+quit_through_menu
 echo "screenshots in $OUT"
