@@ -172,7 +172,8 @@ Size KindNatural(Element* e) {
     s.h += TabHeaderHeight(e);
     return s;
   }
-  if (k == "label") return {TextWidth(e, GetAttribute(e, "TITLE")) + 4, m.charHeight + 6};
+  // A left-aligned label keeps 3 pixels free on each side of its text.
+  if (k == "label") return {TextWidth(e, GetAttribute(e, "TITLE")) + 8, m.charHeight + 6};
   if (k == "button") {
     Element* image = GetHandle(GetAttribute(e, "IMAGE"));
     if (image && image->kind == "image") return {image->imageWidth + 10, image->imageHeight + 10};
