@@ -4,7 +4,6 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
-#include <FL/Fl_File_Chooser.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Window.H>
@@ -13,12 +12,11 @@
 #include <FL/x.H>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "toolkit/element.h"
+#include "toolkit/file_dialog.h"
 #include "toolkit/rules.h"
 #include "toolkit/widgets_internal.h"
 
@@ -94,71 +92,18 @@ void AnswerDialogFromScript(Element* dialog) {
   }
 }
 
-// FLTK wants one filter per line: "Info (*.a)\tInfo (*.b)"; the dialog's
-// FILTER separates patterns with ';'.
-std::string ChooserFilter(const std::string& filter, const std::string& info) {
-  if (filter.empty()) return "*";
-  std::string out;
-  size_t start = 0;
-  while (start <= filter.size()) {
-    size_t end = filter.find(';', start);
-    if (end == std::string::npos) end = filter.size();
-    std::string pattern = filter.substr(start, end - start);
-    if (pattern == "*.*") pattern = "*";
-    if (!pattern.empty()) {
-      if (!out.empty()) out += '\t';
-      out += info.empty() || info == pattern ? pattern : info + " (" + pattern + ")";
-    }
-    start = end + 1;
-  }
-  return out.empty() ? "*" : out;
-}
-
 bool FileExists(const std::string& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// The chooser completes a typed relative name against the process's working
-// folder, not against the folder it lists, so typing "house.dat" would pick a
-// file of another folder.  While the chooser is open the program works in the
-// listed folder; the previous working folder comes back afterwards.
-class ListedFolderAsWorkingFolder {
- public:
-  explicit ListedFolderAsWorkingFolder(const std::string& folder) {
-    if (folder.empty()) return;
-    char* previous = getcwd(nullptr, 0);
-    if (!previous) return;
-    previous_ = previous;
-    std::free(previous);
-    changed_ = chdir(folder.c_str()) == 0;
-  }
-  ~ListedFolderAsWorkingFolder() {
-    if (changed_ && chdir(previous_.c_str()) != 0) {
-      // The old folder vanished meanwhile; staying in the listed one is all
-      // that can be done.
-    }
-  }
-  ListedFolderAsWorkingFolder(const ListedFolderAsWorkingFolder&) = delete;
-  ListedFolderAsWorkingFolder& operator=(const ListedFolderAsWorkingFolder&) = delete;
+bool English() { return GetLanguage() == "ENGLISH"; }
 
- private:
-  std::string previous_;
-  bool changed_ = false;
-};
-
-// Runs FLTK's file chooser; false when cancelled.
-bool ChooseFile(const std::string& directory, const std::string& filter, bool allowNew,
-                const std::string& title, std::string& chosen) {
-  ListedFolderAsWorkingFolder workingFolder(directory);
-  Fl_File_Chooser chooser(directory.empty() ? "." : directory.c_str(), filter.c_str(),
-                          allowNew ? Fl_File_Chooser::CREATE : Fl_File_Chooser::SINGLE,
-                          title.c_str());
-  chooser.show();
-  while (chooser.shown()) Fl::wait();
-  if (chooser.count() < 1 || !chooser.value()) return false;
-  chosen = chooser.value();
-  return !chosen.empty();
+// A dialog without a title is named after what it does.
+std::string FileDialogTitle(const std::string& title, bool save) {
+  if (!title.empty()) return title;
+  if (save) return English() ? "Save file" : "Salvar arquivo";
+  return English() ? "Open file" : "Abrir arquivo";
 }
 
 void PopupFileDialog(Element* dialog) {
@@ -171,10 +116,14 @@ void PopupFileDialog(Element* dialog) {
     ok = TakeAnswer(answer) && !answer.cancel && !answer.values.empty();
     if (ok) chosen = answer.values[0];
   } else {
-    bool save = GetAttribute(dialog, "DIALOGTYPE") == "SAVE";
-    ok = ChooseFile(GetAttribute(dialog, "DIRECTORY"),
-                    ChooserFilter(GetAttribute(dialog, "FILTER"), GetAttribute(dialog, "FILTERINFO")),
-                    save, GetAttribute(dialog, "TITLE"), chosen);
+    FileDialogRequest request;
+    const bool save = GetAttribute(dialog, "DIALOGTYPE") == "SAVE";
+    request.title = FileDialogTitle(GetAttribute(dialog, "TITLE"), save);
+    request.folder = GetAttribute(dialog, "DIRECTORY");
+    request.filter = GetAttribute(dialog, "FILTER");
+    request.filterInfo = GetAttribute(dialog, "FILTERINFO");
+    request.mustExist = !save;
+    ok = RunFileDialog(request, chosen);
   }
   if (ok) {
     dialog->attrs["STATUS"] = FileExists(chosen) ? "0" : "1";
@@ -231,7 +180,7 @@ bool RunParamDialog(const rules::ParamForm& form, std::vector<std::string>& text
     input->value(texts[i].c_str());
     inputs.push_back(input);
   }
-  bool english = GetLanguage() == "ENGLISH";
+  bool english = English();
   int buttonsY = height - margin - 28;
   auto* confirm = new Fl_Return_Button(width / 2 - 100, buttonsY, 95, 28,
                                        english ? "OK" : "Confirma");
@@ -354,7 +303,11 @@ int GetFile(std::string& path) {
     ok = TakeAnswer(answer) && !answer.cancel && !answer.values.empty();
     if (ok) chosen = answer.values[0];
   } else {
-    ok = ChooseFile(directory, ChooserFilter(filter, ""), true, "", chosen);
+    FileDialogRequest request;
+    request.title = FileDialogTitle("", true);
+    request.folder = directory;
+    request.filter = filter;
+    ok = RunFileDialog(request, chosen);
   }
   if (!ok) return -1;
   path = chosen;

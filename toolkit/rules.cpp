@@ -1,5 +1,9 @@
 #include "toolkit/rules.h"
 
+#include <FL/filename.H>
+
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -398,6 +402,99 @@ bool MaskMatches(const std::string& mask, const std::string& text, bool prefixAl
   Positions ends = Advance(*root, Positions{0}, text, wantedMore);
   if (ends.count(text.size())) return true;
   return prefixAllowed && wantedMore;
+}
+
+// ---- File dialog -------------------------------------------------------------
+
+namespace {
+
+std::string Trimmed(const std::string& text) {
+  size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return "";
+  size_t last = text.find_last_not_of(" \t");
+  return text.substr(first, last - first + 1);
+}
+
+std::vector<std::string> SplitPath(const std::string& path) {
+  std::vector<std::string> steps;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    steps.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return steps;
+}
+
+// Case-blind order, with the exact bytes deciding between names that differ
+// only in case, so that the order never depends on the order read.
+bool NameBefore(const std::string& a, const std::string& b) {
+  auto lower = [](unsigned char c) { return std::tolower(c); };
+  auto ca = a.begin(), cb = b.begin();
+  for (; ca != a.end() && cb != b.end(); ++ca, ++cb)
+    if (lower(*ca) != lower(*cb)) return lower(*ca) < lower(*cb);
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+}  // namespace
+
+bool FilterMatches(const std::string& filter, const std::string& name) {
+  if (Trimmed(filter).empty()) return true;
+  size_t start = 0;
+  while (start <= filter.size()) {
+    size_t end = filter.find(';', start);
+    if (end == std::string::npos) end = filter.size();
+    std::string pattern = Trimmed(filter.substr(start, end - start));
+    // "*.*" names every file in the dialog's notation, but as a pattern it
+    // would ask for a dot.
+    if (pattern == "*.*" || (!pattern.empty() && fl_filename_match(name.c_str(), pattern.c_str())))
+      return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+std::string CleanPath(const std::string& path) {
+  bool absolute = !path.empty() && path[0] == '/';
+  std::vector<std::string> kept;
+  for (const std::string& step : SplitPath(path)) {
+    if (step.empty() || step == ".") continue;
+    if (step == ".." && !kept.empty() && kept.back() != "..") {
+      kept.pop_back();
+    } else if (step == ".." && absolute) {
+      continue;  // the root's parent is the root
+    } else {
+      kept.push_back(step);
+    }
+  }
+  std::string out = absolute ? "/" : "";
+  for (size_t i = 0; i < kept.size(); ++i) out += (i ? "/" : "") + kept[i];
+  return out.empty() ? "." : out;
+}
+
+std::string ResolveTypedName(const std::string& folder, const std::string& name) {
+  if (!name.empty() && name[0] == '/') return CleanPath(name);
+  return CleanPath(folder + "/" + name);
+}
+
+std::vector<std::string> ListingLines(const std::vector<FolderEntry>& entries,
+                                      const std::string& filter) {
+  std::vector<std::string> folders, files;
+  for (const FolderEntry& entry : entries) {
+    if (entry.name.empty() || entry.name[0] == '.') continue;
+    if (entry.isFolder)
+      folders.push_back(entry.name);
+    else if (FilterMatches(filter, entry.name))
+      files.push_back(entry.name);
+  }
+  std::sort(folders.begin(), folders.end(), NameBefore);
+  std::sort(files.begin(), files.end(), NameBefore);
+  std::vector<std::string> lines{"../"};
+  for (const std::string& folder : folders) lines.push_back(folder + "/");
+  lines.insert(lines.end(), files.begin(), files.end());
+  return lines;
 }
 
 }  // namespace tk::rules

@@ -60,4 +60,25 @@ int ReadParamForm(const ParamForm& form, const std::vector<std::string>& texts,
 // cannot be parsed accepts everything.
 bool MaskMatches(const std::string& mask, const std::string& text, bool prefixAllowed);
 
+// ---- File dialog ----------------------------------------------------------
+// Whether a file name passes the dialog's filter: patterns separated by ';'
+// (blanks around them ignored), any one matching is enough.  "*.*" and an
+// empty filter take every name, also names without a dot.
+bool FilterMatches(const std::string& filter, const std::string& name);
+// The path without empty, "." and ".." steps; ".." never climbs above "/".
+// Worked out on the text alone, as a shell's "cd .." does.
+std::string CleanPath(const std::string& path);
+// What a name typed in the dialog stands for: the name itself when absolute,
+// else the name inside `folder`; cleaned either way.  "~" is an ordinary name.
+std::string ResolveTypedName(const std::string& folder, const std::string& name);
+struct FolderEntry {
+  std::string name;
+  bool isFolder = false;
+};
+// The lines of the dialog's list: "../", then the subfolders with a trailing
+// "/", then the files that pass the filter; each group sorted by name
+// regardless of case.  Hidden names (starting with '.') are left out.
+std::vector<std::string> ListingLines(const std::vector<FolderEntry>& entries,
+                                      const std::string& filter);
+
 }  // namespace tk::rules

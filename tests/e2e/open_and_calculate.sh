@@ -2,7 +2,9 @@
 # Starts the program with BRISELDIR naming the sample folder, opens a sample
 # by typing its name into the Open dialog, then presses "Calcular": the plan
 # must appear fitted in black, then the streamlines and arrows in red.
-# Screenshots of both stages are kept in the output folder.
+# Last it saves the drawing by typing a whole path into the Save dialog.
+# Screenshots of the stages and of the Save dialog are kept in the output
+# folder.
 #   usage: open_and_calculate.sh path/to/brisel samples-folder output-folder
 set -u
 BIN=$1
@@ -78,6 +80,30 @@ xdotool mousemove --window "$WID" "$CALC_X" "$CALC_Y" click 1
 wait_for_pixels "$OUT/calculated_house.png" red $((RED_BEFORE + 3000)) \
   || fail "no streamlines were drawn"
 echo "red pixels before $RED_BEFORE, after Calcular $PIXELS"
+
+# Arquivo -> Salvar... (Abrir, Salvar): type an absolute path into the Save
+# dialog's name field; what is written must read as the sample does.
+SAVED="$OUT/saved_house.dat"
+rm -f "$SAVED"
+xdotool mousemove --window "$WID" 25 10 click 1
+xdotool key --delay 100 Down Down Return
+DLG=$(timeout 20 xdotool search --sync --onlyvisible --name "^Salvar arquivo$" | head -n 1)
+[ -n "$DLG" ] || fail "Save dialog did not appear"
+xdotool type --window "$DLG" --delay 40 "$SAVED" 2>/dev/null
+eval "$(xdotool getwindowgeometry --shell "$DLG")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$OUT/save_dialog.png" 2>/dev/null
+xdotool key Return 2>/dev/null
+i=0
+until [ -f "$SAVED" ] && ! xdotool search --onlyvisible --name "^Salvar arquivo$" >/dev/null 2>&1; do
+  i=$((i + 1))
+  [ $i -lt 100 ] || fail "nothing was saved as $SAVED"
+  sleep 0.1
+done
+# Numbers are written afresh, so only blanks may differ from the sample.
+awk '{$1=$1};1' "$SAMPLES/house.dat" >"$OUT/house.expected"
+awk '{$1=$1};1' "$SAVED" >"$OUT/house.saved"
+cmp -s "$OUT/house.expected" "$OUT/house.saved" || fail "saved drawing differs from the sample"
+echo "saved $SAVED"
 
 quit_through_menu
 echo "screenshots in $OUT"

@@ -1,8 +1,9 @@
 // The pure rules behind the controls: masks, the dial's angle, the gauge's
-// text and the data-entry notation.
+// text, the data-entry notation and the file dialog's names and filter.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "toolkit/rules.h"
 #include "toolkit/toolkit.h"
@@ -176,6 +177,57 @@ TEST(GetParam, ScriptedAnswersGiveTheResultCodes) {
   EXPECT_EQ(tk::test::PendingAnswers(), 0u);
   tk::test::EnableScripting(false);
   tk::Close();
+}
+
+}  // namespace
+
+namespace {
+
+using tk::rules::FilterMatches;
+using tk::rules::ResolveTypedName;
+
+TEST(FileDialog, TypedNamesResolveAgainstTheShownFolder) {
+  EXPECT_EQ(ResolveTypedName("/tmp/work", "house.dat"), "/tmp/work/house.dat");
+  EXPECT_EQ(ResolveTypedName("/tmp/work/", "sub/x.dat"), "/tmp/work/sub/x.dat");
+  EXPECT_EQ(ResolveTypedName("/tmp/work", "/tmp/sub/x.dat"), "/tmp/sub/x.dat");
+  EXPECT_EQ(ResolveTypedName("/tmp/work", "sub/"), "/tmp/work/sub");  // a folder, no slash left
+  EXPECT_EQ(ResolveTypedName("/tmp/work", "~/x.dat"), "/tmp/work/~/x.dat");
+  EXPECT_EQ(ResolveTypedName("/tmp/work", ""), "/tmp/work");
+}
+
+TEST(FileDialog, DotsAndDoubledSlashesAreWorkedOut) {
+  EXPECT_EQ(ResolveTypedName("/tmp/work", ".."), "/tmp");
+  EXPECT_EQ(ResolveTypedName("/tmp/work", "../"), "/tmp");
+  EXPECT_EQ(ResolveTypedName("/tmp/work", "../other/./a.dat"), "/tmp/other/a.dat");
+  EXPECT_EQ(ResolveTypedName("/tmp", "../../.."), "/");  // never above the root
+  EXPECT_EQ(ResolveTypedName("/", ".."), "/");
+  EXPECT_EQ(ResolveTypedName("/tmp/work", "//tmp//a.dat"), "/tmp/a.dat");
+  EXPECT_EQ(tk::rules::CleanPath("a/../../b"), "../b");  // relative paths keep leading ".."
+}
+
+TEST(FileDialog, FilterTakesAnyOfItsPatterns) {
+  EXPECT_TRUE(FilterMatches("*.dat", "house.dat"));
+  EXPECT_FALSE(FilterMatches("*.dat", "house.txt"));
+  EXPECT_FALSE(FilterMatches("*.dat", "house.dat.bak"));
+  for (const char* name : {"house.dat", "README", "a.b.c"}) {
+    EXPECT_TRUE(FilterMatches("*.*", name)) << name;  // every file, also without a dot
+    EXPECT_TRUE(FilterMatches("", name)) << name;
+  }
+  EXPECT_TRUE(FilterMatches("*.dat;*.txt", "notes.txt"));
+  EXPECT_TRUE(FilterMatches(" *.dat ; *.txt ", "notes.txt"));
+  EXPECT_TRUE(FilterMatches("*.dat;*.*", "README"));
+  EXPECT_FALSE(FilterMatches("*.dat;*.txt", "plan.dxf"));
+  EXPECT_FALSE(FilterMatches(";", "plan.dxf"));
+}
+
+TEST(FileDialog, ListingPutsParentThenFoldersThenMatchingFiles) {
+  std::vector<tk::rules::FolderEntry> entries = {
+      {"zeta.dat", false}, {"notes.txt", false}, {"Alpha.dat", false}, {"old.dat", true},
+      {"backup", true},    {".hidden.dat", false}, {".git", true},     {"beta.dat", false}};
+  std::vector<std::string> expected = {"../",       "backup/",  "old.dat/",
+                                       "Alpha.dat", "beta.dat", "zeta.dat"};
+  EXPECT_EQ(tk::rules::ListingLines(entries, "*.dat"), expected);
+  EXPECT_EQ(tk::rules::ListingLines({}, "*.dat"), std::vector<std::string>{"../"});
 }
 
 }  // namespace
