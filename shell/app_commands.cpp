@@ -102,7 +102,11 @@ int Scale(const tk::Event&) { return tk::kDefault; }
 
 int Select(const tk::Event& ev) { return StartMode(ev, SelectMode); }
 int Drag(const tk::Event& ev) { return StartMode(ev, DragMode); }
-int Line(const tk::Event& ev) { return StartMode(ev, LineMode); }
+// A new line would change the drawing under a running "Calcular".
+int Line(const tk::Event& ev) {
+  if (PipelineRunning()) return tk::kDefault;
+  return StartMode(ev, LineMode);
+}
 
 int PolyLine(const tk::Event&) { return tk::kDefault; }
 int Polygon(const tk::Event&) { return tk::kDefault; }
