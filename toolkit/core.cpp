@@ -28,6 +28,7 @@ struct Registry {
   bool loopExit = false;
   bool scripting = false;
   std::deque<test::Answer> answers;
+  std::deque<std::function<void()>> queuedEvents;
   std::vector<std::string> messages;
   int scriptedPopups = 0;
 };
@@ -257,6 +258,15 @@ bool TakeAnswer(test::Answer& answer) {
   return true;
 }
 
+void DeliverQueuedEvents() {
+  // Taken one at a time: an event may itself step the loop.
+  while (!R().queuedEvents.empty()) {
+    std::function<void()> event = std::move(R().queuedEvents.front());
+    R().queuedEvents.pop_front();
+    event();
+  }
+}
+
 void RecordMessage(const std::string& title, const std::string& text) {
   R().messages.push_back(title + "|" + text);
 }
@@ -279,6 +289,7 @@ void Close() {
   reg.mainDialog = nullptr;
   reg.loopExit = false;
   reg.answers.clear();
+  reg.queuedEvents.clear();
   reg.messages.clear();
   reg.scriptedPopups = 0;
 }
@@ -555,6 +566,7 @@ std::string Type(Element* text, const std::string& characters) {
 
 void EnableScripting(bool on) { R().scripting = on; }
 void QueueAnswer(Answer answer) { R().answers.push_back(std::move(answer)); }
+void QueueEvent(std::function<void()> event) { R().queuedEvents.push_back(std::move(event)); }
 size_t PendingAnswers() { return R().answers.size(); }
 std::vector<std::string> TakeMessages() {
   std::vector<std::string> out;

@@ -88,6 +88,8 @@ bool Scripting();
 // Takes the next scripted answer; false when none is queued.
 bool TakeAnswer(test::Answer& answer);
 void RecordMessage(const std::string& title, const std::string& text);
+// Runs the events queued by the test seam (tk::test::QueueEvent).
+void DeliverQueuedEvents();
 void CountScriptedPopup();
 
 // ---- widgets.cpp -------------------------------------------------------

@@ -277,7 +277,10 @@ void MainLoop() {
   Open();  // clears the request, so that a later loop runs again
 }
 
-void LoopStep() { Fl::check(); }
+void LoopStep() {
+  DeliverQueuedEvents();
+  Fl::check();
+}
 
 void ExitLoop() { RequestLoopExit(); }
 

@@ -197,6 +197,9 @@ struct Answer {
 };
 void QueueAnswer(Answer answer);
 size_t PendingAnswers();
+// Runs `event` from inside the next LoopStep, as the user acting while a
+// long computation lets events through would.
+void QueueEvent(std::function<void()> event);
 // Every message box shown while answers are scripted, as "title|text".
 std::vector<std::string> TakeMessages();
 // The number of Popup calls answered from the script so far.

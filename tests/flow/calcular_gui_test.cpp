@@ -132,4 +132,38 @@ TEST_F(CalcularGuiTest, DeleteAfterwardsDiscardsTheGrid) {
   EXPECT_TRUE(streamlines.empty());
 }
 
+// Events keep arriving while "Calcular" runs.  Commands that would pull the
+// drawing or the grid from under it do nothing then, and an exit waits for
+// the end of the computation.
+TEST_F(CalcularGuiTest, CommandsArrivingDuringTheComputationAreHeldBack) {
+  Open("house.dat");
+  const Entity* const front = EntityList;
+  EntityList->selected = 1;
+  const int popups = tk::test::ScriptedPopups();
+  bool arrived = false;
+  tk::test::QueueEvent([&] {
+    arrived = true;
+    ASSERT_TRUE(cmd::PipelineRunning());
+    const int cells = cellGrid.cellCount;
+    cmd::Delete(tk::Event{});
+    cmd::ProjReadFile(tk::Event{});
+    cmd::Line(tk::Event{});
+    cmd::ViewGrid(tk::Event{});
+    cmd::Exit(tk::Event{});
+    EXPECT_EQ(EntityList, front);  // nothing deleted, nothing read
+    EXPECT_EQ(cellGrid.cellCount, cells);
+    EXPECT_NE(cmd::modeRestart, cmd::LineMode);
+    EXPECT_TRUE(cmd::ExitPending());
+  });
+  Calcular();
+  ASSERT_TRUE(arrived);
+  EXPECT_EQ(tk::test::ScriptedPopups(), popups);  // no Open dialog came up
+  EXPECT_EQ(cellGrid.cellCount, 3600);  // the computation finished
+  EXPECT_FALSE(streamlines.empty());
+  // The exit took effect at the end: the drawing was emptied then.
+  EXPECT_FALSE(cmd::ExitPending());
+  EXPECT_EQ(EntityList, nullptr);
+  ExpectRestoredControls();
+}
+
 }  // namespace

@@ -88,15 +88,4 @@ TEST_F(Modes, ExitEmptiesTheDrawingAndClosesTheLoop) {
   EXPECT_EQ(EntityList, nullptr);
 }
 
-TEST_F(Modes, ExitRequestedDuringTheComputationWaitsForItsEnd) {
-  new LineEntity(0, 0, 1, 1);
-  cmd::FinishPendingExit();  // nothing was requested
-  EXPECT_NE(EntityList, nullptr);
-  cmd::RequestExitAfterPipeline();
-  EXPECT_NE(EntityList, nullptr);
-  cmd::FinishPendingExit();
-  EXPECT_EQ(EntityList, nullptr);
-  EXPECT_FALSE(cmd::ExitPending());
-}
-
 }  // namespace
