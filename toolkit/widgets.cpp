@@ -176,7 +176,12 @@ Size KindNatural(Element* e) {
   if (k == "label") return {TextWidth(e, GetAttribute(e, "TITLE")) + 8, m.charHeight + 6};
   if (k == "button") {
     Element* image = GetHandle(GetAttribute(e, "IMAGE"));
-    if (image && image->kind == "image") return {image->imageWidth + 10, image->imageHeight + 10};
+    if (image && image->kind == "image") {
+      // Pictures with a pressed variant draw their own edge; a single
+      // picture needs room for the button's.
+      const int pad = HasAttribute(e, "IMPRESS") ? 4 : 10;
+      return {image->imageWidth + pad, image->imageHeight + pad};
+    }
     return {TextWidth(e, GetAttribute(e, "TITLE")) + 16, m.charHeight + 12};
   }
   if (k == "toggle") return {TextWidth(e, GetAttribute(e, "TITLE")) + 28, m.charHeight + 8};
@@ -678,9 +683,29 @@ void DialogWindow::resize(int X, int Y, int W, int H) {
 ImageButton::ImageButton(Element* e) : Fl_Button(0, 0, 10, 10), element(e) {}
 
 void ImageButton::draw() {
+  if (!released) {
+    Fl_Button::draw();
+    return;
+  }
+  // A button with a pressed picture shows its state through its pictures,
+  // which carry their own raised or sunken edge, so it paints only its
+  // background; a single picture sits on the usual button face.
   IndexedImage* shown = value() && pressed ? pressed.get() : released.get();
-  image(shown ? shown->image.get() : nullptr);
-  Fl_Button::draw();
+  if (pressed)
+    draw_box(FL_FLAT_BOX, color());
+  else
+    draw_box(value() ? down_box() : box(), color());
+  Fl_Image* picture = shown->image.get();
+  const int px = x() + (w() - picture->w()) / 2 + (value() && !pressed ? 1 : 0);
+  const int py = y() + (h() - picture->h()) / 2 + (value() && !pressed ? 1 : 0);
+  if (active_r()) {
+    picture->draw(px, py);
+  } else {
+    std::unique_ptr<Fl_Image> greyed(picture->copy());
+    greyed->inactive();
+    greyed->draw(px, py);
+  }
+  if (Fl::focus() == this) draw_focus();
 }
 
 TextInput::TextInput(Element* e) : Fl_Input(0, 0, 10, 10), element(e) {
