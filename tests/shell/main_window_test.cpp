@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "model/entity.h"
 #include "shell/main_window.h"
 #include "shell/modes.h"
 #include "tests/shell/shell_test_env.h"
 #include "toolkit/toolkit.h"
+#include "view/view.h"
 
 namespace {
 
@@ -148,6 +151,47 @@ TEST(MainWindow, SizeFieldsTakeOnlyUnsignedDecimalNumbers) {
   backspace.key = 8;
   backspace.text = "  10.0";
   EXPECT_EQ(tk::test::Fire(tk::GetHandle("htext"), "ACTION", backspace), tk::kDefault);
+}
+
+// Enter and leaving a field both commit it; only values above zero are
+// taken, and the grid steps only as a pair.  Either way the size read-outs
+// are written afresh.
+TEST(MainWindow, SettingsFieldsTakeOnlyPositiveValues) {
+  tk::Element* width = tk::GetHandle("widthtext");
+  tk::Element* xgrid = tk::GetHandle("xgrid");
+  tk::Element* ygrid = tk::GetHandle("ygrid");
+  tk::Element* htext = tk::GetHandle("htext");
+  const auto commit = [](tk::Element* field, const char* value, const char* how) {
+    tk::SetAttribute(field, "VALUE", value);
+    tk::test::Fire(field, how);
+  };
+
+  commit(width, "0.3", "K_CR");
+  EXPECT_DOUBLE_EQ(wallWidth, 0.3);
+  commit(width, "0", "KILLFOCUS_CB");
+  commit(width, "", "K_CR");
+  commit(width, ".", "K_CR");
+  EXPECT_DOUBLE_EQ(wallWidth, 0.3);
+
+  commit(ygrid, "0.5", "KILLFOCUS_CB");
+  commit(xgrid, "2", "K_CR");
+  EXPECT_DOUBLE_EQ(gridStepX, 2.0);
+  EXPECT_DOUBLE_EQ(gridStepY, 0.5);
+  commit(ygrid, "0", "K_CR");  // refused: neither step changes
+  commit(xgrid, "4", "K_CR");
+  EXPECT_DOUBLE_EQ(gridStepX, 2.0);
+  EXPECT_DOUBLE_EQ(gridStepY, 0.5);
+
+  tk::SetAttribute(htext, "VALUE", "junk");
+  commit(width, "0", "K_CR");
+  double w = 0;
+  ViewGetSize(tk::GetHandle("datascreen"), &w, nullptr);
+  char expected[32];
+  std::snprintf(expected, sizeof expected, "%6.1f", w);
+  EXPECT_EQ(tk::GetAttribute(htext, "VALUE"), expected);
+
+  wallWidth = 0.15;
+  gridStepX = gridStepY = 1.0;
 }
 
 }  // namespace
