@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "toolkit/element.h"
 #include "toolkit/rules.h"
@@ -70,11 +69,7 @@ void Scrolled(Fl_Widget* widget, void* data) {
   double high = GetFloat(e, horizontal ? "XMAX" : "YMAX");
   double position = low + bar->value() / static_cast<double>(kScrollSteps) * (high - low);
   // Stored directly: the bar already shows this position.
-  e->attrs[horizontal ? "POSX" : "POSY"] = [&] {
-    char text[64];
-    std::snprintf(text, sizeof text, "%f", position);
-    return std::string(text);
-  }();
+  e->attrs[horizontal ? "POSX" : "POSY"] = std::to_string(position);
   if (e->canvas) e->canvas->Repaint();
 }
 

@@ -51,13 +51,6 @@ bool IsFolder(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Only a regular file can be opened for reading a drawing; a device or a
-// pipe would block the program.
-bool IsRegularFile(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 std::string WorkingFolder() {
   std::unique_ptr<char, decltype(&std::free)> here(getcwd(nullptr, 0), &std::free);
   return here ? std::string(here.get()) : std::string("/");
@@ -284,6 +277,13 @@ bool FileChooserWindow::Run(std::string& chosen) {
 }
 
 }  // namespace
+
+// Only a regular file can be opened for reading a drawing; a device or a
+// pipe would block the program.
+bool IsRegularFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
 
 bool RunFileDialog(const FileDialogRequest& request, std::string& chosen) {
   FileChooserWindow dialog(request);

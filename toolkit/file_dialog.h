@@ -14,6 +14,9 @@ struct FileDialogRequest {
   bool mustExist = false;  // opening: only an existing file is accepted
 };
 
+// Whether `path` names a regular file (not a folder, device or pipe).
+bool IsRegularFile(const std::string& path);
+
 // Runs the dialog modally.  True with the absolute path of the accepted
 // name in `chosen`; false when cancelled.
 bool RunFileDialog(const FileDialogRequest& request, std::string& chosen);

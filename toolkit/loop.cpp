@@ -11,8 +11,6 @@
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 
 #include "toolkit/element.h"
@@ -92,11 +90,6 @@ void AnswerDialogFromScript(Element* dialog) {
   }
 }
 
-bool FileExists(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 bool English() { return GetLanguage() == "ENGLISH"; }
 
 // A dialog without a title is named after what it does.
@@ -106,27 +99,29 @@ std::string FileDialogTitle(const std::string& title, bool save) {
   return English() ? "Open file" : "Abrir arquivo";
 }
 
+// The path chosen in the file dialog `request` describes, or false when it
+// was cancelled; with scripting on, the next scripted answer decides.
+bool ChooseFile(const FileDialogRequest& request, std::string& chosen) {
+  if (!Scripting()) return RunFileDialog(request, chosen);
+  CountScriptedPopup();
+  test::Answer answer;
+  if (!TakeAnswer(answer) || answer.cancel || answer.values.empty()) return false;
+  chosen = answer.values[0];
+  return true;
+}
+
 void PopupFileDialog(Element* dialog) {
   dialog->attrs.erase("VALUE");
+  FileDialogRequest request;
+  const bool save = GetAttribute(dialog, "DIALOGTYPE") == "SAVE";
+  request.title = FileDialogTitle(GetAttribute(dialog, "TITLE"), save);
+  request.folder = GetAttribute(dialog, "DIRECTORY");
+  request.filter = GetAttribute(dialog, "FILTER");
+  request.filterInfo = GetAttribute(dialog, "FILTERINFO");
+  request.mustExist = !save;
   std::string chosen;
-  bool ok = false;
-  if (Scripting()) {
-    CountScriptedPopup();
-    test::Answer answer;
-    ok = TakeAnswer(answer) && !answer.cancel && !answer.values.empty();
-    if (ok) chosen = answer.values[0];
-  } else {
-    FileDialogRequest request;
-    const bool save = GetAttribute(dialog, "DIALOGTYPE") == "SAVE";
-    request.title = FileDialogTitle(GetAttribute(dialog, "TITLE"), save);
-    request.folder = GetAttribute(dialog, "DIRECTORY");
-    request.filter = GetAttribute(dialog, "FILTER");
-    request.filterInfo = GetAttribute(dialog, "FILTERINFO");
-    request.mustExist = !save;
-    ok = RunFileDialog(request, chosen);
-  }
-  if (ok) {
-    dialog->attrs["STATUS"] = FileExists(chosen) ? "0" : "1";
+  if (ChooseFile(request, chosen)) {
+    dialog->attrs["STATUS"] = IsRegularFile(chosen) ? "0" : "1";
     dialog->attrs["VALUE"] = chosen;
   } else {
     dialog->attrs["STATUS"] = "-1";
@@ -296,25 +291,15 @@ void Message(const std::string& title, const std::string& text) {
 }
 
 int GetFile(std::string& path) {
-  size_t slash = path.find_last_of('/');
-  std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  std::string filter = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t slash = path.find_last_of('/');
+  FileDialogRequest request;
+  request.title = FileDialogTitle("", true);
+  request.folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  request.filter = slash == std::string::npos ? path : path.substr(slash + 1);
   std::string chosen;
-  bool ok = false;
-  if (Scripting()) {
-    test::Answer answer;
-    ok = TakeAnswer(answer) && !answer.cancel && !answer.values.empty();
-    if (ok) chosen = answer.values[0];
-  } else {
-    FileDialogRequest request;
-    request.title = FileDialogTitle("", true);
-    request.folder = directory;
-    request.filter = filter;
-    ok = RunFileDialog(request, chosen);
-  }
-  if (!ok) return -1;
+  if (!ChooseFile(request, chosen)) return -1;
   path = chosen;
-  return FileExists(chosen) ? 0 : 1;
+  return IsRegularFile(chosen) ? 0 : 1;
 }
 
 int GetParam(const std::string& format, std::initializer_list<void*> fields) {

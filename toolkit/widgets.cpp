@@ -899,7 +899,6 @@ void ApplyAttribute(Element* e, const std::string& name) {
   } else if (name == "ACTIVE") {
     UpdateActivity(e);
   } else if (name == "VALUE" && (e->kind == "zbox" || e->kind == "tabs")) {
-    UpdateVisibility(e, e->widget ? e->widget->visible() != 0 : true);
     // The stack's own visibility follows its ancestors; recompute from the top.
     for (auto& child : dialog->children) UpdateVisibility(child.get(), true);
   } else if (!w) {
@@ -909,7 +908,6 @@ void ApplyAttribute(Element* e, const std::string& name) {
         static_cast<ImageButton*>(w)->released)
       return;
     SetLabel(w, GetAttribute(e, "TITLE"));
-    w->redraw();
   } else if (name == "VALUE" && e->kind == "text") {
     static_cast<Fl_Input*>(w)->value(GetAttribute(e, "VALUE").c_str());
   } else if (name == "VALUE" && e->kind == "toggle") {
@@ -918,7 +916,6 @@ void ApplyAttribute(Element* e, const std::string& name) {
     ApplyGauge(e);
   } else if (name == "FGCOLOR" || name == "BGCOLOR" || name == "FONT") {
     ApplyColours(e);
-    w->redraw();
   } else if (name == "TIP") {
     w->copy_tooltip(GetAttribute(e, "TIP").c_str());
   } else if (name == "IMAGE" || name == "IMPRESS") {
