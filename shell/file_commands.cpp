@@ -7,14 +7,11 @@
 #include "shell/commands.h"
 #include "shell/drawing_file.h"
 #include "shell/modes.h"
-#include "view/pick.h"
 #include "view/view.h"
 
 namespace cmd {
 
 namespace {
-
-tk::Element* MainCanvas() { return tk::GetHandle("datascreen"); }
 
 // Where the Open dialog starts: BRISELDIR, else the current folder.
 std::string StartFolder() {
@@ -56,7 +53,7 @@ void Open() {
     tk::Message("Abrir arquivo", "Não foi possível abrir \"" + path + "\": " + error + ".");
     return;
   }
-  ViewFit(MainCanvas());
+  ViewFit(handles.datascreen);
   if (!report.complete) ReportStoppedRead(path, report);
 }
 
@@ -77,7 +74,7 @@ void Save() {
 // read while "Calcular" is still working on the drawing.
 int ProjReadFile(const tk::Event&) {
   if (PipelineRunning()) return tk::kDefault;
-  PickAbort(MainCanvas());
+  EndPick();
   ReleaseGrid();
   Open();
   ResetToSelect();
@@ -85,7 +82,7 @@ int ProjReadFile(const tk::Event&) {
 }
 
 int ProjSaveFile(const tk::Event&) {
-  PickAbort(MainCanvas());
+  EndPick();
   Save();
   ResumeMode();
   return tk::kDefault;

@@ -47,19 +47,14 @@ class Throttle {
   Clock::time_point last_{};
 };
 
-tk::Element* Canvas() { return tk::GetHandle("datascreen"); }
-tk::Element* Gauge() { return tk::GetHandle("gauge_name"); }
-
-void Redisplay() {
-  if (tk::Element* canvas = Canvas()) ViewRedisplay(canvas);
-}
+void Redisplay() { ViewRedisplay(handles.datascreen); }
 
 FlowHooks WindowHooks() {
   auto redraws = std::make_shared<Throttle>(kFrameInterval);
   auto events = std::make_shared<Throttle>(kEventInterval);
   FlowHooks hooks;
-  hooks.readGauge = [] { return tk::GetFloat(Gauge(), "VALUE"); };
-  hooks.setGauge = [](const std::string& text) { tk::SetAttribute(Gauge(), "VALUE", text); };
+  hooks.readGauge = [] { return tk::GetFloat(handles.gauge, "VALUE"); };
+  hooks.setGauge = [](const std::string& text) { tk::SetAttribute(handles.gauge, "VALUE", text); };
   hooks.processEvents = [events] {
     if (events->Due()) tk::LoopStep();
   };
@@ -93,13 +88,13 @@ void SetDrawingButtonsActive(const char* active) {
 }
 
 void ShowGauge() {
-  tk::SetAttribute(Gauge(), "SHOW_TEXT", "YES");
-  tk::SetAttribute(Gauge(), "VALUE", "0");
+  tk::SetAttribute(handles.gauge, "SHOW_TEXT", "YES");
+  tk::SetAttribute(handles.gauge, "VALUE", "0");
 }
 
 void HideGauge() {
-  tk::SetAttribute(Gauge(), "VALUE", "0");
-  tk::SetAttribute(Gauge(), "SHOW_TEXT", "NO");
+  tk::SetAttribute(handles.gauge, "VALUE", "0");
+  tk::SetAttribute(handles.gauge, "SHOW_TEXT", "NO");
 }
 
 void ReportUnusableDrawing(AnalysisOutcome outcome) {

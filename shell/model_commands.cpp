@@ -3,22 +3,18 @@
 #include "model/entity.h"
 #include "shell/commands.h"
 #include "shell/modes.h"
-#include "view/pick.h"
 #include "view/view.h"
 
 namespace cmd {
 
 namespace {
 
-tk::Element* MainCanvas() { return tk::GetHandle("datascreen"); }
-
 // The selection commands end whatever the mouse was doing, change the
 // drawing, show it and put the user back in the mode they were in.
 int ChangeSelection(void (*operation)()) {
-  tk::Element* canvas = MainCanvas();
-  PickAbort(canvas);
+  EndPick();
   operation();
-  ViewRedisplay(canvas);
+  ViewRedisplay(handles.datascreen);
   ResumeMode();
   return tk::kDefault;
 }
@@ -37,7 +33,7 @@ void SetGridSteps(tk::Element* xField, tk::Element* yField) {
     gridStepX = x;
     gridStepY = y;
   }
-  ShowViewSize(MainCanvas());
+  ShowViewSize(handles.datascreen);
 }
 
 }  // namespace
@@ -61,9 +57,9 @@ int MoveSelBack(const tk::Event&) { return ChangeSelection(moveSelectedToBack); 
 int ProjGridOnOff(const tk::Event& ev) {
   const bool on = ev.state != 0;
   tk::SetAttribute(ev.element, "VALUE", on ? "ON" : "OFF");
-  tk::SetAttribute(tk::GetHandle("snaptoggle"), "ACTIVE", on ? "YES" : "NO");
+  tk::SetAttribute(handles.snaptoggle, "ACTIVE", on ? "YES" : "NO");
   gridShown = on;
-  ViewRedisplay(MainCanvas());
+  ViewRedisplay(handles.datascreen);
   return tk::kDefault;
 }
 
@@ -94,7 +90,7 @@ int YsizeSet(const tk::Event& ev) {
 int WidthSet(const tk::Event& ev) {
   double width = 0;
   if (PositiveValue(ev.element, width)) wallWidth = width;
-  ShowViewSize(MainCanvas());
+  ShowViewSize(handles.datascreen);
   return tk::kDefault;
 }
 

@@ -1,5 +1,6 @@
 #include "shell/settings_dialogs.h"
 
+#include "shell/modes.h"
 #include "toolkit/toolkit.h"
 #include "view/view.h"
 
@@ -23,7 +24,7 @@ const char kLimitsForm[] =
 // The factor is edited in single precision; a value that is not greater than
 // zero (or not a number) is refused with a message and changes nothing.
 void VerticalDistortionDialog() {
-  tk::Element* canvas = tk::GetHandle("datascreen");
+  tk::Element* canvas = cmd::handles.datascreen;
   double current = 1.0;
   ViewGetDistortion(canvas, &current);
   float factor = static_cast<float>(current);
@@ -37,7 +38,7 @@ void VerticalDistortionDialog() {
 
 // The view itself ignores limits whose minimum is not below the maximum.
 void WindowLimitsDialog() {
-  tk::Element* canvas = tk::GetHandle("datascreen");
+  tk::Element* canvas = cmd::handles.datascreen;
   double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
   ViewGetWindow(canvas, &xmin, &xmax, &ymin, &ymax);
   float limits[4] = {static_cast<float>(xmin), static_cast<float>(xmax),

@@ -1,6 +1,7 @@
 // The view commands, the size read-outs and the canvas's start-up.
 #include "model/entity.h"
 #include "shell/commands.h"
+#include "shell/modes.h"
 #include "shell/settings_dialogs.h"
 #include "view/redraw.h"
 #include "view/view.h"
@@ -9,12 +10,10 @@ namespace cmd {
 
 namespace {
 
-tk::Element* MainCanvas() { return tk::GetHandle("datascreen"); }
-
 // The canvas a view command works on: the one its element names.
 tk::Element* CanvasOf(const tk::Event& ev) {
   tk::Element* canvas = tk::GetHandle(tk::GetAttribute(ev.element, "PARENTCANVAS"));
-  return canvas ? canvas : MainCanvas();
+  return canvas ? canvas : handles.datascreen;
 }
 
 int DrawingExtentsOf(tk::Element*, double& xmin, double& xmax, double& ymin, double& ymax) {
@@ -37,8 +36,8 @@ ViewWindow InitialWindow(tk::Element* canvas) {
 void ShowViewSize(tk::Element* canvas) {
   double width = 0, height = 0;
   ViewGetSize(canvas, &width, &height);
-  tk::SetfAttribute(tk::GetHandle("htext"), "VALUE", "%6.1f", width);
-  tk::SetfAttribute(tk::GetHandle("vtext"), "VALUE", "%6.1f", height);
+  tk::SetfAttribute(handles.htext, "VALUE", "%6.1f", width);
+  tk::SetfAttribute(handles.vtext, "VALUE", "%6.1f", height);
 }
 
 void InitCanvas(tk::Element* canvas) {
@@ -55,7 +54,7 @@ void InitCanvas(tk::Element* canvas) {
 }
 
 int VisResize(const tk::Event& ev) {
-  ViewResize(MainCanvas(), ev.width, ev.height);
+  ViewResize(handles.datascreen, ev.width, ev.height);
   ShowViewSize(ev.element);
   return tk::kDefault;
 }
@@ -79,18 +78,18 @@ int VisFit(const tk::Event& ev) {
 
 int VisDistort(const tk::Event&) {
   shell::VerticalDistortionDialog();
-  ShowViewSize(MainCanvas());
+  ShowViewSize(handles.datascreen);
   return tk::kDefault;
 }
 
 int VisLimits(const tk::Event&) {
   shell::WindowLimitsDialog();
-  ShowViewSize(MainCanvas());
+  ShowViewSize(handles.datascreen);
   return tk::kDefault;
 }
 
 int ProjGridStep(const tk::Event&) {
-  ViewRedisplay(MainCanvas());
+  ViewRedisplay(handles.datascreen);
   return tk::kDefault;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/entity.h"
+#include "shell/modes.h"
 #include "toolkit/toolkit.h"
 #include "view/redraw.h"
 #include "view/view.h"
@@ -27,6 +28,7 @@ class CanvasTest : public ::testing::Test {
     for (auto& [name, value] : attributes) tk::SetAttribute(canvas_, name, value);
     dialog_ = tk::Dialog(canvas_);
     tk::SetHandle("datascreen", canvas_);
+    cmd::handles.datascreen = canvas_;
     tk::Map(dialog_);
     tk::ShowXY(dialog_, 0, 0);
     for (int i = 0; i < 20; ++i) tk::LoopStep();
@@ -35,6 +37,7 @@ class CanvasTest : public ::testing::Test {
   static void TearDownTestSuite() {
     deleteAll();
     viewList.clear();
+    cmd::handles = cmd::ShellHandles{};
     tk::Close();
   }
 
