@@ -72,17 +72,14 @@ std::string ColourOf(const Entity& e) {
 
 // Back to front, as the canvas paints them.
 void WriteWalls(std::FILE* f, const Frame& fr) {
-  if (!EntityList) return;
-  const Entity* e = EntityList->prev;
-  do {
+  forEachBackToFront([&](const Entity* e) {
     double x, y;
     std::fprintf(f, "<polygon fill=\"%s\" points=\"", ColourOf(*e).c_str());
     for (int i = 0; i < 4 && e->handlePoint(i, x, y); ++i) {
       std::fprintf(f, "%s%.3f,%.3f", i ? " " : "", fr.px(x), fr.py(y));
     }
     std::fprintf(f, "\"/>\n");
-    e = e->prev;
-  } while (e != EntityList->prev);
+  });
 }
 
 void WriteStreamlinePaths(std::FILE* f, const Frame& fr) {

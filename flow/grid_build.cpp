@@ -162,13 +162,10 @@ void ComputeBoundaryDirection(int index) {
 }
 
 void MarkDrawingSolid() {
-  Entity* e = EntityList;
-  if (!e) return;
-  do {
+  forEachFrontToBack([](const Entity* e) {
     double x0, y0, x1, y1;
     if (e->handlePoint(0, x0, y0) && e->handlePoint(1, x1, y1)) MarkSegmentSolid(x0, y0, x1, y1);
-    e = e->next;
-  } while (e && e != EntityList);
+  });
 }
 
 // Walks the segment in steps of a tenth of a cell along its major axis and

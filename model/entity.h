@@ -63,6 +63,42 @@ class LineEntity : public Entity {
 // ---- The list ---------------------------------------------------------------
 extern Entity* EntityList;  // head (front); null when the drawing is empty
 
+// Walks the list from the head (the front) to the tail.
+template <typename Visit>
+void forEachFrontToBack(Visit visit) {
+  Entity* e = EntityList;
+  if (!e) return;
+  do {
+    visit(e);
+    e = e->next;
+  } while (e != EntityList);
+}
+
+// Walks the list from the tail to the head: the order the drawing is painted
+// and saved in.
+template <typename Visit>
+void forEachBackToFront(Visit visit) {
+  if (!EntityList) return;
+  Entity* const tail = EntityList->prev;
+  Entity* e = tail;
+  do {
+    visit(e);
+    e = e->prev;
+  } while (e != tail);
+}
+
+// The first entity from the front for which `test` holds, or null.
+template <typename Test>
+Entity* findFrontToBack(Test test) {
+  Entity* e = EntityList;
+  if (!e) return nullptr;
+  do {
+    if (test(e)) return e;
+    e = e->next;
+  } while (e != EntityList);
+  return nullptr;
+}
+
 void insertAtFront(Entity* e);
 void insertAtBack(Entity* e);
 void unlink(Entity* e);

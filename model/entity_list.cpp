@@ -35,42 +35,12 @@ void LinkAfterTail(Entity* e) {
 }
 
 Entity* FirstSelected() {
-  Entity* e = EntityList;
-  if (!e) return nullptr;
-  do {
-    if (e->selected) return e;
-    e = e->next;
-  } while (e != EntityList);
-  return nullptr;
-}
-
-// Calls `visit` on every entity from the head to the tail.
-template <typename Visit>
-void ForEachFrontToBack(Visit visit) {
-  Entity* e = EntityList;
-  if (!e) return;
-  do {
-    Entity* next = e->next;
-    visit(e);
-    e = next;
-  } while (e != EntityList);
-}
-
-// Calls `visit` on every entity from the tail to the head (drawing order).
-template <typename Visit>
-void ForEachBackToFront(Visit visit) {
-  Entity* tail = Tail();
-  if (!tail) return;
-  Entity* e = tail;
-  do {
-    visit(e);
-    e = e->prev;
-  } while (e != tail);
+  return findFrontToBack([](const Entity* e) { return e->selected != 0; });
 }
 
 std::vector<Entity*> SelectedFrontToBack() {
   std::vector<Entity*> selected;
-  ForEachFrontToBack([&](Entity* e) {
+  forEachFrontToBack([&](Entity* e) {
     if (e->selected) selected.push_back(e);
   });
   return selected;
@@ -96,26 +66,19 @@ void unlink(Entity* e) {
 // ---- Selection --------------------------------------------------------------------
 
 void unselectAll() {
-  ForEachFrontToBack([](Entity* e) { e->selected = 0; });
+  forEachFrontToBack([](Entity* e) { e->selected = 0; });
 }
 
 void pickAtPoint(double px, double py, double tol, bool keep) {
   if (!keep) unselectAll();
-  Entity* e = EntityList;
-  if (!e) return;
-  do {
-    if (e->hitTest(px, py, tol)) {
-      e->selected = !e->selected;
-      return;
-    }
-    e = e->next;
-  } while (e != EntityList);
+  Entity* hit = findFrontToBack([&](const Entity* e) { return e->hitTest(px, py, tol); });
+  if (hit) hit->selected = !hit->selected;
 }
 
 // Only entities whose box lies strictly inside the fence are taken.
 void pickInFence(double xmin, double xmax, double ymin, double ymax, bool keep) {
   if (!keep) unselectAll();
-  ForEachFrontToBack([&](Entity* e) {
+  forEachFrontToBack([&](Entity* e) {
     double exmin, exmax, eymin, eymax;
     e->boundingBox(exmin, exmax, eymin, eymax);
     if (xmin < exmin && xmax > exmax && ymin < eymin && ymax > eymax)
@@ -151,31 +114,26 @@ void moveSelectedToBack() {
 }
 
 void fillSelected() {
-  ForEachFrontToBack([](Entity* e) {
+  forEachFrontToBack([](Entity* e) {
     if (e->selected && e->isClosed()) e->fill();
   });
 }
 
 void unfillSelected() {
-  ForEachFrontToBack([](Entity* e) {
+  forEachFrontToBack([](Entity* e) {
     if (e->selected && e->isClosed()) e->unfill();
   });
 }
 
 void describeSelection(std::string& text) {
   const Entity* closed = nullptr;
-  Entity* e = EntityList;
-  if (e) {
-    do {
-      if (e->selected && e->isClosed()) {
-        if (closed) {
-          text = "More than one circle or polygon selected.";
-          return;
-        }
-        closed = e;
-      }
-      e = e->next;
-    } while (e != EntityList);
+  int count = 0;
+  forEachFrontToBack([&](const Entity* e) {
+    if (e->selected && e->isClosed() && count++ == 0) closed = e;
+  });
+  if (count > 1) {
+    text = "More than one circle or polygon selected.";
+    return;
   }
   if (!closed) {
     text = "No circle or polygon selected.";
@@ -189,7 +147,7 @@ void describeSelection(std::string& text) {
 bool drawingExtents(double& xmin, double& xmax, double& ymin, double& ymax) {
   if (!EntityList) return false;
   bool first = true;
-  ForEachFrontToBack([&](Entity* e) {
+  forEachFrontToBack([&](Entity* e) {
     double exmin, exmax, eymin, eymax;
     e->boundingBox(exmin, exmax, eymin, eymax);
     if (first) {
@@ -276,8 +234,8 @@ void DrawSelectionMarks(const Entity* e) {
 }  // namespace
 
 void drawEntities() {
-  ForEachBackToFront([](Entity* e) { e->draw(); });
-  ForEachBackToFront([](Entity* e) {
+  forEachBackToFront([](Entity* e) { e->draw(); });
+  forEachBackToFront([](Entity* e) {
     if (e->selected) DrawSelectionMarks(e);
   });
 }

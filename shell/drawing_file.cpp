@@ -86,15 +86,11 @@ ReadReport ReadDrawing(std::FILE* file) {
 }
 
 bool WriteDrawing(std::FILE* file) {
-  if (EntityList) {
-    Entity* const tail = EntityList->prev;  // drawn first, so written first
-    Entity* e = tail;
-    do {
-      std::fprintf(file, "%d\n", e->kind);
-      e->writeRecord(file);
-      e = e->prev;
-    } while (e != tail);
-  }
+  // Back to front, so that reading puts each record in front of the last.
+  forEachBackToFront([file](const Entity* e) {
+    std::fprintf(file, "%d\n", e->kind);
+    e->writeRecord(file);
+  });
   return std::ferror(file) == 0;
 }
 
