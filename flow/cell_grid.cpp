@@ -82,29 +82,11 @@ void RecordIncidentCellsByScan() {
   }
 }
 
-void SetLinks(GridCell& cell, std::int16_t type, int south, int east, int north, int west) {
-  cell.type = type;
-  cell.neighbours[LinkSouth] = south;
-  cell.neighbours[LinkEast] = east;
-  cell.neighbours[LinkNorth] = north;
-  cell.neighbours[LinkWest] = west;
-}
-
+// Every cell starts linked to the cells beside it, none past the edges.
 void AssignFirstTypes() {
-  CellGrid& g = cellGrid;
-  const int nc = g.columns, nr = g.rows;
-  for (int i = 0; i < g.cellCount; ++i) {
-    GridCell& cell = g.cells[i];
-    const int r = i / nc, c = i % nc;
-    if (r == 0 && c == 0) SetLinks(cell, BottomLeftCorner, -1, i + 1, i + nc, -1);
-    else if (r == nr - 1 && c == 0) SetLinks(cell, TopLeftCorner, i - nc, i + 1, -1, -1);
-    else if (r == nr - 1 && c == nc - 1) SetLinks(cell, TopRightCorner, i - nc, -1, -1, i - 1);
-    else if (r == 0 && c == nc - 1) SetLinks(cell, BottomRightCorner, -1, -1, i + nc, i - 1);
-    else if (r == 0) SetLinks(cell, BottomEdge, -1, i + 1, i + nc, i - 1);
-    else if (c == 0) SetLinks(cell, LeftEdge, i - nc, i + 1, i + nc, -1);
-    else if (r == nr - 1) SetLinks(cell, TopEdge, i - nc, i + 1, -1, i - 1);
-    else if (c == nc - 1) SetLinks(cell, RightEdge, i - nc, -1, i + nc, i - 1);
-    else SetLinks(cell, Interior, i - nc, i + 1, i + nc, i - 1);
+  for (GridCell& cell : cellGrid.cells) {
+    cell.type = RingType(cell.index);
+    for (int k = 0; k < 4; ++k) cell.neighbours[k] = GridNeighbour(cell.index, k);
   }
 }
 
@@ -224,6 +206,32 @@ int LocateCell(double x, double y) {
   const int row = FirstInterval(g.rowY, y);
   if (row < 0) return -1;
   return row * g.columns + column;
+}
+
+int GridNeighbour(int index, int slot) {
+  const int nc = cellGrid.columns, nr = cellGrid.rows;
+  const int r = index / nc, c = index % nc;
+  switch (slot) {
+    case LinkSouth: return r > 0 ? index - nc : NoNeighbour;
+    case LinkEast: return c < nc - 1 ? index + 1 : NoNeighbour;
+    case LinkNorth: return r < nr - 1 ? index + nc : NoNeighbour;
+    case LinkWest: return c > 0 ? index - 1 : NoNeighbour;
+    default: return NoNeighbour;
+  }
+}
+
+std::int16_t RingType(int index) {
+  const int nc = cellGrid.columns, nr = cellGrid.rows;
+  const int r = index / nc, c = index % nc;
+  if (r == 0 && c == 0) return BottomLeftCorner;
+  if (r == nr - 1 && c == 0) return TopLeftCorner;
+  if (r == nr - 1 && c == nc - 1) return TopRightCorner;
+  if (r == 0 && c == nc - 1) return BottomRightCorner;
+  if (r == 0) return BottomEdge;
+  if (c == 0) return LeftEdge;
+  if (r == nr - 1) return TopEdge;
+  if (c == nc - 1) return RightEdge;
+  return Interior;
 }
 
 GridRect GridCorners() {

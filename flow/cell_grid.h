@@ -113,6 +113,13 @@ inline const GridNode& CornerNode(const GridCell& cell, int slot) {
   return cellGrid.nodes[cell.corners[slot]];
 }
 
+// The cell beside `index` on the grid in the direction of `slot` (a
+// LinkSlot), or NoNeighbour past the grid's edge.
+int GridNeighbour(int index, int slot);
+// The type a cell first gets from its place: a corner or edge of the outer
+// ring, tested corners first, else Interior.
+std::int16_t RingType(int index);
+
 // Empties the grid and the streamline list.
 void ReleaseGrid();
 

@@ -51,6 +51,14 @@ void ClassifyWallCell(GridCell& cell) {
   }
 }
 
+bool OnWestSide(std::int16_t type) {
+  return type == BottomLeftCorner || type == TopLeftCorner || type == LeftEdge;
+}
+
+bool OnEastSide(std::int16_t type) {
+  return type == BottomRightCorner || type == TopRightCorner || type == RightEdge;
+}
+
 void PrescribeRingCell(GridCell& cell, std::int16_t type, double westU, double eastU) {
   cell.type = type;
   cell.westU = westU;
@@ -119,25 +127,17 @@ void SetBoundaryValues() {
   CellGrid& g = cellGrid;
   const double w = g.xmax - g.xmin, h = g.ymax - g.ymin;
   inflowSpeed = 25.0 * (w > h ? w : h);
-  const int nc = g.columns, nr = g.rows;
-  for (int i = 0; i < g.cellCount; ++i) {
-    GridCell& cell = g.cells[i];
+  for (GridCell& cell : g.cells) {
     cell.potential = cell.westU = cell.northQ = cell.eastU = cell.southQ = 0;
-    const int r = i / nc, c = i % nc;
-    if (r == 0 && c == 0) PrescribeRingCell(cell, BottomLeftCorner, inflowSpeed, 0);
-    else if (r == nr - 1 && c == 0) PrescribeRingCell(cell, TopLeftCorner, inflowSpeed, 0);
-    else if (r == nr - 1 && c == nc - 1) PrescribeRingCell(cell, TopRightCorner, 0, inflowSpeed);
-    else if (r == 0 && c == nc - 1) PrescribeRingCell(cell, BottomRightCorner, 0, inflowSpeed);
-    else if (r == 0) PrescribeRingCell(cell, BottomEdge, 0, 0);
-    else if (c == 0) PrescribeRingCell(cell, LeftEdge, inflowSpeed, 0);
-    else if (r == nr - 1) PrescribeRingCell(cell, TopEdge, 0, 0);
-    else if (c == nc - 1) PrescribeRingCell(cell, RightEdge, 0, inflowSpeed);
-    else {
+    const std::int16_t type = RingType(cell.index);
+    if (type == Interior) {
       cell.type = Interior;
-      cell.neighbours[LinkSouth] = i - nc;
-      cell.neighbours[LinkEast] = i + 1;
-      cell.neighbours[LinkNorth] = i + nc;
-      cell.neighbours[LinkWest] = i - 1;
+      for (int k = 0; k < 4; ++k) cell.neighbours[k] = GridNeighbour(cell.index, k);
+    } else {
+      // The wind comes in through the whole west side and leaves through
+      // the whole east side; north and south are closed.
+      PrescribeRingCell(cell, type, OnWestSide(type) ? inflowSpeed : 0,
+                        OnEastSide(type) ? inflowSpeed : 0);
     }
   }
 }

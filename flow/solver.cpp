@@ -50,59 +50,6 @@ CellFormula FormulaOf(const GridCell& c, double dx, double dy) {
 }
 
 // ---------------------------------------------------------------------------
-// General sweep: the cells in index order, each with its list of counted
-// neighbours.  Used when the links do not simply follow the grid (a hand
-// edited grid); unused neighbour slots point at a -0.0 pad.
-
-struct PlannedCell {
-  int neighbour[4];
-  CellFormula formula;
-  bool fluid;
-};
-
-struct SweepPlan {
-  std::vector<PlannedCell> cells;  // in index order
-  std::vector<double> phi;         // potentials, plus the pad at the end
-};
-
-SweepPlan MakeSweepPlan(double dx, double dy) {
-  const CellGrid& g = cellGrid;
-  SweepPlan plan;
-  plan.phi.assign(g.cellCount + 1, -0.0);
-  const int pad = g.cellCount;
-  plan.cells.resize(g.cellCount);
-  for (const GridCell& c : g.cells) {
-    plan.phi[c.index] = c.potential;
-    PlannedCell& p = plan.cells[c.index];
-    p.fluid = IsFluid(c);
-    int used = 0;
-    for (int k = 0; p.fluid && k < 4; ++k) {
-      if (CountsInSum(c.neighbours[k])) p.neighbour[used++] = c.neighbours[k];
-    }
-    while (used < 4) p.neighbour[used++] = pad;
-    p.formula = FormulaOf(c, dx, dy);
-  }
-  return plan;
-}
-
-double SweepInIndexOrder(SweepPlan& plan) {
-  double* phi = plan.phi.data();
-  double largest = -1000.0;
-  for (size_t i = 0; i < plan.cells.size(); ++i) {
-    const PlannedCell& p = plan.cells[i];
-    if (!p.fluid) continue;
-    double sum = 0.0;
-    for (int k = 0; k < 4; ++k) sum += phi[p.neighbour[k]];
-    const CellFormula& f = p.formula;
-    const double updated = f.factor * ((sum + f.term1) + f.term2);
-    const double change = std::fabs(updated - phi[i]);
-    if (largest <= change) largest = change;
-    phi[i] = updated;
-  }
-  return largest;
-}
-
-// ---------------------------------------------------------------------------
 // Fast sweep: a wavefront over skewed storage.
 //
 // Cell (row r, column c) is updated at step s = c + 2r.  Its south and west
@@ -120,9 +67,10 @@ double SweepInIndexOrder(SweepPlan& plan) {
 //
 // Positions that are not fluid cells (solid cells, and the slots beyond the
 // grid's edges) hold +0.0: the keep mask turns whatever the vector computes
-// there back into +0.0.  A fluid cell adds these places where the general
+// there back into +0.0.  A fluid cell adds these places where the reference
 // sweep skips the neighbour.  That is exact: the sum starts as 0.0 + south,
-// which is never -0.0, and x + 0.0 is x for every x but -0.0.  The solid cell's own potential is left in its record.
+// which is never -0.0, and x + 0.0 is x for every x but -0.0.  A solid
+// cell's own potential stays in its record.
 
 // Vectors of up to this many lanes; the step ranges are padded to it.
 constexpr int kGroup = 4;
@@ -154,16 +102,13 @@ struct Wavefront {
 // not model.
 bool LinksFollowTheGrid() {
   const CellGrid& g = cellGrid;
-  const int nc = g.columns, nr = g.rows;
   for (const GridCell& c : g.cells) {
     if (c.type == Unassigned) return false;
     if (c.type == Solid) continue;
-    const int r = c.index / nc, col = c.index % nc;
-    const int adjacent[4] = {r > 0 ? c.index - nc : NoNeighbour, col < nc - 1 ? c.index + 1 : NoNeighbour,
-                             r < nr - 1 ? c.index + nc : NoNeighbour, col > 0 ? c.index - 1 : NoNeighbour};
     for (int k = 0; k < 4; ++k) {
-      const bool empty = adjacent[k] == NoNeighbour || g.cells[adjacent[k]].type == Solid;
-      if (CountsInSum(c.neighbours[k]) ? c.neighbours[k] != adjacent[k] : !empty) return false;
+      const int beside = GridNeighbour(c.index, k);
+      const bool empty = beside == NoNeighbour || g.cells[beside].type == Solid;
+      if (CountsInSum(c.neighbours[k]) ? c.neighbours[k] != beside : !empty) return false;
     }
   }
   return true;
@@ -210,7 +155,7 @@ Wavefront MakeWavefront(double dx, double dy) {
 }
 
 // One sweep over the steps with vectors of V (2 or 4 doubles): the same
-// operations as the general sweep, lane by lane.  Each lane keeps its own
+// operations as the reference sweep, lane by lane.  Each lane keeps its own
 // largest change; `change > largest ? change : largest` picks exactly what
 // `if (largest <= change) largest = change` picks, a NaN change included.
 template <class V>
@@ -273,12 +218,6 @@ void StorePotentials(const Wavefront& w) {
   }
 }
 
-void StorePotentials(const SweepPlan& plan) {
-  for (GridCell& c : cellGrid.cells) {
-    if (IsFluid(c)) c.potential = plan.phi[c.index];
-  }
-}
-
 // ---------------------------------------------------------------------------
 // The sweep written directly against the cell records, kept as the
 // reference the fast sweeps must match.
@@ -310,7 +249,6 @@ double SweepCellRecords(double dx, double dy) {
   return largest;
 }
 
-
 bool SweepLimitReached(long sweeps) {
   return solverSettings.maxSweeps > 0 && sweeps >= solverSettings.maxSweeps;
 }
@@ -333,16 +271,13 @@ void RunSweeps(Sweep sweep, double tolerance) {
 }
 
 void IteratePotential(double dx, double dy, double tolerance) {
-  if (UsingReferenceAlgorithms()) {
+  // A grid whose links were edited by hand is swept cell by cell.
+  if (UsingReferenceAlgorithms() || !LinksFollowTheGrid()) {
     RunSweeps([&] { return SweepCellRecords(dx, dy); }, tolerance);
-  } else if (LinksFollowTheGrid()) {
+  } else {
     Wavefront w = MakeWavefront(dx, dy);
     RunSweeps([&] { return SweepWavefront(w); }, tolerance);
     StorePotentials(w);
-  } else {
-    SweepPlan plan = MakeSweepPlan(dx, dy);
-    RunSweeps([&] { return SweepInIndexOrder(plan); }, tolerance);
-    StorePotentials(plan);
   }
 }
 
