@@ -5,7 +5,7 @@
 
 #include "flow/cell_grid.h"
 #include "shell/commands.h"
-#include "shell/drawing_file.h"
+#include "model/drawing_file.h"
 #include "shell/modes.h"
 #include "view/view.h"
 

@@ -11,7 +11,7 @@
 #include "flow/flow_report.h"
 #include "flow/solver.h"
 #include "model/entity.h"
-#include "shell/drawing_file.h"
+#include "model/drawing_file.h"
 
 namespace {
 

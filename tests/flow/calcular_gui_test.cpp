@@ -12,7 +12,7 @@
 #include "flow/streamlines.h"
 #include "model/entity.h"
 #include "shell/commands.h"
-#include "shell/drawing_file.h"
+#include "model/drawing_file.h"
 #include "shell/startup.h"
 #include "shell/modes.h"
 #include "toolkit/toolkit.h"

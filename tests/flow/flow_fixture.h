@@ -14,7 +14,7 @@
 #include "flow/solver.h"
 #include "flow/streamlines.h"
 #include "model/entity.h"
-#include "shell/drawing_file.h"
+#include "model/drawing_file.h"
 
 class FlowTest : public ::testing::Test {
  protected:

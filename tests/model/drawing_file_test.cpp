@@ -1,4 +1,4 @@
-#include "shell/drawing_file.h"
+#include "model/drawing_file.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

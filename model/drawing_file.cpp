@@ -1,7 +1,7 @@
 // Drawing files: per entity a kind line and a data line, back to front, so
 // that reading them in file order and putting each in front restores the
 // drawing's order.
-#include "shell/drawing_file.h"
+#include "model/drawing_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

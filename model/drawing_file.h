@@ -1,6 +1,6 @@
 // Reading and writing drawing files (*.dat): one record per entity, a kind
 // line and a data line, from the back of the drawing to the front.
-// This part of the shell has no GUI dependency, so the batch tool uses it.
+// The drawing's own storage: no window is needed, so the batch tool uses it too.
 #pragma once
 
 #include <cstdio>
