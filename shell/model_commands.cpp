@@ -3,6 +3,7 @@
 #include "model/entity.h"
 #include "shell/commands.h"
 #include "shell/modes.h"
+#include "shell/number_fields.h"
 #include "view/view.h"
 
 namespace cmd {
@@ -19,16 +20,10 @@ int ChangeSelection(void (*operation)()) {
   return tk::kDefault;
 }
 
-// A value typed into a size field counts only when it is greater than zero.
-bool PositiveValue(tk::Element* field, double& value) {
-  value = tk::GetFloat(field, "VALUE");
-  return value > 0;
-}
-
 void SetGridSteps(tk::Element* xField, tk::Element* yField) {
   double x = 0, y = 0;
-  const bool xOk = PositiveValue(xField, x);
-  const bool yOk = PositiveValue(yField, y);
+  const bool xOk = shell::ReadFinitePositive(xField, x);
+  const bool yOk = shell::ReadFinitePositive(yField, y);
   if (xOk && yOk) {
     gridStepX = x;
     gridStepY = y;
@@ -89,7 +84,7 @@ int YsizeSet(const tk::Event& ev) {
 
 int WidthSet(const tk::Event& ev) {
   double width = 0;
-  if (PositiveValue(ev.element, width)) wallWidth = width;
+  if (shell::ReadFinitePositive(ev.element, width)) wallWidth = width;
   ShowViewSize(handles.datascreen);
   return tk::kDefault;
 }

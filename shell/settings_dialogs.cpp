@@ -1,6 +1,9 @@
 #include "shell/settings_dialogs.h"
 
+#include <cmath>
+
 #include "shell/modes.h"
+#include "shell/number_fields.h"
 #include "toolkit/toolkit.h"
 #include "view/view.h"
 
@@ -21,22 +24,23 @@ const char kLimitsForm[] =
 
 }  // namespace
 
-// The factor is edited in single precision; a value that is not greater than
-// zero (or not a number) is refused with a message and changes nothing.
+// The factor is edited in single precision; a value that is not a finite
+// number greater than zero is refused with a message and changes nothing.
 void VerticalDistortionDialog() {
   tk::Element* canvas = cmd::handles.datascreen;
   double current = 1.0;
   ViewGetDistortion(canvas, &current);
   float factor = static_cast<float>(current);
   if (tk::GetParam(kDistortionForm, {&factor}) != 1) return;
-  if (!(factor > 0)) {
-    tk::Message(" ", "\nInvalid vertical distortion factor!\n");
+  if (!IsFinitePositive(factor)) {
+    tk::Message(" ", "\nFator de distorção vertical inválido!\n");
     return;
   }
   ViewSetDistortion(canvas, factor);
 }
 
-// The view itself ignores limits whose minimum is not below the maximum.
+// Limits that are not all finite (a long run of digits reads as infinity)
+// are ignored, as the view itself ignores a minimum not below its maximum.
 void WindowLimitsDialog() {
   tk::Element* canvas = cmd::handles.datascreen;
   double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
@@ -44,6 +48,8 @@ void WindowLimitsDialog() {
   float limits[4] = {static_cast<float>(xmin), static_cast<float>(xmax),
                      static_cast<float>(ymin), static_cast<float>(ymax)};
   if (tk::GetParam(kLimitsForm, {&limits[0], &limits[1], &limits[2], &limits[3]}) != 4) return;
+  for (float limit : limits)
+    if (!std::isfinite(limit)) return;
   ViewSetWindow(canvas, limits[0], limits[1], limits[2], limits[3]);
 }
 

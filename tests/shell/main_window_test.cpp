@@ -153,10 +153,10 @@ TEST(MainWindow, SizeFieldsTakeOnlyUnsignedDecimalNumbers) {
   EXPECT_EQ(tk::test::Fire(tk::GetHandle("htext"), "ACTION", backspace), tk::kDefault);
 }
 
-// Enter and leaving a field both commit it; only values above zero are
-// taken, and the grid steps only as a pair.  Either way the size read-outs
-// are written afresh.
-TEST(MainWindow, SettingsFieldsTakeOnlyPositiveValues) {
+// Enter and leaving a field both commit it; only finite values above zero
+// are taken (a long run of digits reads as infinity), and the grid steps
+// only as a pair.  Either way the size read-outs are written afresh.
+TEST(MainWindow, SettingsFieldsTakeOnlyFinitePositiveValues) {
   tk::Element* width = tk::GetHandle("widthtext");
   tk::Element* xgrid = tk::GetHandle("xgrid");
   tk::Element* ygrid = tk::GetHandle("ygrid");
@@ -171,6 +171,8 @@ TEST(MainWindow, SettingsFieldsTakeOnlyPositiveValues) {
   commit(width, "0", "KILLFOCUS_CB");
   commit(width, "", "K_CR");
   commit(width, ".", "K_CR");
+  const std::string huge = "9" + std::string(400, '9');
+  commit(width, huge.c_str(), "K_CR");
   EXPECT_DOUBLE_EQ(wallWidth, 0.3);
 
   commit(ygrid, "0.5", "KILLFOCUS_CB");
@@ -181,6 +183,10 @@ TEST(MainWindow, SettingsFieldsTakeOnlyPositiveValues) {
   commit(xgrid, "4", "K_CR");
   EXPECT_DOUBLE_EQ(gridStepX, 2.0);
   EXPECT_DOUBLE_EQ(gridStepY, 0.5);
+  commit(ygrid, "1", "K_CR");  // both taken: 4 and 1
+  commit(xgrid, huge.c_str(), "KILLFOCUS_CB");
+  EXPECT_DOUBLE_EQ(gridStepX, 4.0);
+  EXPECT_DOUBLE_EQ(gridStepY, 1.0);
 
   tk::SetAttribute(htext, "VALUE", "junk");
   commit(width, "0", "K_CR");

@@ -226,9 +226,9 @@ TEST_F(ModelTest, ScriptedPopupsAnswerAppDialogs) {
   EXPECT_EQ(log.size(), 1u);
   EXPECT_EQ(tk::test::ScriptedPopups(), 2);
 
-  tk::Message(" ", "\nInvalid vertical distortion factor!\n");
+  tk::Message(" ", "\nFator de distorção vertical inválido!\n");
   EXPECT_EQ(tk::test::TakeMessages(),
-            (std::vector<std::string>{" |\nInvalid vertical distortion factor!\n"}));
+            (std::vector<std::string>{" |\nFator de distorção vertical inválido!\n"}));
   EXPECT_TRUE(tk::test::TakeMessages().empty());
 }
 

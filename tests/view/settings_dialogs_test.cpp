@@ -34,15 +34,17 @@ TEST_F(SettingsDialogTest, DistortionIsTakenAndTheViewFittedAgain) {
   EXPECT_TRUE(tk::test::TakeMessages().empty());
 }
 
-TEST_F(SettingsDialogTest, DistortionNotAboveZeroIsRefusedWithAMessage) {
-  for (const char* bad : {"0", "-1"}) {
+// A long run of digits reads as infinity; like 0 it is no factor.
+TEST_F(SettingsDialogTest, DistortionNotFiniteAndAboveZeroIsRefusedWithAMessage) {
+  const std::string huge = "1" + std::string(60, '0');
+  for (const std::string& bad : {std::string("0"), std::string("-1"), huge}) {
     const int before = redraws_;
     Answer({bad});
     shell::VerticalDistortionDialog();
     EXPECT_EQ(Distortion(), 1) << bad;
     EXPECT_EQ(redraws_, before);
     EXPECT_EQ(tk::test::TakeMessages(),
-              std::vector<std::string>{" |\nInvalid vertical distortion factor!\n"});
+              std::vector<std::string>{" |\nFator de distorção vertical inválido!\n"});
   }
   shell::VerticalDistortionDialog();  // nothing queued: cancelled
   EXPECT_EQ(Distortion(), 1);
@@ -55,6 +57,10 @@ TEST_F(SettingsDialogTest, LimitsGoThroughTheViewsWindowRules) {
   ExpectWindow(CurrentWindow(), {0, 10, -2.5, 7.5});
 
   Answer({"4", "1", "0", "5"});  // minimum above maximum: ignored
+  shell::WindowLimitsDialog();
+  ExpectWindow(CurrentWindow(), {0, 10, -2.5, 7.5});
+
+  Answer({"0", "1" + std::string(60, '0'), "0", "5"});  // infinite: ignored
   shell::WindowLimitsDialog();
   ExpectWindow(CurrentWindow(), {0, 10, -2.5, 7.5});
 
