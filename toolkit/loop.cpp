@@ -286,8 +286,13 @@ void Message(const std::string& title, const std::string& text) {
     RecordMessage(title, text);
     return;
   }
+  // Every message the program shows reports a problem or a result, never a
+  // question, so the box carries the warning sign and a single "OK".
+  const char* const closeLabel = fl_close;
+  fl_close = "OK";
   fl_message_title(title.c_str());
-  fl_choice("%s", "OK", nullptr, nullptr, text.c_str());
+  fl_alert("%s", text.c_str());
+  fl_close = closeLabel;
 }
 
 int GetFile(std::string& path) {
