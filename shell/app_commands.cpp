@@ -6,6 +6,7 @@
 #include "shell/commands.h"
 #include "shell/credits.h"
 #include "shell/modes.h"
+#include "view/pick.h"
 
 namespace cmd {
 
@@ -65,12 +66,29 @@ int NumericKeyFilter(const tk::Event& ev) {
 }
 
 // Control with the right button stands for the middle button, for mice
-// that have none.
-int ButtonForPick(int button, const std::string& status) {
-  const bool control = status.size() > 1 && status[1] == 'C';
-  const bool right = status.size() > 4 && status[4] == '3';
-  return (control && right) ? '2' : button;
+// that have none.  The release follows its press: once the right button
+// went down as the middle one it comes up as the middle one too, whatever
+// the status string says about the buttons still held.  Such a button is a
+// plain middle button: Control is taken out of its status, or the press
+// would change the aperture (Control + middle) instead of asking for
+// coordinates, and its release would be swallowed with it.
+struct PickButtonEvent {
+  int button;
+  std::string status;
+};
+
+PickButtonEvent ButtonForPick(const tk::Event& ev) {
+  static bool rightActsAsMiddle = false;
+  if (ev.button != '3') return {ev.button, ev.status};
+  if (ev.state) rightActsAsMiddle = ev.status.size() > 1 && ev.status[1] == 'C';
+  if (!rightActsAsMiddle) return {ev.button, ev.status};
+  std::string status = ev.status;
+  if (status.size() > 1) status[1] = ' ';
+  return {'2', status};
 }
+
+// Keys this program adds must not steal letters typed into a field.
+bool FocusInTextField(const tk::Event& ev) { return tk::KindOf(ev.element) == "text"; }
 
 }  // namespace
 
@@ -116,22 +134,19 @@ int Bezier(const tk::Event&) { return tk::kDefault; }
 int Spline(const tk::Event&) { return tk::kDefault; }
 
 int PckMouseBt(const tk::Event& ev) {
-  const int button = ButtonForPick(ev.button, ev.status);
-  // Pick seam: PickButton(ev.element, button, ev.state, ev.x, ev.y,
-  // ev.status) is called here once the pick service exists.
-  (void)button;
+  const PickButtonEvent pick = ButtonForPick(ev);
+  PickButton(ev.element, pick.button, ev.state, ev.x, ev.y, pick.status);
   return tk::kDefault;
 }
 
-int PckMouseMv(const tk::Event&) {
-  // Pick seam: PickMotion(ev.element, ev.x, ev.y, ev.status) is called here
-  // once the pick service exists.
+int PckMouseMv(const tk::Event& ev) {
+  PickMotion(ev.element, ev.x, ev.y, ev.status);
   return tk::kDefault;
 }
 
+// The echo goes before the pointer does; the read-outs then show nothing.
 int PckEchoOff(const tk::Event&) {
-  // Pick seam: PickEchoOff(ev.element) is called here first, once the pick
-  // service exists, so the echo is removed before the pointer is gone.
+  PickEchoOff();
   tk::SetAttribute(handles.cursorxpos, "TITLE", " ");
   tk::SetAttribute(handles.cursorypos, "TITLE", " ");
   return tk::kDefault;
@@ -162,8 +177,14 @@ int KeyCrtl(const tk::Event& ev) {
       break;
     case 'x':
     case 'y':
-      // Pick seam: SetReferenceAxis with the key's axis is called here
-      // once the pick service exists.
+      SetReferenceAxis(static_cast<char>(ev.key));
+      break;
+    case 'm':
+      // The Drag mode has no button; m starts it.
+      if (!FocusInTextField(ev)) {
+        EndPick();
+        DragMode();
+      }
       break;
     case tk::kKeyUp:
     case tk::kKeyPgUp:

@@ -88,7 +88,7 @@ void LineMode() {
   DiscardFlowResults();
 }
 
-void EndPick() { PickAbort(handles.datascreen); }
+void EndPick() { PickAbort(); }
 
 void ResetToSelect() {
   tk::SetAttribute(tk::GetHandle("select_tgl"), "VALUE", "ON");

@@ -181,7 +181,9 @@ int CanvasView::handle(int event) {
     case FL_PUSH:
     case FL_RELEASE:
       if (event == FL_PUSH) Fl::focus(this);
-      report.button = '0' + std::clamp(Fl::event_button(), 1, 3);
+      // Buttons beyond the third (side buttons) keep their own number, so
+      // that nobody mistakes them for the right button.
+      report.button = '0' + std::clamp(Fl::event_button(), 1, 9);
       report.state = event == FL_PUSH ? 1 : 0;
       report.x = Fl::event_x();
       report.y = Fl::event_y();
@@ -252,7 +254,15 @@ void PlaceCanvas(Element* e) {
   if (e->vbar) e->vbar->resize(e->x + glw, e->y, kBar, glh);
 }
 
+// "NONE" hides the system cursor over the canvas (an echo stands in for
+// it); any other name shows the arrow.
+void ApplyCursor(Element* e) {
+  if (!e->canvas) return;
+  e->canvas->cursor(GetAttribute(e, "CURSOR") == "NONE" ? FL_CURSOR_NONE : FL_CURSOR_DEFAULT);
+}
+
 void ApplyCanvasAttribute(Element* e, const std::string& name) {
+  if (name == "CURSOR") return ApplyCursor(e);
   static const char* const scroll[] = {"XMIN", "XMAX", "YMIN", "YMAX", "DX", "DY", "POSX", "POSY"};
   for (const char* s : scroll)
     if (name == s) UpdateBars(e);

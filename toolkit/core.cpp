@@ -89,7 +89,7 @@ bool IsInheritable(const std::string& name) {
       "XMAX", "YMIN", "YMAX", "DX", "DY", "POSX", "POSY", "SHOW_TEXT", "TEXT",
       "DIALOGTYPE", "FILTER", "FILTERINFO", "DIRECTORY", "TABTITLE", "TABTYPE", "BUFFER",
       "COLOR", "DEPTH_SIZE", "RESIZE", "MAXBOX", "MINBOX", "TOPMOST", "ICON",
-      "ORIENTATION", "UNIT", "MASK", "STATUS", "ORIGIN", "VISIBLE"};
+      "ORIENTATION", "UNIT", "MASK", "STATUS", "ORIGIN", "VISIBLE", "CURSOR"};
   if (IsCallbackName(name) || own.count(name)) return false;
   // The colour table of an image: "0", "1", ...
   return !(!name.empty() && std::all_of(name.begin(), name.end(), ::isdigit));

@@ -7,6 +7,7 @@
 
 #include "flow/flow_draw.h"
 #include "model/entity.h"
+#include "view/pick.h"
 #include "view/view.h"
 
 void SetupCanvasGL() {
@@ -39,6 +40,7 @@ void RedrawScene(tk::Element* canvas, double xmin, double xmax, double ymin, dou
   if (gridShown) DrawGridPoints(canvas);
   glFlush();
   tk::GLSwapBuffers(canvas);
+  PickSceneShown(canvas);
 }
 
 namespace {
