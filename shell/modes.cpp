@@ -3,6 +3,9 @@
 #include "flow/cell_grid.h"
 #include "model/entity.h"
 #include "shell/commands.h"
+#include "shell/editing.h"
+#include "shell/line_mode.h"
+#include "shell/pickers.h"
 #include "view/pick.h"
 
 namespace cmd {
@@ -25,17 +28,19 @@ void ClearPrompt() { tk::SetAttribute(handles.datatopmsg, "TITLE", " "); }
 
 // One line asked for by dialog while the keyboard switch is on.  Returns
 // true when a line was made.
-bool EnterLineByKeyboard() {
-  // Keyboard seam: the line dialog and the line-creation callback are run
-  // here.  Until the dialog exists no line can be made, which the caller
-  // treats exactly like a cancelled dialog.
-  return false;
-}
+bool EnterLineByKeyboard() { return KeyboardLineEntry(CreateLine, ShowPrompt); }
 
-void StartMouseLine() {
-  // Pick seam: the mouse line creation is started here on datascreen, with
-  // PickDone as its end callback and ShowPrompt, snapping and ShowCursorPos
-  // as its callbacks.  It shows its own first-point prompt.
+void SnapWithControl(double& x, double& y, bool control) { snapPoint(x, y, control); }
+
+void StartMouseLineOnCanvas() {
+  LineInput input;
+  input.canvas = handles.datascreen;
+  input.done = PickDone;
+  input.create = CreateLine;
+  input.message = ShowPrompt;
+  input.adjust = SnapWithControl;
+  input.coordinates = ShowCursorPos;
+  StartMouseLine(input);
 }
 
 // Starting the mouse line mode removes the flow picture, since the drawing is
@@ -64,15 +69,13 @@ void FetchHandles() {
 void SelectMode() {
   modeRestart = SelectMode;
   ClearPrompt();
-  // Pick seam: the select picker of datascreen is activated here with
-  // PickDone as its end callback and its armed flag 0.
+  ActivateSelectPicker(handles.datascreen, PickDone, 0);
 }
 
 void DragMode() {
   modeRestart = DragMode;
   ClearPrompt();
-  // Pick seam: the drag picker of datascreen is activated here with
-  // PickDone as its end callback and its armed flag 0.
+  ActivateDragPicker(handles.datascreen, PickDone, 0);
 }
 
 void LineMode() {
@@ -84,7 +87,7 @@ void LineMode() {
     ResetToSelect();
     return;
   }
-  StartMouseLine();
+  StartMouseLineOnCanvas();
   DiscardFlowResults();
 }
 

@@ -1,6 +1,7 @@
 // The view commands, the size read-outs and the canvas's start-up.
 #include "model/entity.h"
 #include "shell/commands.h"
+#include "shell/editing.h"
 #include "shell/modes.h"
 #include "shell/settings_dialogs.h"
 #include "view/redraw.h"
@@ -44,8 +45,7 @@ void InitCanvas(tk::Element* canvas) {
   ViewCreate(canvas, 0);
   ViewSetCallbacks(canvas, RedrawScene, DrawingExtentsOf);
   FitToDrawing(canvas);
-  // PICKERS: the Select and Drag pickers of the canvas are created and given
-  // their callbacks here once the pick modes exist.
+  CreatePickers(canvas);
   tk::GLMakeCurrent(canvas);
   SetupCanvasGL();
   const ViewWindow first = InitialWindow(canvas);

@@ -12,6 +12,7 @@
 #include "flow/streamlines.h"
 #include "model/entity.h"
 #include "shell/commands.h"
+#include "shell/editing.h"
 #include "model/drawing_file.h"
 #include "shell/startup.h"
 #include "shell/modes.h"
@@ -148,6 +149,7 @@ TEST_F(CalcularGuiTest, CommandsArrivingDuringTheComputationAreHeldBack) {
     cmd::Delete(tk::Event{});
     cmd::ProjReadFile(tk::Event{});
     cmd::Line(tk::Event{});
+    EXPECT_FALSE(cmd::CreateLine(0, 0, 1, 1));  // a line mode already running
     cmd::ViewGrid(tk::Event{});
     cmd::Exit(tk::Event{});
     EXPECT_EQ(EntityList, front);  // nothing deleted, nothing read
