@@ -7,13 +7,146 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "model/entity.h"
 
 namespace {
+
+// ---- Reading ------------------------------------------------------------------
+
+struct LineRecord {
+  long color = 0;
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+
+// Blanks as a formatted read skips them: any of these separates two numbers.
+bool IsBlank(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The file as a sequence of blank-separated words.
+class WordReader {
+ public:
+  explicit WordReader(std::FILE* file) : file_(file) {}
+
+  // The next word, or "" at the end of the file.  Words longer than any
+  // number are cut short and marked, so that they never read as one.
+  std::string Next(bool& overlong) {
+    int c;
+    do c = std::getc(file_);
+    while (c != EOF && IsBlank(c));
+    std::string word;
+    overlong = false;
+    for (; c != EOF && !IsBlank(c); c = std::getc(file_)) {
+      if (word.size() < kLongestWord) word += static_cast<char>(c);
+      else overlong = true;
+    }
+    return word;
+  }
+
+ private:
+  static constexpr size_t kLongestWord = 4096;
+  std::FILE* file_;
+};
+
+bool IsWholeInteger(const std::string& word, long& value) {
+  if (word.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const long number = std::strtol(word.c_str(), &end, 10);
+  if (*end != '\0' || errno == ERANGE) return false;
+  value = number;
+  return true;
+}
+
+// Any integer, however long: a kind code the program does not know is
+// still an integer, and is reported as such.
+bool LooksLikeInteger(const std::string& word) {
+  size_t i = (word[0] == '+' || word[0] == '-') ? 1 : 0;
+  if (i == word.size()) return false;
+  for (; i < word.size(); ++i)
+    if (word[i] < '0' || word[i] > '9') return false;
+  return true;
+}
+
+bool IsWholeReal(const std::string& word, double& value) {
+  if (word.empty()) return false;
+  char* end = nullptr;
+  const double number = std::strtod(word.c_str(), &end);
+  if (*end != '\0') return false;
+  value = number;
+  return true;
+}
+
+// True when the word is printable UTF-8 text (no control bytes).
+bool IsPrintableText(const std::string& word) {
+  for (size_t i = 0; i < word.size();) {
+    const unsigned char c = word[i];
+    if (c < 0x20 || c == 0x7f) return false;
+    const size_t extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 9;
+    if (extra == 9 || i + extra >= word.size()) return false;
+    for (size_t k = 1; k <= extra; ++k)
+      if ((static_cast<unsigned char>(word[i + k]) & 0xC0) != 0x80) return false;
+    i += 1 + extra;
+  }
+  return true;
+}
+
+// A word short enough for a message, cut between two characters.
+std::string CutShort(const std::string& word) {
+  constexpr size_t kShownLength = 24;
+  if (word.size() <= kShownLength) return word;
+  size_t cut = kShownLength;
+  while (cut > 0 && (static_cast<unsigned char>(word[cut]) & 0xC0) == 0x80) --cut;
+  return word.substr(0, cut) + "...";
+}
+
+// A word of the file as a message shows it: quoted, or described when it is
+// not text at all.
+std::string Shown(const std::string& word) {
+  if (!IsPrintableText(word)) return "dados binários";
+  return "o texto \"" + CutShort(word) + "\"";
+}
+
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// Reads the five numbers of a line's data line; false with the reason when
+// one is missing, is not a number or is not finite.
+bool ReadLineData(WordReader& words, LineRecord& line, std::string& reason) {
+  bool overlong = false;
+  std::string word = words.Next(overlong);
+  if (word.empty()) {
+    reason = "linha de dados incompleta";
+    return false;
+  }
+  if (overlong || !IsWholeInteger(word, line.color)) {
+    reason = "em vez da cor (um número inteiro), o arquivo tem " + Shown(word);
+    return false;
+  }
+  double* const coordinates[] = {&line.x0, &line.y0, &line.x1, &line.y1};
+  for (double* coordinate : coordinates) {
+    word = words.Next(overlong);
+    if (word.empty()) {
+      reason = "linha de dados incompleta";
+      return false;
+    }
+    if (overlong || !IsWholeReal(word, *coordinate)) {
+      reason = "em vez de uma coordenada, o arquivo tem " + Shown(word);
+      return false;
+    }
+    if (!std::isfinite(*coordinate)) {
+      reason = "coordenada que não é um número finito";
+      return false;
+    }
+  }
+  return true;
+}
 
 void StopEarly(ReadReport& report, int record, const std::string& reason) {
   report.complete = false;
@@ -21,22 +154,42 @@ void StopEarly(ReadReport& report, int record, const std::string& reason) {
   report.reason = reason;
 }
 
-// Reads one line record; false with the reason when its five numbers are
-// not all there or one of them is not a finite number.
-bool ReadLineRecord(std::FILE* file, std::string& reason) {
-  long color = 0;
-  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-  if (std::fscanf(file, "%ld %lg %lg %lg %lg", &color, &x0, &y0, &x1, &y1) != 5) {
-    reason = "linha de dados incompleta";
-    return false;
+// Reads the records up to the end of the file or the first thing that is
+// not a complete record.
+ReadReport ReadRecords(std::FILE* file, std::vector<LineRecord>& lines) {
+  ReadReport report;
+  WordReader words(file);
+  for (int record = 1;; ++record) {
+    bool overlong = false;
+    const std::string word = words.Next(overlong);
+    if (word.empty()) return report;  // only blanks were left: the normal end
+    if (record == 1 && word.compare(0, 3, kByteOrderMark) == 0) {
+      StopEarly(report, record, "o arquivo começa com uma marca de ordem de bytes (BOM)");
+      return report;
+    }
+    long kind = 0;
+    if (!overlong && IsWholeInteger(word, kind) && kind == 0) {
+      LineRecord line;
+      std::string reason;
+      if (!ReadLineData(words, line, reason)) {
+        StopEarly(report, record, reason);
+        return report;
+      }
+      lines.push_back(line);
+      ++report.linesRead;
+    } else if (!overlong && LooksLikeInteger(word)) {
+      StopEarly(report, record, "tipo de figura desconhecido (" + CutShort(word) + ")");
+      return report;
+    } else {
+      StopEarly(report, record,
+                "em vez do código do tipo de figura (um número inteiro), o arquivo tem " +
+                    Shown(word));
+      return report;
+    }
   }
-  if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) {
-    reason = "coordenada que não é um número finito";
-    return false;
-  }
-  new LineEntity(x0, y0, x1, y1, color);  // goes to the front of the drawing
-  return true;
 }
+
+// ---- Writing ------------------------------------------------------------------
 
 std::string FolderOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
@@ -56,6 +209,26 @@ mode_t ModeForTarget(const std::string& path) {
 
 std::string Reason(int error) { return std::strerror(error); }
 
+// Follows symbolic links from `path` to the file they name, so that a save
+// replaces that file and the links stay.  False with errno set on a loop.
+bool ResolveLinks(std::string& path) {
+  for (int depth = 0; depth < 40; ++depth) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    std::vector<char> target(PATH_MAX + 1);
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length < 0) return false;
+    if (static_cast<size_t>(length) >= target.size()) {
+      errno = ENAMETOOLONG;
+      return false;
+    }
+    const std::string next(target.data(), static_cast<size_t>(length));
+    path = next[0] == '/' ? next : FolderOf(path) + "/" + next;
+  }
+  errno = ELOOP;
+  return false;
+}
+
 // Removes the temporary file unless it has been renamed into place.
 struct TemporaryFile {
   std::string path;
@@ -67,22 +240,9 @@ struct TemporaryFile {
 
 }  // namespace
 
-ReadReport ReadDrawing(std::FILE* file) {
-  ReadReport report;
-  for (int record = 1;; ++record) {
-    int kind = 0;
-    if (std::fscanf(file, "%d", &kind) != 1) return report;  // the normal end
-    if (kind != 0) {
-      StopEarly(report, record, "tipo de figura desconhecido (" + std::to_string(kind) + ")");
-      return report;
-    }
-    std::string reason;
-    if (!ReadLineRecord(file, reason)) {
-      StopEarly(report, record, reason);
-      return report;
-    }
-    ++report.linesRead;
-  }
+std::string ReadReport::StopSummary() const {
+  return "parou no registro " + std::to_string(stopRecord) + ": " + reason + "; linhas lidas: " +
+         std::to_string(linesRead);
 }
 
 bool WriteDrawing(std::FILE* file) {
@@ -100,13 +260,43 @@ bool LoadDrawingFile(const std::string& path, ReadReport& report, std::string& e
     error = Reason(errno);
     return false;
   }
-  deleteAll();
-  report = ReadDrawing(file);
+  struct stat st;
+  if (::fstat(::fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
+    error = S_ISDIR(st.st_mode) ? "é uma pasta, não um arquivo" : "não é um arquivo comum";
+    std::fclose(file);
+    return false;
+  }
+  std::vector<LineRecord> lines;
+  errno = 0;
+  const ReadReport read = ReadRecords(file, lines);
+  const int failure = errno;
+  const bool failed = std::ferror(file) != 0;
   std::fclose(file);
+  if (failed) {
+    error = Reason(failure ? failure : EIO);
+    return false;
+  }
+  deleteAll();
+  for (const LineRecord& l : lines) new LineEntity(l.x0, l.y0, l.x1, l.y1, l.color);  // to the front
+  report = read;
   return true;
 }
 
-bool SaveDrawingFile(const std::string& path, std::string& error) {
+std::string RealText(double value) {
+  char text[40] = "";
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    if (std::strtod(text, nullptr) == value) break;
+  }
+  return text;
+}
+
+bool SaveDrawingFile(const std::string& requested, std::string& error) {
+  std::string path = requested;
+  if (!ResolveLinks(path)) {
+    error = Reason(errno);
+    return false;
+  }
   TemporaryFile temp;
   temp.path = FolderOf(path) + "/.brisel-save-XXXXXX";
   const int fd = ::mkstemp(&temp.path[0]);

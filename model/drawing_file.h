@@ -7,22 +7,31 @@
 #include <string>
 
 struct ReadReport {
-  bool complete = true;   // stopped at the normal end (no further kind code)
+  bool complete = true;   // every record read, and nothing but blanks after the last
   int linesRead = 0;      // lines added to the drawing
   int stopRecord = 0;     // 1-based record where reading stopped early
   std::string reason;     // why it stopped early; empty when complete
+
+  // "parou no registro R: <reason>; linhas lidas: N", for messages.
+  std::string StopSummary() const;
 };
 
-// Reads records into EntityList (each inserted at the front).
-ReadReport ReadDrawing(std::FILE* file);
 // Writes every entity from the tail to the head.  Returns false on a write error.
 bool WriteDrawing(std::FILE* file);
 
-// Opens `path`, empties the drawing and reads it.  Returns false and fills
-// `error` when the file cannot be opened; a read that stopped early returns
-// true with the report saying so.
+// The text a real is written as: the shortest that reads back as the same
+// double ("4", "3.5", "4100008.75", "1e-05").
+std::string RealText(double value);
+
+// Reads the records of the file at `path`, then replaces the drawing with
+// them (each inserted at the front).  Reading stops early, keeping the
+// records before, at anything that is not a complete record; only blanks may
+// follow the last one.  Returns false and fills `error`, leaving the drawing
+// as it was, when the file cannot be opened or read (a folder, say); a read
+// that stopped early returns true with the report saying so.
 bool LoadDrawingFile(const std::string& path, ReadReport& report, std::string& error);
 // Writes to a temporary file in the target's folder and renames it over the
 // target only when everything was written; an existing file is otherwise
-// left untouched.  Returns false and fills `error` on failure.
+// left untouched.  A symbolic link is followed: its target gets the drawing
+// and the link stays.  Returns false and fills `error` on failure.
 bool SaveDrawingFile(const std::string& path, std::string& error);

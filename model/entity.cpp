@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "model/affine.h"
+#include "model/drawing_file.h"
 
 // ---- Entity -------------------------------------------------------------------
 
@@ -27,8 +28,11 @@ LineEntity::LineEntity(double ax0, double ay0, double ax1, double ay1, PackedCol
   computeOutline();
 }
 
+// Each coordinate is written with as many digits as it needs to read back
+// unchanged, so a save and an open never move a wall.
 void LineEntity::writeRecord(std::FILE* file) const {
-  std::fprintf(file, "%ld %g %g %g %g\n", color, x0, y0, x1, y1);
+  std::fprintf(file, "%ld %s %s %s %s\n", color, RealText(x0).c_str(), RealText(y0).c_str(),
+               RealText(x1).c_str(), RealText(y1).c_str());
 }
 
 void LineEntity::boundingBox(double& xmin, double& xmax, double& ymin, double& ymax) const {

@@ -37,9 +37,7 @@ std::string AskFileToOpen() {
 }
 
 void ReportStoppedRead(const std::string& path, const ReadReport& report) {
-  tk::Message("Abrir arquivo", "A leitura de \"" + path + "\" parou no registro " +
-                                   std::to_string(report.stopRecord) + ": " + report.reason +
-                                   ".\nLinhas lidas: " + std::to_string(report.linesRead) + ".");
+  tk::Message("Abrir arquivo", "A leitura de \"" + path + "\" " + report.StopSummary() + ".");
 }
 
 // Empties the drawing, reads the chosen file and fits the view to it.  A file

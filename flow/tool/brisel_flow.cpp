@@ -16,14 +16,16 @@
 namespace {
 
 const char kUsage[] =
-    "usage: brisel-flow [--wall-width W] [--tolerance T] [--cells N] [--dump FILE|-] "
-    "[--svg FILE] DRAWING.dat\n"
-    "  --wall-width W  wall width of the drawing's lines (W > 0, default 0.15)\n"
-    "  --tolerance T   absolute convergence tolerance of the solver (T > 0, default scaled\n"
-    "                  to the drawing: 0.3 x min(1, (L/13)^2), L the larger side of the grid)\n"
-    "  --cells N       grid of N x N cells (2 <= N <= 400, default 60)\n"
-    "  --dump FILE     write the analysis as text to FILE, or to standard output with -\n"
-    "  --svg FILE      write the picture of the result as SVG to FILE\n";
+    "uso: brisel-flow [--wall-width E] [--tolerance T] [--cells N] [--dump ARQUIVO|-] "
+    "[--svg ARQUIVO] DESENHO.dat\n"
+    "  --wall-width E  espessura das paredes do desenho (E > 0, padrão 0.15)\n"
+    "  --tolerance T   tolerância absoluta de convergência (T > 0; por padrão ajustada ao\n"
+    "                  desenho: 0.3 x min(1, (L/13)^2), L o lado maior da grade)\n"
+    "  --cells N       grade de N x N células (2 <= N <= 400, padrão 60)\n"
+    "  --dump ARQUIVO  escreve a análise como texto em ARQUIVO, ou na saída padrão com -\n"
+    "  --svg ARQUIVO   escreve a figura do resultado em SVG em ARQUIVO\n"
+    "Saída 0 quando tudo foi escrito; 1 quando o desenho não pôde ser lido por inteiro\n"
+    "ou analisado, ou uma saída não pôde ser escrita; 2 para uma opção inválida.\n";
 
 constexpr int kMaxCells = 400;
 // Far more than any drawing needs at the default tolerance; a tolerance too
@@ -76,7 +78,7 @@ int ParseArguments(int argc, char** argv, Options& o) {
     const bool takesValue = arg == "--wall-width" || arg == "--tolerance" || arg == "--cells" ||
                             arg == "--dump" || arg == "--svg";
     if (takesValue) {
-      if (i + 1 >= argc) return UsageError(arg + " needs a value");
+      if (i + 1 >= argc) return UsageError(arg + " precisa de um valor");
       const std::string value = argv[++i];
       bool good = true;
       if (arg == "--wall-width") good = ParsePositive(value, o.wallWidth);
@@ -84,25 +86,27 @@ int ParseArguments(int argc, char** argv, Options& o) {
       else if (arg == "--cells") good = ParseCells(value, o.cells);
       else if (arg == "--dump") o.dump = value;
       else o.svg = value;
-      if (!good || value.empty()) return UsageError("bad value for " + arg + ": '" + value + "'");
+      if (!good || value.empty()) return UsageError("valor inválido para " + arg + ": '" + value + "'");
     } else if (arg.size() > 1 && arg[0] == '-') {
-      return UsageError("unknown option " + arg);
+      return UsageError("opção desconhecida " + arg);
     } else if (o.drawing.empty()) {
       o.drawing = arg;
     } else {
-      return UsageError("more than one drawing given");
+      return UsageError("mais de um desenho foi dado");
     }
   }
-  if (o.drawing.empty()) return UsageError("no drawing given");
+  if (o.drawing.empty()) return UsageError("falta o desenho a analisar");
   return 0;
 }
 
 std::string AnalysisProblem(AnalysisOutcome outcome) {
   switch (outcome) {
-    case AnalysisOutcome::EmptyDrawing: return "nothing to analyse: the drawing is empty";
-    case AnalysisOutcome::NoArea: return "the drawing needs both a width and a height";
-    case AnalysisOutcome::NotFinite: return "the drawing's coordinates are too large";
-    case AnalysisOutcome::NotConverged: return "the flow did not converge; try a larger --tolerance";
+    case AnalysisOutcome::EmptyDrawing: return "nada a analisar: o desenho está vazio";
+    case AnalysisOutcome::NoArea: return "o desenho precisa ter largura e altura";
+    case AnalysisOutcome::NotFinite:
+      return "as coordenadas do desenho são grandes demais para o cálculo";
+    case AnalysisOutcome::NotConverged:
+      return "o escoamento não convergiu; experimente uma --tolerance maior";
     case AnalysisOutcome::Done: break;
   }
   return "";
@@ -112,7 +116,7 @@ std::string AnalysisProblem(AnalysisOutcome outcome) {
 bool WriteOutput(const std::string& path, bool (*write)(std::FILE*), std::string& error) {
   if (path == "-") {
     const bool ok = write(stdout) && std::fflush(stdout) == 0;
-    if (!ok) error = "standard output: write error";
+    if (!ok) error = "saída padrão: erro de escrita";
     return ok;
   }
   std::FILE* file = std::fopen(path.c_str(), "w");
@@ -122,7 +126,7 @@ bool WriteOutput(const std::string& path, bool (*write)(std::FILE*), std::string
   }
   bool ok = write(file);
   if (std::fclose(file) != 0) ok = false;
-  if (!ok) error = path + ": write error";
+  if (!ok) error = path + ": erro de escrita";
   return ok;
 }
 
@@ -136,10 +140,8 @@ int main(int argc, char** argv) {
   ReadReport report;
   std::string error;
   if (!LoadDrawingFile(o.drawing, report, error)) return Failure(o.drawing + ": " + error);
-  if (!report.complete) {
-    std::fprintf(stderr, "brisel-flow: %s: reading stopped at record %d: %s\n", o.drawing.c_str(),
-                 report.stopRecord, report.reason.c_str());
-  }
+  // An analysis of part of the drawing would look like a result for all of it.
+  if (!report.complete) return Failure(o.drawing + ": a leitura " + report.StopSummary() + "; nada foi analisado");
 
   solverSettings.tolerance = o.tolerance;
   solverSettings.maxSweeps = kMaxCellUpdates / (static_cast<long>(o.cells) * o.cells);

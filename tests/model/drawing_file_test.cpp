@@ -60,23 +60,26 @@ class DrawingFileTest : public ModelTest {
   fs::path dir_;
 };
 
-TEST_F(DrawingFileTest, SaveAndOpenKeepOrderAndSixDigitsAndSelectNothing) {
+// Every real is written as the shortest text that reads back to the same
+// double, so a save and an open move nothing.
+TEST_F(DrawingFileTest, SaveAndOpenKeepOrderAndExactValuesAndSelectNothing) {
   new LineEntity(0, 0, 4, 0);
   auto* second = new LineEntity(4, 0, 4, 3.5, 255);
-  auto* third = new LineEntity(1.23456789, 1234567, -0.000012345678, 2);
+  auto* third = new LineEntity(4100008.75, 512345.67, -0.000012345678, 0.1);
+  new LineEntity(1.0 / 3, 1e300, -2e-310, 1234567);
   second->selected = third->selected = 1;
   std::string error;
   ASSERT_TRUE(SaveDrawingFile(PathOf("plan.dat"), error)) << error;
   EXPECT_EQ(ReadText(PathOf("plan.dat")),
-            "0\n0 0 0 4 0\n0\n255 4 0 4 3.5\n0\n0 1.23457 1.23457e+06 -1.23457e-05 2\n");
+            "0\n0 0 0 4 0\n0\n255 4 0 4 3.5\n0\n0 4100008.75 512345.67 -1.2345678e-05 0.1\n"
+            "0\n0 0.3333333333333333 1e+300 -2e-310 1234567\n");
 
+  const std::vector<std::vector<double>> saved = Lines();
   deleteAll();
   ReadReport report = Load(ReadText(PathOf("plan.dat")));
   EXPECT_TRUE(report.complete);
-  EXPECT_EQ(report.linesRead, 3);
-  EXPECT_EQ(Lines(), (std::vector<std::vector<double>>{{0, 1.23457, 1.23457e+06, -1.23457e-05, 2},
-                                                        {255, 4, 0, 4, 3.5},
-                                                        {0, 0, 0, 4, 0}}));
+  EXPECT_EQ(report.linesRead, 4);
+  EXPECT_EQ(Lines(), saved);
   for (Entity* e : Order()) EXPECT_FALSE(e->selected);
 }
 
@@ -106,11 +109,45 @@ TEST_F(DrawingFileTest, ReadingStopsAtAnUnknownKindAndSaysWhere) {
   EXPECT_EQ(report.stopRecord, 2);
   EXPECT_EQ(report.linesRead, 1);
   EXPECT_EQ(Lines(), (std::vector<std::vector<double>>{{0, 0, 0, 4, 0}}));
-  EXPECT_FALSE(report.reason.empty());
+  EXPECT_EQ(report.reason, "tipo de figura desconhecido (7)");
+
+  // Too large for an integer: still a kind, shown as it was written.
+  report = Load("0\n0 0 0 4 0\n99999999999999999999\n0 1 1 2 2\n");
+  EXPECT_EQ(report.stopRecord, 2);
+  EXPECT_EQ(report.reason, "tipo de figura desconhecido (99999999999999999999)");
 }
 
-TEST_F(DrawingFileTest, TextWhereAKindIsExpectedEndsReadingNormally) {
-  ReadReport report = Load("0\n0 0 0 4 0\nend\n");
+// Only blanks may follow the last complete record.  Anything else stops the
+// reading where it stands, keeping the records before it, and says what was
+// found; a comment or an extra word must not silently drop later walls.
+TEST_F(DrawingFileTest, AnythingButBlanksAfterARecordStopsReadingAndSaysWhat) {
+  const std::string wall = "0\n0 0 0 4 0\n";
+  const std::string later = "0\n0 1 1 2 2\n0\n0 5 5 6 6\n";
+  struct Case {
+    std::string text;
+    int record, lines;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {wall + "# two more walls\n" + later, 2, 1, "o texto \"#\""},
+      {"0\n0 0 0 4 0 east\n" + later, 2, 1, "o texto \"east\""},
+      {"0\n0 0 0 4 0 7\n" + later, 2, 1, "desconhecido (7)"},
+      {"0\n0.5 0 0 4 0\n", 1, 0, "cor (um número inteiro), o arquivo tem o texto \"0.5\""},
+      {"0\n0 0 0 4,5 0\n", 1, 0, "coordenada, o arquivo tem o texto \"4,5\""},
+      {"\xEF\xBB\xBF" + wall, 1, 0, "(BOM)"},
+      {std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10) + wall, 1, 0, "dados binários"},
+      {wall + "ponto-e-vírgula-" + std::string(40, 'x'), 2, 1, "\"ponto-e-vírgula-xxxxxxx...\""},
+  };
+  for (const Case& c : cases) {
+    const ReadReport report = Load(c.text);
+    EXPECT_FALSE(report.complete) << c.text;
+    EXPECT_EQ(report.stopRecord, c.record) << c.text;
+    EXPECT_EQ(report.linesRead, c.lines) << c.text;
+    EXPECT_EQ(Order().size(), size_t(c.lines)) << c.text;
+    EXPECT_NE(report.reason.find(c.reason), std::string::npos) << report.reason;
+  }
+
+  const ReadReport report = Load(wall + " \r\n\t\n\n");
   EXPECT_TRUE(report.complete);
   EXPECT_EQ(report.linesRead, 1);
 }
@@ -136,6 +173,12 @@ TEST_F(DrawingFileTest, AFileThatCannotBeOpenedLeavesTheDrawingAlone) {
   std::string error;
   EXPECT_FALSE(LoadDrawingFile(PathOf("absent.dat"), report, error));
   EXPECT_FALSE(error.empty());
+  EXPECT_EQ(Order().size(), 1u);
+
+  // A folder opens for reading but is no drawing.
+  error.clear();
+  EXPECT_FALSE(LoadDrawingFile(dir_.string(), report, error));
+  EXPECT_EQ(error, "é uma pasta, não um arquivo");
   EXPECT_EQ(Order().size(), 1u);
 }
 
@@ -165,6 +208,29 @@ TEST_F(DrawingFileTest, SavingOverAFileReplacesItAndKeepsItsPermissions) {
   struct stat st;
   ASSERT_EQ(::stat(target.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+// Saving onto a symbolic link writes the file it names and keeps the link,
+// through chains of links and links that name a file not yet there.
+TEST_F(DrawingFileTest, SavingOntoALinkWritesItsTargetAndKeepsTheLink) {
+  fs::create_directories(dir_ / "plans");
+  const std::string target = WriteText("plans/plan.dat", "old contents\n");
+  fs::create_symlink("plans/plan.dat", dir_ / "link.dat");
+  fs::create_symlink(dir_ / "link.dat", dir_ / "chain.dat");
+  fs::create_symlink("new.dat", dir_ / "plans" / "dangling.dat");
+  new LineEntity(0, 0, 4, 0);
+  std::string error;
+  ASSERT_TRUE(SaveDrawingFile(PathOf("chain.dat"), error)) << error;
+  ASSERT_TRUE(SaveDrawingFile(PathOf("plans/dangling.dat"), error)) << error;
+  for (const char* link : {"link.dat", "chain.dat", "plans/dangling.dat"})
+    EXPECT_TRUE(fs::is_symlink(dir_ / link)) << link;
+  EXPECT_EQ(ReadText(target), "0\n0 0 0 4 0\n");
+  EXPECT_EQ(ReadText(PathOf("plans/new.dat")), "0\n0 0 0 4 0\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "plans"), fs::directory_iterator()), 3);
+
+  fs::create_symlink("loop.dat", dir_ / "loop.dat");
+  EXPECT_FALSE(SaveDrawingFile(PathOf("loop.dat"), error));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "loop.dat"));
 }
 
 TEST_F(DrawingFileTest, LongPathsWork) {

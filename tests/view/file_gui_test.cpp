@@ -180,21 +180,28 @@ TEST_F(FileGuiTest, AFailedSaveSaysSoAndNamesTheFile) {
   EXPECT_FALSE(fs::exists(target));
 }
 
+// A comment in the middle of a hand-made file keeps the walls before it and
+// says where reading stopped; a missing file or a folder leaves the drawing.
 TEST_F(FileGuiTest, OpenReportsWhatItCouldNotRead) {
-  const std::string truncated = (dir_ / "truncated.dat").string();
-  std::ofstream(truncated) << "0\n0 0 0 4 0\n0\n0 4 0 4";
-  OpenThroughDialog(truncated);
+  const std::string commented = (dir_ / "commented.dat").string();
+  std::ofstream(commented) << "0\n0 0 0 4 0\n# the east wall\n0\n0 4 0 4 3\n";
+  OpenThroughDialog(commented);
   EXPECT_EQ(Lines(), (std::vector<std::vector<double>>{{0, 0, 0, 4, 0}}));
   auto messages = tk::test::TakeMessages();
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_NE(messages[0].find("registro 2"), std::string::npos) << messages[0];
-  EXPECT_NE(messages[0].find("Linhas lidas: 1"), std::string::npos) << messages[0];
+  EXPECT_EQ(messages[0], "Abrir arquivo|A leitura de \"" + commented +
+                             "\" parou no registro 2: em vez do código do tipo de figura (um "
+                             "número inteiro), o arquivo tem o texto \"#\"; linhas lidas: 1.");
 
-  OpenThroughDialog((dir_ / "absent.dat").string());
-  EXPECT_EQ(Lines().size(), 1u);  // the drawing stays as it was
-  messages = tk::test::TakeMessages();
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_NE(messages[0].find("absent.dat"), std::string::npos) << messages[0];
+  for (const std::string& unreadable : {(dir_ / "absent.dat").string(), dir_.string()}) {
+    OpenThroughDialog(unreadable);
+    EXPECT_EQ(Lines().size(), 1u);  // the drawing stays as it was
+    messages = tk::test::TakeMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("Abrir arquivo|Não foi possível abrir \"" + unreadable + "\": ", 0),
+              0u)
+        << messages[0];
+  }
 }
 
 TEST_F(FileGuiTest, CancelledOpenKeepsTheDrawing) {
