@@ -132,11 +132,11 @@ void describeSelection(std::string& text) {
     if (e->selected && e->isClosed() && count++ == 0) closed = e;
   });
   if (count > 1) {
-    text = "More than one circle or polygon selected.";
+    text = "Mais de um círculo ou polígono selecionado.";
     return;
   }
   if (!closed) {
-    text = "No circle or polygon selected.";
+    text = "Nenhum círculo ou polígono selecionado.";
     return;
   }
   closed->describeGeometry(text);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "flow/analysis.h"
@@ -105,15 +106,24 @@ void ReportUnusableDrawing(AnalysisOutcome outcome) {
   }
 }
 
-// Runs one stage of the analysis; a failure to allocate leaves no grid
-// rather than a half-built one, and nothing escapes into the toolkit.
+// A failed stage leaves no grid rather than a half-built one, and says why.
+void ReportFailedAnalysis(const std::string& text) {
+  ReleaseGrid();
+  tk::Message("Calcular", text);
+}
+
+// Runs one stage of the analysis; nothing it throws escapes into the
+// toolkit.  Only a failed allocation means memory ran out.
 template <typename Stage>
 void RunGuarded(Stage stage) {
   try {
     stage();
-  } catch (const std::exception&) {
-    ReleaseGrid();
-    tk::Message("Calcular", "Memória insuficiente para o cálculo.");
+  } catch (const std::bad_alloc&) {
+    ReportFailedAnalysis("Memória insuficiente para o cálculo.");
+  } catch (const std::exception& e) {
+    ReportFailedAnalysis(std::string("O cálculo falhou: ") + e.what() + ".");
+  } catch (...) {
+    ReportFailedAnalysis("O cálculo falhou por um erro inesperado.");
   }
 }
 

@@ -68,7 +68,7 @@ int ProjSelVertexMark(const tk::Event&) { return tk::kDefault; }
 int ProjDspGeomChar(const tk::Event&) {
   std::string text;
   describeSelection(text);
-  tk::Message("Geometric Characteristics", text);
+  tk::Message("Características geométricas", text);
   return tk::kDefault;
 }
 

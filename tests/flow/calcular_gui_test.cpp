@@ -5,7 +5,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "flow/boundary_arrows.h"
 #include "flow/cell_grid.h"
@@ -121,6 +125,29 @@ TEST_F(CalcularGuiTest, RefusesADrawingWithoutHeight) {
   EXPECT_EQ(messages[0], "Calcular|O desenho precisa ter largura e altura.");
   EXPECT_EQ(cellGrid.cellCount, 0);
   ExpectRestoredControls();
+}
+
+// Whatever stops the computation leaves no half-built grid and says what
+// failed; only a failed allocation is reported as a lack of memory.
+TEST_F(CalcularGuiTest, AFailureDuringTheComputationSaysWhatFailed) {
+  const struct {
+    std::function<void()> fail;
+    std::string message;
+  } cases[] = {
+      {[] { throw std::bad_alloc(); }, "Calcular|Memória insuficiente para o cálculo."},
+      {[] { throw std::length_error("vector::reserve"); },
+       "Calcular|O cálculo falhou: vector::reserve."},
+      {[] { throw 1; }, "Calcular|O cálculo falhou por um erro inesperado."},
+  };
+  for (const auto& c : cases) {
+    Open("single_room.dat");
+    tk::test::QueueEvent(c.fail);
+    Calcular();
+    EXPECT_EQ(tk::test::TakeMessages(), std::vector<std::string>{c.message});
+    EXPECT_EQ(cellGrid.cellCount, 0);
+    EXPECT_TRUE(streamlines.empty());
+    ExpectRestoredControls();
+  }
 }
 
 TEST_F(CalcularGuiTest, DeleteAfterwardsDiscardsTheGrid) {

@@ -99,11 +99,11 @@ TEST_F(ListTest, ExtentsAreTheBoxesEnlargedAboutTheirCentre) {
 TEST_F(ListTest, DescribeSelectionWithoutClosedFigures) {
   std::string text;
   describeSelection(text);
-  EXPECT_EQ(text, "No circle or polygon selected.");
+  EXPECT_EQ(text, "Nenhum círculo ou polígono selecionado.");
   (new LineEntity(0, 0, 1, 1))->selected = 1;
   fillSelected();
   describeSelection(text);
-  EXPECT_EQ(text, "No circle or polygon selected.");
+  EXPECT_EQ(text, "Nenhum círculo ou polígono selecionado.");
 }
 
 TEST_F(ListTest, SnapGoesToTheNearestNodeWithHalvesTowardZero) {
