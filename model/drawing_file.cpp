@@ -284,7 +284,9 @@ bool LoadDrawingFile(const std::string& path, ReadReport& report, std::string& e
 
 std::string RealText(double value) {
   char text[40] = "";
-  for (int digits = 1; digits <= 17; ++digits) {
+  // Six significant digits as "%g" writes them, more only when six do not
+  // read back to the same double (17 always do).
+  for (int digits = 6; digits <= 17; ++digits) {
     std::snprintf(text, sizeof text, "%.*g", digits, value);
     if (std::strtod(text, nullptr) == value) break;
   }

@@ -19,8 +19,9 @@ struct ReadReport {
 // Writes every entity from the tail to the head.  Returns false on a write error.
 bool WriteDrawing(std::FILE* file);
 
-// The text a real is written as: the shortest that reads back as the same
-// double ("4", "3.5", "4100008.75", "1e-05").
+// The text a real is written as: "%g" with the fewest significant digits,
+// at least six, that read back as the same double ("4", "3.5", "10",
+// "4100008.75", "1e-05").
 std::string RealText(double value);
 
 // Reads the records of the file at `path`, then replaces the drawing with

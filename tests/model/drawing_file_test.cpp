@@ -60,10 +60,10 @@ class DrawingFileTest : public ModelTest {
   fs::path dir_;
 };
 
-// Every real is written as the shortest text that reads back to the same
+// Every real is written with just enough digits to read back as the same
 // double, so a save and an open move nothing.
 TEST_F(DrawingFileTest, SaveAndOpenKeepOrderAndExactValuesAndSelectNothing) {
-  new LineEntity(0, 0, 4, 0);
+  new LineEntity(0, 10, 4, 0);
   auto* second = new LineEntity(4, 0, 4, 3.5, 255);
   auto* third = new LineEntity(4100008.75, 512345.67, -0.000012345678, 0.1);
   new LineEntity(1.0 / 3, 1e300, -2e-310, 1234567);
@@ -71,7 +71,7 @@ TEST_F(DrawingFileTest, SaveAndOpenKeepOrderAndExactValuesAndSelectNothing) {
   std::string error;
   ASSERT_TRUE(SaveDrawingFile(PathOf("plan.dat"), error)) << error;
   EXPECT_EQ(ReadText(PathOf("plan.dat")),
-            "0\n0 0 0 4 0\n0\n255 4 0 4 3.5\n0\n0 4100008.75 512345.67 -1.2345678e-05 0.1\n"
+            "0\n0 0 10 4 0\n0\n255 4 0 4 3.5\n0\n0 4100008.75 512345.67 -1.2345678e-05 0.1\n"
             "0\n0 0.3333333333333333 1e+300 -2e-310 1234567\n");
 
   const std::vector<std::vector<double>> saved = Lines();
