@@ -1,5 +1,6 @@
 #include "flow/progress.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -32,4 +33,16 @@ void RequestRedraw() {
 
 void ProcessEvents() {
   if (hooks.processEvents) hooks.processEvents();
+}
+
+FramePacer::FramePacer(std::function<Clock::time_point()> now) : now_(std::move(now)) {}
+
+bool FramePacer::Offer(const std::function<void()>& draw) {
+  const Clock::time_point start = now_();
+  if (drawnBefore_ && start - lastEnd_ < wait_) return false;
+  draw();
+  lastEnd_ = now_();
+  wait_ = std::max(kDisplayFrame, kFrameShare * (lastEnd_ - start));
+  drawnBefore_ = true;
+  return true;
 }

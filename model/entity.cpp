@@ -8,6 +8,10 @@
 #include "model/affine.h"
 #include "model/drawing_file.h"
 
+void setGLColor(PackedColor color) {
+  glColor3d(((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0, (color & 0xFF) / 255.0);
+}
+
 // ---- Entity -------------------------------------------------------------------
 
 Entity::Entity() { insertAtFront(this); }
@@ -49,15 +53,16 @@ void LineEntity::transform(double a, double b, double c, double d, double e, dou
   computeOutline();
 }
 
-void LineEntity::draw() const {
-  if (selected) {
-    glColor3d(1, 0, 0);
-  } else {
-    glColor3d(((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0,
-              (color & 0xFF) / 255.0);
-  }
-  glBegin(GL_QUADS);
+PackedColor LineEntity::shownColor() const { return selected ? 0xFF0000 : color & 0xFFFFFF; }
+
+void LineEntity::emitOutline() const {
   for (int i = 0; i < 4; ++i) glVertex3d(outline[2 * i], outline[2 * i + 1], 0.0);
+}
+
+void LineEntity::draw() const {
+  setGLColor(shownColor());
+  glBegin(GL_QUADS);
+  emitOutline();
   glEnd();
 }
 

@@ -8,6 +8,9 @@
 // Packed colour 0x00RRGGBB.
 using PackedColor = long;
 
+// Makes the packed colour the current OpenGL colour.
+void setGLColor(PackedColor color);
+
 class Entity {
  public:
   Entity();            // kind -1, unselected, colour 0; inserted at the front
@@ -52,6 +55,11 @@ class LineEntity : public Entity {
   bool handlePoint(int i, double& x, double& y) const override;
   bool endpoint(int i, double& x, double& y) const override;
   bool setEndpoint(int i, double x, double y) override;
+
+  // The colour it is painted in: pure red when selected, else its own.
+  PackedColor shownColor() const;
+  // The outline's four corners as vertices of the quadrilateral being drawn.
+  void emitOutline() const;
 
   double x0, y0, x1, y1;
   double outline[8];  // c0x, c0y, c1x, c1y, c2x, c2y, c3x, c3y

@@ -172,6 +172,11 @@ int Keyboard(const tk::Event&) {
 int KeyCrtl(const tk::Event& ev) {
   switch (ev.key) {
     case tk::kKeyEsc:
+      // While "Calcular" runs, Esc only stops it.
+      if (PipelineRunning()) {
+        StopPipeline();
+        break;
+      }
       EndPick();
       ResetToSelect();
       break;

@@ -87,6 +87,7 @@ int ComputeFlow(const tk::Event& ev);
 void ShowViewSize(tk::Element* canvas);  // view_commands.cpp: "%6.1f" into htext, vtext
 void InitCanvas(tk::Element* canvas);    // view_commands.cpp: view, pickers, GL, first window
 bool PipelineRunning();                  // flow_commands.cpp: "Calcular" is in progress
+void StopPipeline();  // flow_commands.cpp: the running computation stops at its next gauge step
 
 // Registers every command above under its name.
 void RegisterCommands();

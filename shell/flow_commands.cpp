@@ -3,7 +3,9 @@
 // The computation runs inside the command and lets the toolkit handle
 // events as it goes, so the window stays live.  While it runs, the commands
 // that would release the grid or the drawing are held back (they ask
-// PipelineRunning), and an exit request waits until the end.
+// PipelineRunning), and an exit request waits until the end.  Esc stops it
+// (StopPipeline): at the next gauge or redraw point its hooks throw, and the
+// command discards what was computed so far.
 #include <chrono>
 #include <exception>
 #include <memory>
@@ -24,14 +26,15 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Redraws at most once per display frame and lets events run at most every
-// 15 ms: either on every step would cost more than the computation itself.
-constexpr auto kFrameInterval = std::chrono::milliseconds(16);
+// Events run at most every 15 ms: on every step they would cost more than
+// the computation itself.  Redraws are paced by what a frame costs.
 constexpr auto kEventInterval = std::chrono::milliseconds(15);
+constexpr const char* kStoppedMessage = "Cálculo interrompido: nenhum resultado foi mantido.";
 
 const char* const kDrawingButtons[] = {"btsel", "btline", "btkeyboard", "btdel"};
 
 bool running = false;
+bool stopRequested = false;
 
 class Throttle {
  public:
@@ -50,17 +53,24 @@ class Throttle {
 
 void Redisplay() { ViewRedisplay(handles.datascreen); }
 
+// Unwinds the computation once Esc has asked for it to stop.
+void StopIfRequested() {
+  if (stopRequested) throw AnalysisStopped{};
+}
+
 FlowHooks WindowHooks() {
-  auto redraws = std::make_shared<Throttle>(kFrameInterval);
+  auto frames = std::make_shared<FramePacer>();
   auto events = std::make_shared<Throttle>(kEventInterval);
   FlowHooks hooks;
   hooks.readGauge = [] { return tk::GetFloat(handles.gauge, "VALUE"); };
   hooks.setGauge = [](const std::string& text) { tk::SetAttribute(handles.gauge, "VALUE", text); };
   hooks.processEvents = [events] {
     if (events->Due()) tk::LoopStep();
+    StopIfRequested();
   };
-  hooks.redraw = [redraws] {
-    if (redraws->Due()) Redisplay();
+  hooks.redraw = [frames] {
+    StopIfRequested();
+    frames->Offer(Redisplay);
   };
   return hooks;
 }
@@ -72,12 +82,14 @@ class ComputationScope {
  public:
   ComputationScope() {
     running = true;
+    stopRequested = false;
     SetFlowHooks(WindowHooks());
   }
   ~ComputationScope() {
     SetFlowHooks(FlowHooks{});
     Redisplay();
     running = false;
+    stopRequested = false;
     FinishPendingExit();
   }
   ComputationScope(const ComputationScope&) = delete;
@@ -112,12 +124,22 @@ void ReportFailedAnalysis(const std::string& text) {
   tk::Message("Calcular", text);
 }
 
+// The message of an earlier stop goes once a new computation starts.
+void ClearStoppedMessage() {
+  if (tk::GetAttribute(handles.datatopmsg, "TITLE") == kStoppedMessage) ShowPrompt(nullptr, " ");
+}
+
 // Runs one stage of the analysis; nothing it throws escapes into the
-// toolkit.  Only a failed allocation means memory ran out.
+// toolkit.  A stop (Esc) keeps nothing of the result either.  Only a failed
+// allocation means memory ran out.
 template <typename Stage>
 void RunGuarded(Stage stage) {
+  ClearStoppedMessage();
   try {
     stage();
+  } catch (const AnalysisStopped&) {
+    ReleaseGrid();
+    ShowPrompt(nullptr, kStoppedMessage);
   } catch (const std::bad_alloc&) {
     ReportFailedAnalysis("Memória insuficiente para o cálculo.");
   } catch (const std::exception& e) {
@@ -130,6 +152,10 @@ void RunGuarded(Stage stage) {
 }  // namespace
 
 bool PipelineRunning() { return running; }
+
+void StopPipeline() {
+  if (running) stopRequested = true;
+}
 
 int ViewGrid(const tk::Event&) {
   if (running) return tk::kDefault;

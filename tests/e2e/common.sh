@@ -25,6 +25,40 @@ settled_shot() {
   rm -f "$prev"
 }
 
+# Pixels of exactly the given colour in a picture.
+count_pixels() {
+  convert "$1" -fill white +opaque "$2" -fill black -opaque "$2" \
+    -format "%[fx:round(w*h*(1-mean))]" info:
+}
+
+# Arquivo -> Abrir... with a real click and the keyboard, then the name $1
+# typed into the dialog, which must close.
+open_through_dialog() {
+  xdotool mousemove --window "$WID" 25 10 click 1
+  xdotool key --delay 100 Down Return
+  DLG=$(timeout 20 xdotool search --sync --onlyvisible --name "^Abrir arquivo$" | head -n 1)
+  [ -n "$DLG" ] || fail "Open dialog did not appear"
+  xdotool type --window "$DLG" --delay 40 "$1" 2>/dev/null
+  xdotool key Return 2>/dev/null
+  i=0
+  while xdotool search --onlyvisible --name "^Abrir arquivo$" >/dev/null 2>&1; do
+    i=$((i + 1))
+    [ $i -lt 100 ] || fail "Open dialog did not close"
+    sleep 0.1
+  done
+}
+
+# Sets CALC_X and CALC_Y to the place of "Calcular" in the window picture $1.
+# It is the lowest button of the tool column; its picture is the only one
+# with the light grey 224 224 224 below the dial, so the lowest pixels of
+# that colour in the column give the button's place.
+find_calcular() {
+  set -- $(convert "$1" -crop 60x2000+0+0 +repage \
+    -fill black +opaque "rgb(224,224,224)" -trim -format "%w %h %X %Y" info:)
+  CALC_X=$(( ${3#+} + $1 / 2 ))
+  CALC_Y=$(( ${4#+} + $2 - 8 ))
+}
+
 # Arquivo -> Sair with a real click on the menu bar and the keyboard (Abrir,
 # Salvar, Sair; the separator is not an item); the program must end with
 # status 0.

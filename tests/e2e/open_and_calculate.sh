@@ -24,12 +24,6 @@ BRISELDIR="$SAMPLES" "$BIN" &
 PID=$!
 . "$HERE/common.sh"
 
-# Pixels of exactly the given colour in a picture.
-count_pixels() {
-  convert "$1" -fill white +opaque "$2" -fill black -opaque "$2" \
-    -format "%[fx:round(w*h*(1-mean))]" info:
-}
-
 # Takes settled pictures of the window into $1 until more than $3 pixels
 # have the colour $2 (PIXELS is left holding the count); fails after a while.
 wait_for_pixels() {
@@ -49,32 +43,13 @@ WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa"
 settled_shot "$OUT/before_open.png"
 BLACK_BEFORE=$(count_pixels "$OUT/before_open.png" black)
 
-# Arquivo -> Abrir... with a real click and the keyboard.
-xdotool mousemove --window "$WID" 25 10 click 1
-xdotool key --delay 100 Down Return
-DLG=$(timeout 20 xdotool search --sync --onlyvisible --name "^Abrir arquivo$" | head -n 1)
-[ -n "$DLG" ] || fail "Open dialog did not appear"
-xdotool type --window "$DLG" --delay 40 house.dat 2>/dev/null
-xdotool key Return 2>/dev/null
-i=0
-while xdotool search --onlyvisible --name "^Abrir arquivo$" >/dev/null 2>&1; do
-  i=$((i + 1))
-  [ $i -lt 100 ] || fail "Open dialog did not close"
-  sleep 0.1
-done
+open_through_dialog house.dat
 
 wait_for_pixels "$OUT/opened_house.png" black $((BLACK_BEFORE + 2000)) \
   || fail "the plan was not drawn"
 echo "black pixels before $BLACK_BEFORE, after opening $PIXELS"
 
-# "Calcular" is the lowest button of the tool column; its picture is the only
-# one with the light grey 224 224 224 below the dial, so the lowest pixels of
-# that colour in the column give the button's place.
-COLUMN=$(convert "$OUT/opened_house.png" -crop 60x2000+0+0 +repage \
-  -fill black +opaque "rgb(224,224,224)" -trim -format "%w %h %X %Y" info:)
-set -- $COLUMN
-CALC_X=$(( ${3#+} + $1 / 2 ))
-CALC_Y=$(( ${4#+} + $2 - 8 ))
+find_calcular "$OUT/opened_house.png"
 RED_BEFORE=$(count_pixels "$OUT/opened_house.png" red)
 xdotool mousemove --window "$WID" "$CALC_X" "$CALC_Y" click 1
 wait_for_pixels "$OUT/calculated_house.png" red $((RED_BEFORE + 3000)) \

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <new>
 #include <stdexcept>
@@ -13,6 +14,7 @@
 
 #include "flow/boundary_arrows.h"
 #include "flow/cell_grid.h"
+#include "flow/flow_draw.h"
 #include "flow/streamlines.h"
 #include "model/entity.h"
 #include "shell/commands.h"
@@ -78,6 +80,45 @@ class CalcularGuiTest : public ::testing::Test {
     return false;
   }
 
+  // The whole picture on the screen, or the one just drawn into the back buffer.
+  static std::vector<unsigned char> Picture(GLenum buffer) {
+    tk::GLMakeCurrent(Canvas());
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    std::vector<unsigned char> rgb(size_t(viewport[2]) * viewport[3] * 3);
+    glFinish();
+    glReadBuffer(buffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, viewport[2], viewport[3], GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+  }
+
+  // The scene drawn with one glBegin per wall, as each wall draws itself.
+  static std::vector<unsigned char> PictureWallByWall() {
+    tk::GLMakeCurrent(Canvas());
+    double xmin, xmax, ymin, ymax;
+    ViewGetWindow(Canvas(), &xmin, &xmax, &ymin, &ymax);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    SetProjection(xmin, xmax, ymin, ymax);
+    forEachBackToFront([](Entity* e) { e->draw(); });
+    DrawStreamlines();
+    DrawBoundaryArrows();
+    return Picture(GL_BACK);
+  }
+
+  static std::string DrawingText() {
+    char* buffer = nullptr;
+    size_t size = 0;
+    std::FILE* f = open_memstream(&buffer, &size);
+    WriteDrawing(f);
+    std::fclose(f);
+    std::string text(buffer, size);
+    std::free(buffer);
+    return text;
+  }
+
+  static std::string Prompt() { return tk::GetAttribute(cmd::handles.datatopmsg, "TITLE"); }
+
   static void ExpectRestoredControls() {
     for (const char* name : kButtons) {
       EXPECT_EQ(tk::GetAttribute(tk::GetHandle(name), "ACTIVE"), "YES") << name;
@@ -114,6 +155,32 @@ TEST_F(CalcularGuiTest, ShowsRedStreamlinesAndWindArrows) {
   const GridCell& west = cellGrid.cells[30 * 60];
   const double shaft = west.boundarySpeed * scales.shaft;
   EXPECT_TRUE(RedNear(cellGrid.xmin - shaft / 2, west.centreY));  // a west arrow's shaft
+}
+
+// Walls are sent to OpenGL in one batch; the picture must be the one each
+// wall drawing itself gives, on every sample and on overlapping walls of
+// several colours.
+TEST_F(CalcularGuiTest, PictureAfterCalcularIsTheOneDrawnWallByWall) {
+  for (const char* sample :
+       {"single_room.dat", "two_rooms.dat", "house.dat", "l_block.dat", "corridor.dat", ""}) {
+    SCOPED_TRACE(sample);
+    if (*sample) {
+      Open(sample);
+    } else {
+      deleteAll();
+      for (int i = 0; i < 12; ++i) new LineEntity(i, 0, 12 - i, 6, (i % 3) * 0x7F3F1F + (i % 2));
+      new LineEntity(0, 3, 12, 3, 0x123456);
+      ViewFit(Canvas());
+    }
+    Calcular();
+    ASSERT_EQ(cellGrid.cellCount, 3600);
+    const std::vector<unsigned char> shown = Picture(GL_FRONT);
+    const std::vector<unsigned char> wallByWall = PictureWallByWall();
+    ASSERT_EQ(shown.size(), wallByWall.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < shown.size(); ++i) differing += shown[i] != wallByWall[i];
+    EXPECT_EQ(differing, 0u);
+  }
 }
 
 TEST_F(CalcularGuiTest, RefusesADrawingWithoutHeight) {
@@ -192,6 +259,35 @@ TEST_F(CalcularGuiTest, CommandsArrivingDuringTheComputationAreHeldBack) {
   // The exit took effect at the end: the drawing was emptied then.
   EXPECT_FALSE(cmd::ExitPending());
   EXPECT_EQ(EntityList, nullptr);
+  ExpectRestoredControls();
+}
+
+// Esc while the computation runs stops it at its next step: nothing of the
+// result is kept, the controls come back, the message line says so and the
+// drawing is untouched.  The next "Calcular" runs to the end.
+TEST_F(CalcularGuiTest, EscStopsTheComputation) {
+  Open("house.dat");
+  const std::string drawing = DrawingText();
+  ViewRedisplay(Canvas());
+  const std::vector<unsigned char> drawingAlone = Picture(GL_FRONT);
+  bool arrived = false;
+  tk::test::QueueEvent([&] {
+    arrived = true;
+    tk::test::Key(Canvas(), tk::kKeyEsc);
+  });
+  Calcular();
+  ASSERT_TRUE(arrived);
+  ExpectRestoredControls();
+  EXPECT_EQ(cellGrid.cellCount, 0);
+  EXPECT_TRUE(streamlines.empty());
+  EXPECT_EQ(Prompt(), "Cálculo interrompido: nenhum resultado foi mantido.");
+  EXPECT_EQ(DrawingText(), drawing);
+  EXPECT_TRUE(Picture(GL_FRONT) == drawingAlone);
+
+  Calcular();
+  EXPECT_EQ(cellGrid.cellCount, 3600);
+  EXPECT_GT(streamlines.size(), 2u);
+  EXPECT_EQ(Prompt(), " ");
   ExpectRestoredControls();
 }
 

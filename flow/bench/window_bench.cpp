@@ -1,0 +1,171 @@
+// Times "Calcular" and the view commands in the real main window on drawings
+// of many random short walls, next to the batch tool on the same files.
+// Needs an X display.  Figures are printed, never judged pass or fail.
+//
+//   window-bench [WALLS ...]        drawings of these sizes (default 2000 20000 200000)
+//   window-bench --write N FILE     only writes a drawing of N random walls
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "flow/cell_grid.h"
+#include "model/entity.h"
+#include "shell/commands.h"
+#include "shell/drawing_file.h"
+#include "shell/modes.h"
+#include "shell/startup.h"
+#include "toolkit/toolkit.h"
+#include "view/view.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRuns = 3;  // the best of a few runs, so a busy machine disturbs less
+
+double Seconds(const std::function<void()>& action) {
+  const auto start = Clock::now();
+  action();
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double BestOf(int runs, const std::function<void()>& action) {
+  double best = Seconds(action);
+  for (int r = 1; r < runs; ++r) best = std::fmin(best, Seconds(action));
+  return best;
+}
+
+// Walls 0.2 to 1 unit long in any direction, their first ends spread over
+// 100 x 60 units; the same seed gives the same drawing.
+bool WriteRandomWalls(int count, const std::string& path) {
+  deleteAll();
+  std::mt19937 random(20261206u + static_cast<unsigned>(count));
+  std::uniform_real_distribution<double> x(0, 100), y(0, 60), length(0.2, 1.0),
+      angle(0, 2 * M_PI);
+  for (int i = 0; i < count; ++i) {
+    const double x0 = x(random), y0 = y(random), l = length(random), a = angle(random);
+    new LineEntity(x0, y0, x0 + l * std::cos(a), y0 + l * std::sin(a));
+  }
+  std::string error;
+  const bool saved = SaveDrawingFile(path, error);
+  if (!saved) std::fprintf(stderr, "window-bench: %s: %s\n", path.c_str(), error.c_str());
+  deleteAll();
+  return saved;
+}
+
+// Waits for the window system and the renderer to finish the frame, so its
+// cost is counted where it was asked for.
+void Settle() {
+  tk::GLMakeCurrent(cmd::handles.datascreen);
+  glFinish();
+}
+
+tk::Event CanvasEvent() {
+  tk::Event ev;
+  ev.element = cmd::handles.datascreen;
+  return ev;
+}
+
+void OpenThroughTheMenu(const std::string& path) {
+  tk::test::QueueAnswer({false, {path}});
+  cmd::ProjReadFile(tk::Event{});
+  Settle();
+}
+
+void Calcular() {
+  cmd::ViewGrid(tk::Event{});
+  Settle();
+}
+
+void Command(int (*command)(const tk::Event&), tk::Event ev) {
+  command(ev);
+  Settle();
+}
+
+ViewWindow Shown() {
+  ViewWindow w{};
+  ViewGetWindow(cmd::handles.datascreen, &w.xmin, &w.xmax, &w.ymin, &w.ymax);
+  return w;
+}
+
+bool Moved(const ViewWindow& a, const ViewWindow& b) {
+  return a.xmin != b.xmin || a.xmax != b.xmax || a.ymin != b.ymin || a.ymax != b.ymax;
+}
+
+// A view command timed on its own; says so when it does not change the view.
+void PrintViewStep(const char* label, int (*command)(const tk::Event&), tk::Event ev) {
+  const ViewWindow before = Shown();
+  const double seconds = BestOf(kRuns, [&] { Command(command, ev); });
+  std::printf("  %-22s %8.3f s%s\n", label, seconds,
+              Moved(before, Shown()) ? "" : "   (the view did not change)");
+}
+
+void BenchDrawing(int walls, const std::string& path) {
+  std::printf("%d random walls (%s)\n", walls, path.c_str());
+  const std::string batchCommand = std::string(BRISEL_FLOW_TOOL) + " " + path + " >/dev/null";
+  int status = 0;
+  const double batch = BestOf(kRuns, [&] { status = std::system(batchCommand.c_str()); });
+  if (status != 0) std::printf("  the batch tool failed (status %d)\n", status);
+
+  const double open = BestOf(kRuns, [&] { OpenThroughTheMenu(path); });
+  double window = 0;
+  window = BestOf(2, [] { Calcular(); });
+  const bool computed = cellGrid.cellCount > 0;
+  std::printf("  %-22s %8.3f s\n", "batch tool", batch);
+  std::printf("  %-22s %8.3f s   goal 1 s (200 000 walls)\n", "open", open);
+  std::printf("  %-22s %8.3f s   %.2f x the batch tool; goal 3 x + 1 s = %.3f s%s\n",
+              "Calcular", window, window / batch, 3 * batch + 1,
+              computed ? "" : "   (NO RESULT)");
+
+  const double redraw = BestOf(kRuns, [] { Command(cmd::VisRedisplay, CanvasEvent()); });
+  std::printf("  %-22s %8.3f s   goal 0.15 s (200 000 walls)\n", "redraw (VisRedisplay)", redraw);
+  PrintViewStep("zoom step (VisZoomIn)", cmd::VisZoomIn, CanvasEvent());
+  tk::Event right = CanvasEvent();
+  right.key = tk::kKeyRight;
+  PrintViewStep("pan (Right arrow)", cmd::KeyCrtl, right);
+  std::fflush(stdout);
+}
+
+std::string TemporaryFolder() {
+  char pattern[] = "/tmp/window-bench-XXXXXX";
+  const char* folder = mkdtemp(pattern);
+  return folder ? folder : "";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--write")
+    return WriteRandomWalls(std::atoi(argv[2]), argv[3]) ? 0 : 1;
+
+  std::vector<int> sizes;
+  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  if (sizes.empty()) sizes = {2000, 20000, 200000};
+  const std::string folder = TemporaryFolder();
+  if (folder.empty()) {
+    std::perror("window-bench: temporary folder");
+    return 1;
+  }
+
+  shell::StartUp();
+  for (int i = 0; i < 30; ++i) tk::LoopStep();
+  tk::test::EnableScripting(true);
+  for (int walls : sizes) {
+    const std::string path = folder + "/walls" + std::to_string(walls) + ".dat";
+    if (walls > 0 && WriteRandomWalls(walls, path)) BenchDrawing(walls, path);
+    std::remove(path.c_str());
+  }
+  rmdir(folder.c_str());
+  ReleaseGrid();
+  deleteAll();
+  tk::Close();
+  return 0;
+}

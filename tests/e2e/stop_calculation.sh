@@ -1,0 +1,106 @@
+#!/bin/sh
+# Opens a generated drawing of 200 000 walls through the Open dialog, presses
+# "Calcular" and, a second later, Esc: the tool buttons and the
+# gauge must come back as they were, the canvas must show the walls without
+# any streamline and the message line must say why.  Then "Calcular" again
+# must run to the end and draw the streamlines.
+#   usage: stop_calculation.sh path/to/brisel path/to/window-bench output-folder
+set -u
+BIN=$1
+BENCH=$2
+OUT=$3
+
+[ -n "${DISPLAY:-}" ] || { echo "no X display: skipped"; exit 77; }
+for tool in xdotool xwininfo import convert compare cmp; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "$tool missing: skipped"; exit 77; }
+done
+mkdir -p "$OUT"
+"$BENCH" --write 200000 "$OUT/walls200000.dat" || { echo "FAIL: no drawing" >&2; exit 1; }
+
+HERE=$(cd "$(dirname "$0")" && pwd)
+cd "$OUT"
+BRISELDIR="$OUT" "$BIN" &
+PID=$!
+. "$HERE/common.sh"
+
+WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
+[ -n "$WID" ] || fail "main window did not appear"
+
+# The canvas is the main window's X child window; its place in the window.
+set -- $(xwininfo -children -id "$WID" | awk '/^ +0x/ { print $(NF-1) }' | head -n 1 |
+  tr 'x+' '  ')
+CANVAS="${1}x${2}+${3}+${4}"
+CANVAS_BOTTOM=$(( $4 + $2 ))
+# The four drawing buttons at the top of the tool column, the message line
+# above the canvas and the bottom bar with the gauge below it.
+TOOLS="${3}x110+0+${4}"
+MESSAGE="2000x$(( $4 - 30 ))+0+30"
+BOTTOM="2000x40+0+$(( CANVAS_BOTTOM + 18 ))"
+echo "canvas $CANVAS, tools $TOOLS, message line $MESSAGE, bottom bar $BOTTOM"
+
+crop() { convert "$1" -crop "$2" +repage "$3"; }
+# Pixels that differ between two pictures of the same size.
+differing() { compare -metric AE "$1" "$2" null: 2>&1; }
+# Whether the drawing buttons and the bottom bar of the picture $2 look as
+# they did in the picture named $1.  The buttons may differ by the dotted
+# focus box (a few dozen pixels); greyed, they differ by over a thousand.
+controls_as_in() {
+  crop "$2" "$TOOLS" "$OUT/tools_now.png" && crop "$2" "$BOTTOM" "$OUT/bottom_now.png" &&
+    [ "$(differing "$OUT/tools_now.png" "$OUT/tools_$1.png")" -lt 200 ] &&
+    [ "$(differing "$OUT/bottom_now.png" "$OUT/bottom_$1.png")" -eq 0 ]
+}
+quick_shot() {
+  eval "$(xdotool getwindowgeometry --shell "$WID")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$1" 2>/dev/null
+}
+
+settled_shot "$OUT/before_open.png"
+open_through_dialog walls200000.dat
+tries=0
+until settled_shot "$OUT/opened.png" && crop "$OUT/opened.png" "$CANVAS" "$OUT/canvas.png" &&
+  [ "$(count_pixels "$OUT/canvas.png" black)" -gt 20000 ]; do
+  tries=$((tries + 1))
+  [ $tries -lt 50 ] || fail "the walls were not drawn"
+done
+crop "$OUT/opened.png" "$TOOLS" "$OUT/tools_idle.png"
+crop "$OUT/opened.png" "$BOTTOM" "$OUT/bottom_idle.png"
+find_calcular "$OUT/opened.png"
+
+# Calcular, then Esc a second later.  Where the computation is over by then
+# (a fast machine), again with Esc sooner: the key queued right behind the
+# click always arrives while it runs, at its first pass through the events.
+stopped=""
+for delay in 1 0.3 0; do
+  xdotool mousemove --window "$WID" "$CALC_X" "$CALC_Y" click 1 sleep "$delay" key Escape
+  tries=0
+  until settled_shot "$OUT/stopped.png" && controls_as_in idle "$OUT/stopped.png"; do
+    tries=$((tries + 1))
+    [ $tries -lt 100 ] || fail "the controls did not come back after Esc"
+  done
+  crop "$OUT/stopped.png" "$CANVAS" "$OUT/canvas.png"
+  RED=$(count_pixels "$OUT/canvas.png" red)
+  [ "$RED" -eq 0 ] && { stopped=$delay; break; }
+  echo "Calcular was over before Esc at ${delay} s ($RED red pixels); again"
+done
+[ -n "$stopped" ] || fail "Esc did not stop Calcular: streamlines on the canvas"
+crop "$OUT/stopped.png" "$MESSAGE" "$OUT/message.png"
+# The message is red text, smoothed at its edges.
+REDDISH=$(convert "$OUT/message.png" -fuzz 30% -fill white +opaque red -fill black -opaque red \
+  -format "%[fx:round(w*h*(1-mean))]" info:)
+[ "$REDDISH" -gt 200 ] || fail "no message after Esc"
+echo "stopped by Esc at ${stopped} s: controls back, no streamlines, a message"
+
+# Calcular again, to the end: the streamlines appear and the controls come back.
+xdotool mousemove --window "$WID" "$CALC_X" "$CALC_Y" click 1
+tries=0
+until settled_shot "$OUT/calculated.png" && controls_as_in idle "$OUT/calculated.png" &&
+  crop "$OUT/calculated.png" "$CANVAS" "$OUT/canvas.png" &&
+  [ "$(count_pixels "$OUT/canvas.png" red)" -gt 3000 ]; do
+  tries=$((tries + 1))
+  [ $tries -lt 200 ] || fail "the second Calcular did not draw the streamlines"
+done
+echo "calculated: $(count_pixels "$OUT/canvas.png" red) red pixels on the canvas"
+
+quit_through_menu
+rm -f "$OUT/walls200000.dat"
+echo "screenshots in $OUT"
