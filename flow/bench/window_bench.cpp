@@ -19,7 +19,7 @@
 #include "flow/cell_grid.h"
 #include "model/entity.h"
 #include "shell/commands.h"
-#include "shell/drawing_file.h"
+#include "model/drawing_file.h"
 #include "shell/modes.h"
 #include "shell/startup.h"
 #include "toolkit/toolkit.h"
