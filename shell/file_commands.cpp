@@ -69,12 +69,14 @@ void Save() {
 }  // namespace
 
 // Reading replaces the drawing, so the flow result goes first; nothing is
-// read while "Calcular" is still working on the drawing.
+// read while "Calcular" is still working on the drawing.  The view is
+// fitted to the new drawing, and the size read-outs follow it.
 int ProjReadFile(const tk::Event&) {
   if (PipelineRunning()) return tk::kDefault;
   EndPick();
   ReleaseGrid();
   Open();
+  ShowViewSize(handles.datascreen);
   ResetToSelect();
   return tk::kDefault;
 }

@@ -204,6 +204,15 @@ void QueueEvent(std::function<void()> event);
 std::vector<std::string> TakeMessages();
 // The number of Popup calls answered from the script so far.
 int ScriptedPopups();
+
+// Resizes a mapped dialog's window as the window system does when the user
+// drags its border; the layout follows.
+void ResizeDialog(Element* dialog, int width, int height);
+// Where the layout placed an element in its window, in pixels.
+struct Placement {
+  int x = 0, y = 0, w = 0, h = 0;
+};
+Placement PlacementOf(Element* e);
 }  // namespace test
 
 }  // namespace tk

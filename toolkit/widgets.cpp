@@ -274,22 +274,11 @@ void Inset(Element* e, int& x, int& y, int& w, int& h) {
   }
 }
 
-// Whether the element has, or holds, a size given in pixels.
-bool Pinned(Element* e) {
-  if (OwnAttribute(e, "RASTERSIZE")) return true;
-  for (auto& child : e->children)
-    if (Pinned(child.get())) return true;
-  return false;
-}
-
-// An element that expands across the box takes the box's whole breadth,
-// except one holding a pixel size: it grows only by the room the box has
-// beyond its natural size, so that a canvas starts at exactly its RASTERSIZE
-// and then follows the window.
-int CrossSize(Element* child, bool expands, int natural, int inner, int boxNatural) {
-  if (!expands) return std::min(natural, std::max(inner, natural));
-  if (Pinned(child)) return natural + std::max(0, inner - boxNatural);
-  return std::max(inner, natural);
+// An element that expands across the box takes the box's whole breadth;
+// one that does not keeps its natural breadth.  A canvas thus fills the room
+// its box has, its RASTERSIZE being the least it gets.
+int CrossSize(bool expands, int natural, int inner) {
+  return expands ? std::max(inner, natural) : natural;
 }
 
 int CrossOffset(Element* box, int inner, int size, bool vertical) {
@@ -323,10 +312,10 @@ void PlaceBox(Element* e, int x, int y, int w, int h, bool vertical) {
       length += share;
     }
     if (vertical) {
-      int breadth = CrossSize(c, ex.horizontal, n.w, w, own.w);
+      int breadth = CrossSize(ex.horizontal, n.w, w);
       Place(c, x + CrossOffset(e, w, breadth, true), pos, breadth, length);
     } else {
-      int breadth = CrossSize(c, ex.vertical, n.h, h, own.h);
+      int breadth = CrossSize(ex.vertical, n.h, h);
       Place(c, pos, y + CrossOffset(e, h, breadth, false), length, breadth);
     }
     pos += length + gap;
@@ -982,4 +971,16 @@ void CloseDialog(Element* dialog) {
   if (dialog->window) dialog->window->hide();
 }
 
+namespace test {
+
+void ResizeDialog(Element* dialog, int width, int height) {
+  if (dialog && dialog->window) dialog->window->size(width, height);
+}
+
+Placement PlacementOf(Element* e) {
+  if (!e) return {};
+  return {e->x, e->y, e->w, e->h};
+}
+
+}  // namespace test
 }  // namespace tk

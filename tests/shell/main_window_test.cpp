@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -118,11 +119,56 @@ TEST(MainWindow, ToolButtonsShowRegisteredPictures) {
   EXPECT_EQ(pressed, 9);
 }
 
-TEST(MainWindow, CanvasStartsAt400By500Pixels) {
+std::pair<int, int> DrawSize(tk::Element* canvas) {
+  int w = 0, h = 0;
+  std::sscanf(tk::GetAttribute(canvas, "DRAWSIZE").c_str(), "%dx%d", &w, &h);
+  return {w, h};
+}
+
+// The canvas takes all the room right of the tool column and above the
+// bottom bar, at least 400 x 500 pixels, and follows the window.  The first
+// window spans 10 units across the canvas's shorter side about (5, 5), and
+// after a resize the view keeps the canvas's shape.
+TEST(MainWindow, CanvasFillsTheRoomBesideTheToolsAndAboveTheBar) {
   tk::Element* canvas = tk::GetHandle("datascreen");
-  EXPECT_TRUE(shelltest::WaitFor(
-      [&] { return tk::GetAttribute(canvas, "DRAWSIZE") == "400x500"; }))
-      << "DRAWSIZE " << tk::GetAttribute(canvas, "DRAWSIZE");
+  tk::Element* tools = tk::GetHandle("hbox_botao");
+  tk::Element* bottomBar = tk::Children(tk::GetHandle("vbox_barra")).at(1);
+  const auto fills = [&] {
+    const tk::test::Placement room = tk::test::PlacementOf(tk::Parent(tools));
+    const tk::test::Placement c = tk::test::PlacementOf(canvas);
+    const tk::test::Placement left = tk::test::PlacementOf(tools);
+    EXPECT_EQ(c.x, left.x + left.w);
+    EXPECT_EQ(c.y, room.y);
+    EXPECT_EQ(c.x + c.w, room.x + room.w);
+    EXPECT_EQ(c.y + c.h, tk::test::PlacementOf(bottomBar).y);
+    return DrawSize(canvas);
+  };
+  const auto [w, h] = fills();
+  EXPECT_GE(w, 400);
+  EXPECT_GE(h, 500);
+  EXPECT_GT(w, 700) << "the bottom bar makes the window wide";
+
+  double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+  ViewGetWindow(canvas, &xmin, &xmax, &ymin, &ymax);
+  EXPECT_NEAR(std::min(xmax - xmin, ymax - ymin), 10, 1e-9);
+  EXPECT_NEAR((xmin + xmax) / 2, 5, 1e-9);
+  EXPECT_NEAR((ymin + ymax) / 2, 5, 1e-9);
+  EXPECT_NEAR((ymax - ymin) / (xmax - xmin), double(h) / w, 1e-9);
+
+  // The outer box spans the window below the menu bar.
+  const tk::test::Placement outer = tk::test::PlacementOf(tk::Parent(tk::Parent(tools)));
+  tk::Element* main = tk::GetHandle("main");
+  tk::test::ResizeDialog(main, outer.w + 150, outer.y + outer.h + 90);
+  // The view learns the new size when the canvas repaints.
+  ASSERT_TRUE(shelltest::WaitFor([&] { return ViewFind(canvas)->viewportWidth == w + 150; }));
+  const auto [grownW, grownH] = fills();
+  EXPECT_EQ(grownH, h + 90);
+  ViewGetWindow(canvas, &xmin, &xmax, &ymin, &ymax);
+  EXPECT_NEAR((ymax - ymin) / (xmax - xmin), double(grownH) / grownW, 1e-9);
+
+  tk::test::ResizeDialog(main, outer.w, outer.y + outer.h);
+  ASSERT_TRUE(shelltest::WaitFor([&] { return ViewFind(canvas)->viewportWidth == w; }));
+  EXPECT_EQ(fills(), std::make_pair(w, h));
 }
 
 TEST(MainWindow, SizeFieldsTakeOnlyUnsignedDecimalNumbers) {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
+#include <string>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -18,19 +18,22 @@ class WindowTest : public ::testing::Test {
   void SetUp() override { tk::Open(); }
   void TearDown() override { tk::Close(); }
 
-  // A dialog holding a 400x500 canvas with scrollbars, as the main window has.
+  // The main window's arrangement: a column of tools, beside it a 400x500
+  // canvas with scrollbars above a bar wider than the canvas.
   tk::Element* MakeCanvasDialog() {
     canvas = tk::GLCanvas("Redraw");
     tk::SetAttribute(canvas, "SCROLLBAR", "YES");
     tk::SetAttribute(canvas, "BUFFER", "DOUBLE");
     tk::SetAttribute(canvas, "RASTERSIZE", "400x500");
     tk::SetAttribute(canvas, "RESIZE_CB", "Resized");
-    tk::Element* wide = tk::Label("a label wider than the canvas, so the box has spare room");
-    tk::SetAttribute(wide, "SIZE", "600");
-    dialog = tk::Dialog(tk::VBox({wide, tk::HBox({tk::VBox({tk::Button("b", ""), tk::Fill()}),
-                                                 canvas})}));
+    bar = tk::Label("a bar wider than the canvas, so the canvas has room to fill");
+    tk::SetAttribute(bar, "SIZE", "600");
+    column = tk::VBox({tk::Button("b", ""), tk::Fill()});
+    dialog = tk::Dialog(tk::HBox({column, tk::VBox({canvas, bar})}));
     return dialog;
   }
+
+  std::string DrawSize() const { return tk::GetAttribute(canvas, "DRAWSIZE"); }
 
   // Lets the toolkit handle events until `done` holds; the X server answers
   // at its own pace, so a fixed number of steps is not enough on a busy
@@ -51,22 +54,52 @@ class WindowTest : public ::testing::Test {
   }
 
   tk::Element* canvas = nullptr;
+  tk::Element* bar = nullptr;
+  tk::Element* column = nullptr;
   tk::Element* dialog = nullptr;
 };
 
-TEST_F(WindowTest, CanvasStartsAtItsRasterSize) {
+std::string SizeText(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
+
+// The canvas takes all the room right of the column and above the bar, at
+// least its RASTERSIZE, and follows the window as it grows and shrinks.
+TEST_F(WindowTest, CanvasFillsTheRoomBesideTheColumnAndAboveTheBar) {
   MakeCanvasDialog();
   tk::Map(dialog);
-  EXPECT_EQ(tk::GetAttribute(canvas, "DRAWSIZE"), "400x500");
-  int w = 0, h = 0;
-  ASSERT_EQ(std::sscanf(tk::GetAttribute(canvas, "DRAWSIZE").c_str(), "%dx%d", &w, &h), 2);
+  tk::ShowXY(dialog, tk::kCenter, tk::kCenter);
+  ASSERT_TRUE(PumpUntil([&] { return tk::IsVisible(dialog); }));
+  const tk::test::Placement first = tk::test::PlacementOf(tk::Parent(column));
+  const auto fills = [&] {
+    const tk::test::Placement whole = tk::test::PlacementOf(tk::Parent(column));
+    const tk::test::Placement c = tk::test::PlacementOf(canvas);
+    const tk::test::Placement left = tk::test::PlacementOf(column);
+    const tk::test::Placement below = tk::test::PlacementOf(bar);
+    EXPECT_EQ(c.x, left.x + left.w);
+    EXPECT_EQ(c.y, whole.y);
+    EXPECT_EQ(c.x + c.w, whole.x + whole.w);
+    EXPECT_EQ(c.y + c.h, below.y);
+    EXPECT_EQ(DrawSize(), SizeText(c.w - 16, c.h - 16));  // less the scrollbars
+    return c;
+  };
+  const tk::test::Placement start = fills();
+  EXPECT_GT(start.w - 16, 400);  // the bar is wider than the raster size
+  EXPECT_EQ(start.h - 16, 500);
   EXPECT_TRUE(tk::GLMakeCurrent(canvas));
+
+  tk::test::ResizeDialog(dialog, first.w + 120, first.h + 80);
+  const tk::test::Placement grown = fills();
+  EXPECT_EQ(grown.w, start.w + 120);
+  EXPECT_EQ(grown.h, start.h + 80);
+  tk::test::ResizeDialog(dialog, first.w, first.h);
+  const tk::test::Placement shrunk = fills();
+  EXPECT_EQ(shrunk.w, start.w);
+  EXPECT_EQ(shrunk.h, start.h);
 }
 
 TEST_F(WindowTest, ResizeIsReportedBeforeTheRedrawThatFollows) {
   std::vector<std::string> calls;
   tk::SetFunction("Resized", [&](const tk::Event& ev) {
-    calls.push_back("resize " + std::to_string(ev.width) + "x" + std::to_string(ev.height));
+    calls.push_back("resize " + SizeText(ev.width, ev.height));
     return tk::kDefault;
   });
   tk::SetFunction("Redraw", [&](const tk::Event& ev) {
@@ -78,18 +111,20 @@ TEST_F(WindowTest, ResizeIsReportedBeforeTheRedrawThatFollows) {
   });
   MakeCanvasDialog();
   tk::Map(dialog);
+  const std::string first = DrawSize();
   tk::ShowXY(dialog, tk::kCenter, tk::kCenter);
   ASSERT_TRUE(PumpUntil([&] { return calls.size() >= 2; }));
-  EXPECT_EQ(calls[0], "resize 400x500");
+  EXPECT_EQ(calls[0], "resize " + first);
   EXPECT_EQ(calls[1], "redraw");
 
-  // A larger pixel size grows the window; the canvas reports its new size
-  // before the redraw that follows.
+  // A larger window grows the canvas; it reports its new size before the
+  // redraw that follows.
   calls.clear();
-  tk::SetAttribute(canvas, "RASTERSIZE", "500x600");
+  const tk::test::Placement whole = tk::test::PlacementOf(tk::Parent(column));
+  tk::test::ResizeDialog(dialog, whole.w + 100, whole.h + 100);
   ASSERT_TRUE(PumpUntil([&] { return calls.size() >= 2; }));
-  EXPECT_EQ(tk::GetAttribute(canvas, "DRAWSIZE"), "500x600");
-  EXPECT_EQ(calls[0], "resize 500x600");
+  EXPECT_NE(DrawSize(), first);
+  EXPECT_EQ(calls[0], "resize " + DrawSize());
   EXPECT_EQ(calls[1], "redraw");
 }
 

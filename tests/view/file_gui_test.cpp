@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -116,8 +118,16 @@ TEST_F(FileGuiTest, OpenShowsTheSampleFittedBlackOnWhite) {
   // Fitted: centred on the drawing, which fills one direction up to the margin.
   EXPECT_NEAR((w.xmin + w.xmax) / 2, (xmin + xmax) / 2, 1e-9);
   EXPECT_NEAR((w.ymin + w.ymax) / 2, (ymin + ymax) / 2, 1e-9);
-  EXPECT_NEAR(w.xmax - w.xmin, (xmax - xmin) * 1.10, 1e-9);
-  EXPECT_GE(w.ymax - w.ymin, (ymax - ymin) * 1.10);
+  const double wide = (w.xmax - w.xmin) / ((xmax - xmin) * 1.10);
+  const double high = (w.ymax - w.ymin) / ((ymax - ymin) * 1.10);
+  EXPECT_NEAR(std::min(wide, high), 1, 1e-9);
+  EXPECT_GE(std::max(wide, high), 1);
+  // The size read-outs show the fitted window, not the one before.
+  char size[2][16];
+  std::snprintf(size[0], sizeof size[0], "%6.1f", w.xmax - w.xmin);
+  std::snprintf(size[1], sizeof size[1], "%6.1f", w.ymax - w.ymin);
+  EXPECT_EQ(tk::GetAttribute(cmd::handles.htext, "VALUE"), size[0]);
+  EXPECT_EQ(tk::GetAttribute(cmd::handles.vtext, "VALUE"), size[1]);
 
   EXPECT_EQ(ShownAt(2, 0), kBlack);  // the south wall
   EXPECT_EQ(ShownAt(5, 4), kBlack);  // the inner wall
