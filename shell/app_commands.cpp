@@ -7,6 +7,7 @@
 #include "shell/credits.h"
 #include "shell/modes.h"
 #include "view/pick.h"
+#include "view/zoom.h"
 
 namespace cmd {
 
@@ -168,7 +169,8 @@ int Keyboard(const tk::Event&) {
 }
 
 // Every key typed anywhere in the main window passes here first; the key
-// always goes on to the focused element as well.
+// always goes on to the focused element as well.  The arrows pan the view a
+// tenth of the window, the page keys a whole height, even from a text field.
 int KeyCrtl(const tk::Event& ev) {
   switch (ev.key) {
     case tk::kKeyEsc:
@@ -191,15 +193,28 @@ int KeyCrtl(const tk::Event& ev) {
         DragMode();
       }
       break;
+    case 'p':
+      if (FocusInTextField(ev)) break;
+      PreviousZoom(handles.datascreen);
+      ShowViewSize(handles.datascreen);
+      break;
     case tk::kKeyUp:
-    case tk::kKeyPgUp:
-    case tk::kKeyLeft:
-    case tk::kKeyRight:
+      PanStep(handles.datascreen, PanAxis::Vertical, +0.1);
+      break;
     case tk::kKeyDown:
+      PanStep(handles.datascreen, PanAxis::Vertical, -0.1);
+      break;
+    case tk::kKeyRight:
+      PanStep(handles.datascreen, PanAxis::Horizontal, +0.1);
+      break;
+    case tk::kKeyLeft:
+      PanStep(handles.datascreen, PanAxis::Horizontal, -0.1);
+      break;
     case tk::kKeyPgDn:
-      // View seam: PanStep on datascreen is called here once panning
-      // exists (Up +0.1 and Page Up -1.0 vertical, Left -0.1 and Right +0.1
-      // horizontal, Down -0.1 and Page Down +1.0 vertical).
+      PanStep(handles.datascreen, PanAxis::Vertical, +1.0);
+      break;
+    case tk::kKeyPgUp:
+      PanStep(handles.datascreen, PanAxis::Vertical, -1.0);
       break;
     default:
       break;

@@ -1,4 +1,6 @@
 // The view commands, the size read-outs and the canvas's start-up.
+#include <cmath>
+
 #include "model/entity.h"
 #include "shell/commands.h"
 #include "shell/editing.h"
@@ -6,6 +8,7 @@
 #include "shell/settings_dialogs.h"
 #include "view/redraw.h"
 #include "view/view.h"
+#include "view/zoom.h"
 
 namespace cmd {
 
@@ -15,6 +18,13 @@ namespace {
 tk::Element* CanvasOf(const tk::Event& ev) {
   tk::Element* canvas = tk::GetHandle(tk::GetAttribute(ev.element, "PARENTCANVAS"));
   return canvas ? canvas : handles.datascreen;
+}
+
+// A size typed into a field counts only when it is a finite number greater
+// than zero: a long run of digits reads as infinity.
+bool FinitePositiveValue(tk::Element* field, double& value) {
+  value = tk::GetFloat(field, "VALUE");
+  return std::isfinite(value) && value > 0;
 }
 
 int DrawingExtentsOf(tk::Element*, double& xmin, double& xmax, double& ymin, double& ymax) {
@@ -93,24 +103,54 @@ int ProjGridStep(const tk::Event&) {
   return tk::kDefault;
 }
 
-// ZOOM: the interactive zoom, pan and scale, the zoom steps, the dial and the
-// size fields arrive with the zoom commands; until then the size fields only
-// rewrite the read-outs.
 int VisZoom(const tk::Event&) { return tk::kDefault; }
-int VisZoomIn(const tk::Event&) { return tk::kDefault; }
-int VisZoomOut(const tk::Event&) { return tk::kDefault; }
-int VisPrevZoom(const tk::Event&) { return tk::kDefault; }
+
+int VisZoomIn(const tk::Event& ev) {
+  tk::Element* canvas = CanvasOf(ev);
+  ZoomStep(canvas, true);
+  ShowViewSize(canvas);
+  return tk::kDefault;
+}
+
+int VisZoomOut(const tk::Event& ev) {
+  tk::Element* canvas = CanvasOf(ev);
+  ZoomStep(canvas, false);
+  ShowViewSize(canvas);
+  return tk::kDefault;
+}
+
+int VisPrevZoom(const tk::Event& ev) {
+  tk::Element* canvas = CanvasOf(ev);
+  PreviousZoom(canvas);
+  ShowViewSize(canvas);
+  return tk::kDefault;
+}
+
 int VisPan(const tk::Event&) { return tk::kDefault; }
 int VisScale(const tk::Event&) { return tk::kDefault; }
-int ScaleDialChange(const tk::Event&) { return tk::kDefault; }
+
+// The dial reports the angle turned since its press on every movement, and
+// each report scales the window once more.
+int ScaleDialChange(const tk::Event& ev) {
+  tk::Element* canvas = CanvasOf(ev);
+  DialZoom(canvas, ev.angle * 0.2);
+  ShowViewSize(canvas);
+  return tk::kDefault;
+}
 
 int HsizeSet(const tk::Event& ev) {
-  ShowViewSize(CanvasOf(ev));
+  tk::Element* canvas = CanvasOf(ev);
+  double width = 0;
+  if (FinitePositiveValue(ev.element, width)) SetHorizontalSize(canvas, width);
+  ShowViewSize(canvas);
   return tk::kDefault;
 }
 
 int VsizeSet(const tk::Event& ev) {
-  ShowViewSize(CanvasOf(ev));
+  tk::Element* canvas = CanvasOf(ev);
+  double height = 0;
+  if (FinitePositiveValue(ev.element, height)) SetVerticalSize(canvas, height);
+  ShowViewSize(canvas);
   return tk::kDefault;
 }
 

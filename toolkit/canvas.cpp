@@ -84,6 +84,11 @@ std::string StatusOfEvent() {
   return status;
 }
 
+bool IsArrowOrPageKey(int key) {
+  return key == FL_Left || key == FL_Right || key == FL_Up || key == FL_Down ||
+         key == FL_Page_Up || key == FL_Page_Down;
+}
+
 // Copies the back buffer into the front buffer, leaving every piece of
 // OpenGL state as it was.
 void CopyBackToFront(int width, int height) {
@@ -205,6 +210,11 @@ int CanvasView::handle(int event) {
     case FL_FOCUS:
     case FL_UNFOCUS:
       return 1;
+    case FL_KEYBOARD:
+      // The arrow and page keys reached the application through the key
+      // callbacks already; taken here, they keep the focus on the canvas
+      // instead of moving it to the next widget.
+      return IsArrowOrPageKey(Fl::event_key()) ? 1 : Fl_Gl_Window::handle(event);
     default:
       return Fl_Gl_Window::handle(event);
   }

@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 #include "view/redraw.h"
@@ -18,14 +19,6 @@ namespace {
 enum ScrollText { kXmin, kXmax, kYmin, kYmax, kDx, kDy, kPosx, kPosy };
 const char* const kScrollNames[] = {"XMIN", "XMAX", "YMIN", "YMAX", "DX", "DY", "POSX", "POSY"};
 
-double RealAttribute(tk::Element* canvas, const char* name, double fallback) {
-  return tk::HasAttribute(canvas, name) ? tk::GetFloat(canvas, name) : fallback;
-}
-
-bool FlagAttribute(tk::Element* canvas, const char* name) {
-  return tk::GetAttribute(canvas, name) == "YES";
-}
-
 // Scroll values go to the canvas with six decimals, as the toolkit's
 // scrollbars read them back.
 void SetScrollText(ViewRecord* view, ScrollText which, double value) {
@@ -37,13 +30,37 @@ double GetScrollValue(ViewRecord* view, ScrollText which) {
   return tk::GetFloat(view->canvas, kScrollNames[which]);
 }
 
-ViewWindow Grown(const ViewWindow& w, double fx, double fy) {
+// Beyond this the single-precision OpenGL matrices lose the window.
+constexpr double kLargestCoordinate = 1e30;
+// A side shorter than this fraction of the coordinates' size leaves too few
+// distinct doubles across the canvas's pixels.
+constexpr double kShortestRelativeSide = 1e-12;
+
+bool SideIsUsable(double low, double high) {
+  if (!std::isfinite(low) || !std::isfinite(high)) return false;
+  const double size = std::max(std::fabs(low), std::fabs(high));
+  return size <= kLargestCoordinate && high - low > size * kShortestRelativeSide;
+}
+
+}  // namespace
+
+double RealSetting(tk::Element* canvas, const char* name, double fallback) {
+  return tk::HasAttribute(canvas, name) ? tk::GetFloat(canvas, name) : fallback;
+}
+
+bool FlagSetting(tk::Element* canvas, const char* name) {
+  return tk::GetAttribute(canvas, name) == "YES";
+}
+
+ViewWindow GrownAboutCentre(const ViewWindow& w, double fx, double fy) {
   const double cx = (w.xmin + w.xmax) * 0.5, cy = (w.ymin + w.ymax) * 0.5;
   const double hw = (w.xmax - w.xmin) * 0.5 * fx, hh = (w.ymax - w.ymin) * 0.5 * fy;
   return {cx - hw, cx + hw, cy - hh, cy + hh};
 }
 
-}  // namespace
+bool WindowIsUsable(const ViewWindow& w) {
+  return SideIsUsable(w.xmin, w.xmax) && SideIsUsable(w.ymin, w.ymax);
+}
 
 // ---- Records -------------------------------------------------------------------
 
@@ -107,9 +124,9 @@ void FitToAspect(ViewRecord* view, ViewWindow& window) {
 }
 
 void SetScrollRange(ViewRecord* view, const ViewWindow& window) {
-  const double hf = RealAttribute(view->canvas, "HLIMITFACTOR", 3.0);
-  const double vf = RealAttribute(view->canvas, "VLIMITFACTOR", 3.0);
-  const ViewWindow range = Grown(window, hf, vf);
+  const double hf = RealSetting(view->canvas, "HLIMITFACTOR", 3.0);
+  const double vf = RealSetting(view->canvas, "VLIMITFACTOR", 3.0);
+  const ViewWindow range = GrownAboutCentre(window, hf, vf);
   SetScrollText(view, kXmin, range.xmin);
   SetScrollText(view, kXmax, range.xmax);
   SetScrollText(view, kYmin, range.ymin);
@@ -149,8 +166,8 @@ void FitToDrawing(tk::Element* canvas) {
   if (view->extentsCallback &&
       view->extentsCallback(canvas, found.xmin, found.xmax, found.ymin, found.ymax))
     extents = found;
-  const double f = RealAttribute(canvas, "FITFACTOR", 1.15);
-  view->window = Grown(extents, f, f);
+  const double f = RealSetting(canvas, "FITFACTOR", 1.15);
+  view->window = GrownAboutCentre(extents, f, f);
   FitToAspect(view, view->window);
   SetScrollRange(view, view->window);
   SetScrollThumb(view, view->window);
@@ -164,10 +181,10 @@ void ViewFit(tk::Element* canvas) {
   RedrawView(view);
 }
 
-// An empty or inverted window is ignored.
+// An empty, inverted or non-finite window is ignored.
 void ViewSetWindow(tk::Element* canvas, double xmin, double xmax, double ymin, double ymax) {
   ViewRecord* view = ViewFind(canvas);
-  if (!view || !(xmax > xmin) || !(ymax > ymin)) return;
+  if (!view || !WindowIsUsable({xmin, xmax, ymin, ymax})) return;
   tk::GLMakeCurrent(canvas);
   view->window = {xmin, xmax, ymin, ymax};
   FitToAspect(view, view->window);
@@ -210,7 +227,7 @@ void ViewGetDistortion(tk::Element* canvas, double* distortion) {
 void ViewResize(tk::Element* canvas, int width, int height) {
   ViewRecord* view = ViewFind(canvas);
   if (!view) return;
-  view->resizeAdjust = FlagAttribute(canvas, "WINDOWRESIZE_ADJUST");
+  view->resizeAdjust = FlagSetting(canvas, "WINDOWRESIZE_ADJUST");
   if (view->resizeAdjust && view->viewportWidth > 0 && view->viewportHeight > 0) {
     // Keep the world scale and the lower left corner.
     ViewWindow& w = view->window;
@@ -227,11 +244,11 @@ void ViewResize(tk::Element* canvas, int width, int height) {
 // Expose, scroll and the end of a resize.  A scroll takes the window from
 // the scrollbars; after a resize the requested window comes back.
 void ViewCanvasAction(tk::Element* canvas, double posx, double posy) {
-  const bool scrollbar = FlagAttribute(canvas, "SCROLLBAR");
-  const bool horizontal = scrollbar || FlagAttribute(canvas, "HORIZONTAL") ||
-                          FlagAttribute(canvas, "SBH");
-  const bool vertical = scrollbar || FlagAttribute(canvas, "VERTICAL") ||
-                        FlagAttribute(canvas, "SBV");
+  const bool scrollbar = FlagSetting(canvas, "SCROLLBAR");
+  const bool horizontal = scrollbar || FlagSetting(canvas, "HORIZONTAL") ||
+                          FlagSetting(canvas, "SBH");
+  const bool vertical = scrollbar || FlagSetting(canvas, "VERTICAL") ||
+                        FlagSetting(canvas, "SBV");
   ViewRecord* view = ViewFind(canvas);
   if (!view || !tk::GLMakeCurrent(canvas)) return;
 

@@ -73,6 +73,17 @@ void ViewCanvasAction(tk::Element* canvas, double posx, double posy);
 void ViewRedisplay(tk::Element* canvas);
 
 // ---- Steps shared with the zoom and pan commands ---------------------------
+// A canvas setting: a real read through the toolkit, or `fallback` when the
+// canvas does not hold it; a flag is on only when it is exactly "YES".
+double RealSetting(tk::Element* canvas, const char* name, double fallback);
+bool FlagSetting(tk::Element* canvas, const char* name);
+// The window with its half-width times fx and its half-height times fy,
+// about its centre.
+ViewWindow GrownAboutCentre(const ViewWindow& window, double fx, double fy);
+// A window the view can show: finite, not empty and not inverted, with
+// sides long enough that its pixels still map to distinct world points and
+// coordinates small enough for OpenGL's single-precision matrices.
+bool WindowIsUsable(const ViewWindow& window);
 void FitToAspect(ViewRecord* view, ViewWindow& window);
 void SetScrollRange(ViewRecord* view, const ViewWindow& window);
 void SetScrollThumb(ViewRecord* view, const ViewWindow& window);

@@ -1,0 +1,98 @@
+// The view controls of the main window: the tool buttons, the dial, the size
+// fields and the keys change the view and the size read-outs follow.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "shell/modes.h"
+#include "toolkit/toolkit.h"
+#include "view/view.h"
+
+namespace {
+
+tk::Element* ByAction(tk::Element* root, const std::string& command) {
+  if (tk::GetAttribute(root, "ACTION") == command && tk::KindOf(root) == "button") return root;
+  for (tk::Element* child : tk::Children(root))
+    if (tk::Element* found = ByAction(child, command)) return found;
+  return nullptr;
+}
+
+ViewWindow Window() {
+  ViewWindow w{};
+  ViewGetWindow(cmd::handles.datascreen, &w.xmin, &w.xmax, &w.ymin, &w.ymax);
+  return w;
+}
+
+double Width() { return Window().xmax - Window().xmin; }
+double CentreX() { return (Window().xmin + Window().xmax) / 2; }
+
+// What the read-outs must show for the current window.
+void ExpectReadouts() {
+  char h[32], v[32];
+  std::snprintf(h, sizeof h, "%6.1f", Width());
+  std::snprintf(v, sizeof v, "%6.1f", Window().ymax - Window().ymin);
+  EXPECT_EQ(tk::GetAttribute(cmd::handles.htext, "VALUE"), h);
+  EXPECT_EQ(tk::GetAttribute(cmd::handles.vtext, "VALUE"), v);
+}
+
+void Click(const char* command) {
+  tk::Element* button = ByAction(cmd::handles.main, command);
+  ASSERT_NE(button, nullptr) << command;
+  tk::test::Fire(button, "ACTION");
+}
+
+TEST(ViewCommands, ButtonsDialAndFieldsChangeTheViewAndTheReadouts) {
+  const double start = Width();
+  Click("VisZoomOut");
+  EXPECT_NEAR(Width(), start * 1.2, 1e-9);
+  ExpectReadouts();
+  Click("VisZoomIn");
+  EXPECT_NEAR(Width(), start, 1e-9);
+  ExpectReadouts();
+
+  tk::Event turned;
+  turned.angle = 1;  // one radian up: scaled by 1.2
+  tk::test::Fire(cmd::handles.scaledial, "MOUSEMOVE_CB", turned);
+  EXPECT_NEAR(Width(), start / 1.2, 1e-9);
+  ExpectReadouts();
+
+  tk::Element* htext = cmd::handles.htext;
+  tk::SetAttribute(htext, "VALUE", "");
+  tk::test::Type(htext, "30");
+  tk::test::Fire(htext, "K_CR");
+  EXPECT_NEAR(Width(), 30, 1e-9);
+  ExpectReadouts();
+  // A run of digits too long for a double reads as infinity: refused.
+  tk::SetAttribute(htext, "VALUE", "");
+  tk::test::Type(htext, std::string(400, '9'));
+  tk::test::Fire(htext, "KILLFOCUS_CB");
+  EXPECT_NEAR(Width(), 30, 1e-9);
+  ExpectReadouts();
+  tk::Element* vtext = cmd::handles.vtext;
+  tk::SetAttribute(vtext, "VALUE", "12");
+  tk::test::Fire(vtext, "K_CR");
+  EXPECT_NEAR(Window().ymax - Window().ymin, 12, 1e-9);
+  ExpectReadouts();
+}
+
+// The arrows pan from anywhere, even a text field; p goes back to the
+// previous window, but in a text field it is only typed.
+TEST(ViewCommands, KeysPanAndGoBackToThePreviousWindow) {
+  tk::Element* canvas = cmd::handles.datascreen;
+  const ViewWindow start = Window();
+  tk::test::Key(canvas, tk::kKeyRight);
+  EXPECT_NEAR(CentreX(), (start.xmin + start.xmax) / 2 - 0.1 * Width(), 1e-9);
+  tk::test::Key(cmd::handles.htext, tk::kKeyLeft);
+  EXPECT_NEAR(CentreX(), (start.xmin + start.xmax) / 2, 1e-9);
+
+  Click("VisZoomIn");
+  tk::test::Key(cmd::handles.vtext, 'p');
+  EXPECT_NEAR(Width(), (start.xmax - start.xmin) / 1.2, 1e-9);
+  tk::test::Key(canvas, 'p');
+  EXPECT_NEAR(Width(), start.xmax - start.xmin, 1e-9);
+  ExpectReadouts();
+}
+
+}  // namespace

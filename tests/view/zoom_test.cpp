@@ -1,0 +1,137 @@
+// Zoom steps, the previous-window stack, pan steps, the dial and the size
+// operations on a real canvas of 400 x 500 pixels.
+#include "view/zoom.h"
+
+#include <cmath>
+#include <limits>
+
+#include "tests/view/canvas_fixture.h"
+
+namespace {
+
+class ZoomTest : public CanvasTest {
+ protected:
+  void SetUp() override {
+    CanvasTest::SetUp();
+    ViewSetCallbacks(canvas_, CountingRedraw, DrawingExtents);
+    ShowWindow(400, 500, {0, 10, 0, 10});  // shown as x 0..10, y -1.25..11.25
+    ViewSetWindow(canvas_, 0, 10, 0, 10);
+  }
+
+  static int DrawingExtents(tk::Element*, double& a, double& b, double& c, double& d) {
+    return drawingExtents(a, b, c, d) ? 1 : 0;
+  }
+
+  static ViewWindow Tall() { return {0, 10, -1.25, 11.25}; }
+};
+
+TEST_F(ZoomTest, StepsInAndOutThenBackThroughThePreviousWindows) {
+  ZoomStep(canvas_, true);
+  ExpectWindow(CurrentWindow(), {5 - 5 / 1.2, 5 + 5 / 1.2, 5 - 6.25 / 1.2, 5 + 6.25 / 1.2});
+  ZoomStep(canvas_, false);  // the same size again
+  ExpectWindow(CurrentWindow(), Tall());
+  EXPECT_EQ(view_->previousWindows.size(), 2u);
+
+  PreviousZoom(canvas_);
+  PreviousZoom(canvas_);
+  ExpectWindow(CurrentWindow(), Tall());
+  EXPECT_TRUE(view_->previousWindows.empty());
+
+  ZoomStep(canvas_, true);
+  ViewFit(canvas_);  // a fit starts a new history
+  const ViewWindow fitted = CurrentWindow();
+  const int before = redraws_;
+  PreviousZoom(canvas_);
+  EXPECT_EQ(redraws_, before);
+  ExpectWindow(CurrentWindow(), fitted);
+}
+
+TEST_F(ZoomTest, PanStepMovesTheDrawingAndClearsTheStack) {
+  ZoomStep(canvas_, false);
+  ZoomStep(canvas_, true);
+  PanStep(canvas_, PanAxis::Horizontal, +0.1);  // the drawing moves right
+  ExpectWindow(CurrentWindow(), {-1, 9, -1.25, 11.25});
+  EXPECT_TRUE(view_->previousWindows.empty());
+  PanStep(canvas_, PanAxis::Vertical, -1.0);  // Page Up: a whole height up
+  ExpectWindow(CurrentWindow(), {-1, 9, 11.25, 23.75});
+
+  // The request moved too, so a resize keeps the panned place.
+  ViewResize(canvas_, 400, 500);
+  ViewCanvasAction(canvas_, 0, 0);
+  ExpectWindow(CurrentWindow(), {-1, 9, 11.25, 23.75});
+}
+
+TEST_F(ZoomTest, DialScalesByAFifthOfItsAngleUntilTheZoomOutLimit) {
+  ZoomStep(canvas_, true);
+  DialZoom(canvas_, 0.2 * 1);  // one radian up: s = 1.2
+  ExpectWindow(CurrentWindow(), {5 - 5 / 1.44, 5 + 5 / 1.44, 5 - 6.25 / 1.44, 5 + 6.25 / 1.44});
+  EXPECT_TRUE(view_->previousWindows.empty());
+  ViewSetWindow(canvas_, 0, 10, 0, 10);
+  DialZoom(canvas_, 0.2 * -1);  // one radian down: s = 0.8
+  ExpectWindow(CurrentWindow(), {5 - 5 / 0.8, 5 + 5 / 0.8, 5 - 6.25 / 0.8, 5 + 6.25 / 0.8});
+  // The scroll range is set afresh about the new window.
+  EXPECT_NEAR(tk::GetFloat(canvas_, "XMIN"), 5 - 5 * 5 / 0.8, 1e-6);
+
+  // A wall 0.1 long: the limit is 50 x 0.05 plus the wall width's share.
+  new LineEntity(5, 5, 5.1, 5);
+  double xmin, xmax, ymin, ymax;
+  ASSERT_TRUE(drawingExtents(xmin, xmax, ymin, ymax));
+  const double limit = 50 * std::max(xmax - xmin, ymax - ymin) / 2;
+  ViewSetWindow(canvas_, 4.9, 5.2, 4.9, 5.2);
+  for (int i = 0; i < 100; ++i) DialZoom(canvas_, -0.1);
+  const ViewWindow out = CurrentWindow();
+  EXPECT_GT((out.ymax - out.ymin) / 2, limit);
+  EXPECT_LT((out.ymax - out.ymin) / 2, limit / 0.9 + 1e-9);  // one step past it at most
+  const int before = redraws_;
+  DialZoom(canvas_, -0.1);
+  EXPECT_EQ(redraws_, before);
+  DialZoom(canvas_, 0.1);  // zooming in is still allowed
+  EXPECT_EQ(redraws_, before + 1);
+}
+
+TEST_F(ZoomTest, SizeFieldsSetOneSideAndTheCanvasShapeGivesTheOther) {
+  SetHorizontalSize(canvas_, 20);
+  ExpectWindow(CurrentWindow(), {-5, 15, -7.5, 17.5});
+  ViewSetDistortion(canvas_, 2);
+  SetHorizontalSize(canvas_, 20);
+  double w = 0, h = 0;
+  ViewGetSize(canvas_, &w, &h);
+  EXPECT_NEAR(w, 20, 1e-9);
+  EXPECT_NEAR(h, 12.5, 1e-9);
+  ViewSetDistortion(canvas_, 1);
+  SetVerticalSize(canvas_, 25);
+  ViewGetSize(canvas_, &w, &h);
+  EXPECT_NEAR(w, 20, 1e-9);
+  EXPECT_NEAR(h, 25, 1e-9);
+}
+
+// Whatever is asked, the window stays finite, not empty and not inverted;
+// a change that would break that is not made and nothing is redrawn.
+TEST_F(ZoomTest, NoViewCommandLeavesAnUnusableWindow) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const int before = redraws_;
+  for (double a : {-1.0, -2.0, nan, inf, -inf}) DialZoom(canvas_, a);
+  for (double size : {0.0, 1e308, inf, nan, 1e-300}) {
+    SetHorizontalSize(canvas_, size);
+    SetVerticalSize(canvas_, size);
+  }
+  ViewSetWindow(canvas_, 0, inf, 0, 10);
+  ViewSetWindow(canvas_, nan, 10, 0, 10);
+  EXPECT_EQ(redraws_, before);
+  ExpectWindow(CurrentWindow(), Tall());
+
+  // Zooming in or out without end stops at the last usable window.
+  for (int i = 0; i < 400; ++i) ZoomStep(canvas_, true);
+  ViewWindow w = CurrentWindow();
+  EXPECT_TRUE(WindowIsUsable(w));
+  EXPECT_LT(w.xmax - w.xmin, 1e-8);
+  for (int i = 0; i < 1000; ++i) ZoomStep(canvas_, false);
+  for (int i = 0; i < 2000; ++i) PanStep(canvas_, PanAxis::Vertical, 1.0);
+  w = CurrentWindow();
+  EXPECT_TRUE(WindowIsUsable(w));
+  EXPECT_GT(w.xmax - w.xmin, 1e20);
+  EXPECT_TRUE(std::isfinite(tk::GetFloat(canvas_, "YMAX")));
+}
+
+}  // namespace
