@@ -1,0 +1,162 @@
+#!/bin/sh
+# The view controls with real X input: opens a sample, then "Reduzir",
+# "Ampliar", the key p, the arrow keys, widths typed into H, a drag along
+# the dial.  After each step the plan's bounding box on the canvas must have
+# changed by the expected factor about the canvas's centre, or moved by the
+# expected shift.  Screenshots of the canvas are kept in the output folder.
+#   usage: view_controls.sh path/to/brisel samples-folder output-folder
+set -u
+BIN=$1
+SAMPLES=$2
+OUT=$3
+
+[ -n "${DISPLAY:-}" ] || { echo "no X display: skipped"; exit 77; }
+for tool in xdotool xwininfo import convert cmp awk; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "$tool missing: skipped"; exit 77; }
+done
+mkdir -p "$OUT"
+
+HERE=$(cd "$(dirname "$0")" && pwd)
+BRISELDIR="$SAMPLES" "$BIN" &
+PID=$!
+. "$HERE/common.sh"
+
+WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
+[ -n "$WID" ] || fail "main window did not appear"
+
+# The canvas is the main window's only X child: its size and place in it.
+CANVAS=$(xwininfo -tree -id "$WID" | awk '/has no name/ && $NF ~ /^\+/ {print; exit}')
+CAN=$(echo "$CANVAS" | awk '{print $1}')
+CGEOM=$(echo "$CANVAS" | grep -o '[0-9]*x[0-9]*+[0-9]*+[0-9]*' | head -n 1)
+CW=${CGEOM%%x*}
+rest=${CGEOM#*x}
+CH=${rest%%+*}
+rest=${rest#*+}
+CX=${rest%%+*}
+CY=${rest#*+}
+[ -n "$CAN" ] && [ "$CW" -ge 400 ] && [ "$CH" -ge 500 ] || fail "canvas $CGEOM is not at least 400x500"
+echo "canvas ${CW}x${CH} at +$CX+$CY"
+
+STEP=0
+LAST=""
+# Waits until the canvas differs from the last picture and has settled, then
+# keeps it as $OUT/view_N_NAME.png and sets BOX to the plan's bounding box
+# in canvas pixels: "width height centre-x centre-y" (y downwards).
+shot() {
+  STEP=$((STEP + 1))
+  name="$OUT/view_${STEP}_$1.png"
+  tries=0
+  while :; do
+    settled_shot "$OUT/window.png"
+    convert "$OUT/window.png" -crop "${CW}x${CH}+${CX}+${CY}" +repage "$name"
+    [ -z "$LAST" ] || ! cmp -s "$name" "$LAST" && break
+    tries=$((tries + 1))
+    [ $tries -lt 25 ] || fail "$1: the canvas did not change"
+    sleep 0.2
+  done
+  LAST=$name
+  BOX=$(convert "$name" -fill white +opaque black -trim \
+    -format "%w %h %[fx:page.x+w/2] %[fx:page.y+h/2]" info:)
+  echo "$1: plan box $BOX"
+}
+
+# check NAME FACTOR DX DY: the box is FACTOR times the previous one, and its
+# centre moved from the canvas's centre by FACTOR times its previous offset
+# plus (DX, DY); within 3 pixels (lines have a width; pixels round).
+check() {
+  ok=$(echo "$PREV $BOX" | awk -v f="$2" -v dx="$3" -v dy="$4" -v cw="$CW" -v ch="$CH" '
+    function off(a, b) { d = a - b; return d < 0 ? -d : d }
+    { ok = off($5, $1 * f) <= 3 && off($6, $2 * f) <= 3 &&
+           off($7 - cw / 2, ($3 - cw / 2) * f + dx) <= 3 &&
+           off($8 - ch / 2, ($4 - ch / 2) * f + dy) <= 3
+      print ok ? "yes" : "no" }')
+  [ "$ok" = yes ] || fail "$1: expected factor $2 and shift ($3, $4) from box $PREV, got $BOX"
+  PREV=$BOX
+}
+
+# The tool column: the first red of "Redesenhar" and the first green of
+# "Enquadrar" four buttons below give the buttons' pitch; the dial follows
+# "Enquadrar", from its light top edge to its black bottom edge.
+settled_shot "$OUT/window.png"
+convert "$OUT/window.png" -crop "1x${CH}+20+${CY}" +repage txt:- | awk -F'[ ,:]+' 'NR > 1 {print $2, $NF}' \
+  >"$OUT/column.txt"
+RED=$(awk '$2 == "red" {print $1; exit}' "$OUT/column.txt")
+LIME=$(awk '$2 == "lime" {print $1; exit}' "$OUT/column.txt")
+LIME_END=$(awk '$2 == "lime" {y = $1} END {print y}' "$OUT/column.txt")
+DIAL_TOP=$(awk -v y="$LIME_END" '$1 > y && $2 == "grey96" {print $1; exit}' "$OUT/column.txt")
+DIAL_END=$(awk -v y="$DIAL_TOP" '$1 > y && $2 == "black" {print $1; exit}' "$OUT/column.txt")
+[ -n "$RED" ] && [ -n "$LIME" ] && [ -n "$DIAL_END" ] || fail "tool column not found"
+button_y() { echo $((CY + RED + 8 + ($LIME - $RED) * $1 / 4)); }
+click_button() { xdotool mousemove --window "$WID" 20 "$(button_y "$1")" click 1; }
+
+open_through_dialog house.dat
+shot opened
+PREV=$BOX
+
+click_button 3  # Reduzir
+shot zoomed_out
+check zoomed_out 0.833333 0 0
+click_button 2  # Ampliar
+shot zoomed_in
+check zoomed_in 1.2 0 0
+
+# p goes back through the windows before each zoom; the canvas takes the
+# focus when clicked, so p is not typed into a field.
+xdotool mousemove --window "$CAN" 5 5 click 1
+xdotool key p
+shot previous
+check previous 0.833333 0 0
+xdotool key p
+shot previous_again
+check previous_again 1.2 0 0
+
+click_button 3
+shot zoomed_out_again
+check zoomed_out_again 0.833333 0 0
+xdotool mousemove --window "$CAN" 5 5 click 1
+xdotool key Right
+shot right
+check right 1 "$(echo "$CW" | awk '{print $1 / 10}')" 0
+xdotool key Up
+shot up
+check up 1 0 "$(echo "$CH" | awk '{print -$1 / 10}')"
+
+# H is the second field of the bottom bar.  Across the middle of the bar the
+# first black pixel followed by white is the left edge of V; down that edge
+# the first white row is just inside the fields' top, where a scan finds
+# each field as a long white run free of text.
+row() { convert "$OUT/window.png" -crop "$1" +repage txt:- | awk -F'[ ,:]+' 'NR > 1 {print $1 + $2, $NF}'; }
+BAR_Y=$((CY + CH + 16 + 12))
+V_X=$(row "600x1+0+$BAR_Y" | awk '$2 == "white" && prev == "black" {print $1; exit} {prev = $2}')
+[ -n "$V_X" ] || fail "the V field was not found"
+TOP=$(row "1x30+$((V_X + 1))+$((CY + CH + 16))" | awk -v y0=$((CY + CH + 16)) '$2 == "white" {print y0 + $1; exit}')
+H_X=$(row "600x1+0+$((TOP + 1))" | awk '
+  $2 == "white" { if (start == "") start = $1; next }
+  start != "" { if ($1 - start >= 20 && ++n == 2) { print start + 10; exit } start = "" }')
+[ -n "$H_X" ] || fail "the H field was not found"
+set_width() {
+  xdotool mousemove --window "$WID" "$H_X" "$BAR_Y" click --repeat 3 1
+  xdotool key ctrl+a BackSpace
+  xdotool type --delay 40 "$1"
+  xdotool key Return
+}
+set_width 60
+shot width_60
+PREV=$BOX
+set_width 40
+shot width_40
+check width_40 1.5 0 0
+
+# One drag of 30 pixels up the dial: one movement report of 30 pixels over
+# (length - 8) / 2 pixels per radian, scaled by 0.2.
+DIAL_X=20
+DIAL_Y=$((CY + (DIAL_TOP + DIAL_END) / 2))
+xdotool mousemove --window "$WID" "$DIAL_X" "$DIAL_Y" mousedown 1
+xdotool mousemove --window "$WID" "$DIAL_X" $((DIAL_Y - 30))
+xdotool mouseup 1
+shot dial
+FACTOR=$(echo "$DIAL_TOP $DIAL_END" | awk '{print 1 + 0.2 * 30 / (($2 - $1 + 1 - 8) / 2)}')
+check dial "$FACTOR" 0 0
+
+quit_through_menu
+echo "screenshots in $OUT"
