@@ -1,10 +1,9 @@
 // The view commands, the size read-outs and the canvas's start-up.
-#include <cmath>
-
 #include "model/entity.h"
 #include "shell/commands.h"
 #include "shell/editing.h"
 #include "shell/modes.h"
+#include "shell/number_fields.h"
 #include "shell/settings_dialogs.h"
 #include "view/redraw.h"
 #include "view/view.h"
@@ -18,13 +17,6 @@ namespace {
 tk::Element* CanvasOf(const tk::Event& ev) {
   tk::Element* canvas = tk::GetHandle(tk::GetAttribute(ev.element, "PARENTCANVAS"));
   return canvas ? canvas : handles.datascreen;
-}
-
-// A size typed into a field counts only when it is a finite number greater
-// than zero: a long run of digits reads as infinity.
-bool FinitePositiveValue(tk::Element* field, double& value) {
-  value = tk::GetFloat(field, "VALUE");
-  return std::isfinite(value) && value > 0;
 }
 
 int DrawingExtentsOf(tk::Element*, double& xmin, double& xmax, double& ymin, double& ymax) {
@@ -141,7 +133,7 @@ int ScaleDialChange(const tk::Event& ev) {
 int HsizeSet(const tk::Event& ev) {
   tk::Element* canvas = CanvasOf(ev);
   double width = 0;
-  if (FinitePositiveValue(ev.element, width)) SetHorizontalSize(canvas, width);
+  if (shell::ReadFinitePositive(ev.element, width)) SetHorizontalSize(canvas, width);
   ShowViewSize(canvas);
   return tk::kDefault;
 }
@@ -149,7 +141,7 @@ int HsizeSet(const tk::Event& ev) {
 int VsizeSet(const tk::Event& ev) {
   tk::Element* canvas = CanvasOf(ev);
   double height = 0;
-  if (FinitePositiveValue(ev.element, height)) SetVerticalSize(canvas, height);
+  if (shell::ReadFinitePositive(ev.element, height)) SetVerticalSize(canvas, height);
   ShowViewSize(canvas);
   return tk::kDefault;
 }
