@@ -114,7 +114,7 @@ void PickDone(void*, int status) {
   ResumeMode();
 }
 
-void ViewDone(tk::Element* canvas) {
+void ViewDone(tk::Element* canvas, int) {
   ShowViewSize(canvas);
   ResumeMode();
 }

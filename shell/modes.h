@@ -54,7 +54,9 @@ void ResumeMode();
 // 0 aborted by the user (back to Select), anything else completed (again).
 void PickDone(void* owner, int status);
 // End callback of the zoom-window, pan and scale interactions.
-void ViewDone(tk::Element* canvas);
+// It refreshes the size read-outs and re-arms the mode, however the
+// interaction ended.
+void ViewDone(tk::Element* canvas, int status);
 
 // The prompt line above the canvas.
 void ShowPrompt(void* owner, const std::string& text);

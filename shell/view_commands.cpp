@@ -34,6 +34,16 @@ ViewWindow InitialWindow(tk::Element* canvas) {
   return {0, 10, 5 - 5 * r, 5 + 5 * r};
 }
 
+// The interactive commands replace whatever the mouse was doing; ViewDone
+// re-arms the mode when they end.
+int StartViewInteraction(const tk::Event& ev, const char* prompt,
+                         void (*start)(tk::Element*, FinishCallback)) {
+  EndPick();
+  ShowPrompt(nullptr, prompt);
+  start(CanvasOf(ev), ViewDone);
+  return tk::kDefault;
+}
+
 }  // namespace
 
 void ShowViewSize(tk::Element* canvas) {
@@ -95,7 +105,9 @@ int ProjGridStep(const tk::Event&) {
   return tk::kDefault;
 }
 
-int VisZoom(const tk::Event&) { return tk::kDefault; }
+int VisZoom(const tk::Event& ev) {
+  return StartViewInteraction(ev, "Selecione uma área para ampliar.", ZoomWindowStart);
+}
 
 int VisZoomIn(const tk::Event& ev) {
   tk::Element* canvas = CanvasOf(ev);
@@ -118,8 +130,13 @@ int VisPrevZoom(const tk::Event& ev) {
   return tk::kDefault;
 }
 
-int VisPan(const tk::Event&) { return tk::kDefault; }
-int VisScale(const tk::Event&) { return tk::kDefault; }
+int VisPan(const tk::Event& ev) {
+  return StartViewInteraction(ev, "Move the current window drag the mouse.", PanStart);
+}
+
+int VisScale(const tk::Event& ev) {
+  return StartViewInteraction(ev, "Drag a horizontal line for scaling view.", ScaleStart);
+}
 
 // The dial reports the angle turned since its press on every movement, and
 // each report scales the window once more.

@@ -95,4 +95,45 @@ TEST(ViewCommands, KeysPanAndGoBackToThePreviousWindow) {
   ExpectReadouts();
 }
 
+// A mouse button on the canvas at toolkit pixel (x, y).
+void CanvasButton(int button, int pressed, int x, int y) {
+  tk::Event ev;
+  ev.button = button;
+  ev.state = pressed;
+  ev.x = x;
+  ev.y = y;
+  ev.status = "     ";
+  tk::test::Fire(cmd::handles.datascreen, "BUTTON_CB", ev);
+}
+
+// "Ampliar com Janela" prompts for its area, takes it from two clicks, and
+// however it ends the read-outs are refreshed and the user's mode comes back.
+TEST(ViewCommands, ZoomWindowPromptsThenGivesTheModeBack) {
+  tk::test::Fire(tk::GetHandle("btline"), "ACTION");
+  ASSERT_EQ(cmd::modeRestart, cmd::LineMode);
+  const std::string linePrompt = tk::GetAttribute(cmd::handles.datatopmsg, "TITLE");
+  const double start = Width();
+
+  Click("VisZoom");
+  EXPECT_EQ(tk::GetAttribute(cmd::handles.datatopmsg, "TITLE"), "Selecione uma área para ampliar.");
+  CanvasButton('1', 1, 100, 100);
+  CanvasButton('1', 0, 100, 100);
+  CanvasButton('3', 1, 300, 300);  // cancelled
+  CanvasButton('3', 0, 300, 300);
+  EXPECT_NEAR(Width(), start, 1e-9);
+  EXPECT_EQ(cmd::modeRestart, cmd::LineMode);
+  EXPECT_EQ(tk::GetAttribute(cmd::handles.datatopmsg, "TITLE"), linePrompt);
+
+  Click("VisZoom");
+  for (int x : {100, 300}) {  // a fence along a line: the fit gives it height
+    CanvasButton('1', 1, x, 100);
+    CanvasButton('1', 0, x, 100);
+  }
+  EXPECT_NEAR(Width(), start * 200 / ViewFind(cmd::handles.datascreen)->viewportWidth, 1e-3);
+  ExpectReadouts();
+  EXPECT_EQ(cmd::modeRestart, cmd::LineMode);
+  EXPECT_EQ(tk::GetAttribute(cmd::handles.datatopmsg, "TITLE"), linePrompt);
+  cmd::ResetToSelect();
+}
+
 }  // namespace

@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "tests/view/canvas_fixture.h"
+#include "view/pick.h"
 
 namespace {
 
@@ -132,6 +134,120 @@ TEST_F(ZoomTest, NoViewCommandLeavesAnUnusableWindow) {
   EXPECT_TRUE(WindowIsUsable(w));
   EXPECT_GT(w.xmax - w.xmin, 1e20);
   EXPECT_TRUE(std::isfinite(tk::GetFloat(canvas_, "YMAX")));
+}
+
+// The interactive commands on a window of x -5..5, y -6.25..6.25: 40 pixels
+// to a unit, the origin at pixel (200, 250).
+class InteractiveZoomTest : public ZoomTest {
+ protected:
+  void SetUp() override {
+    ZoomTest::SetUp();
+    PickAbort();
+    ends_.clear();
+    tk::SetAttribute(canvas_, "ZOOMFENCE_ADJUST", "YES");
+    ViewSetWindow(canvas_, -5, 5, -5, 5);
+    tk::GLMakeCurrent(canvas_);
+    SetProjection({0, 1, 0, 1});  // some other projection in force
+  }
+  void TearDown() override {
+    PickAbort();
+    tk::ResetAttribute(canvas_, "ZOOMFENCE_ADJUST");
+  }
+
+  static void Ended(tk::Element*, int status) { ends_.push_back(status); }
+
+  // Left-button events at a world point, in the toolkit's pixels (y down).
+  static void Button(double x, double y, int pressed, int button = '1') {
+    PickButton(canvas_, button, pressed, int(std::lround(200 + 40 * x)),
+               int(std::lround(250 - 40 * y)), "     ");
+  }
+  static void Click(double x, double y) {
+    Button(x, y, 1);
+    Button(x, y, 0);
+  }
+  static void Drag(double x0, double y0, double x1, double y1) {
+    Button(x0, y0, 1);
+    PickMotion(canvas_, int(std::lround(200 + 40 * x1)), int(std::lround(250 - 40 * y1)), "1    ");
+    Button(x1, y1, 0);
+  }
+  static ViewWindow Start() { return {-5, 5, -6.25, 6.25}; }
+  static void ExpectProjectionRestored() {
+    ExpectWindow(ReadProjectionWindow(), {0, 1, 0, 1}, 1e-5);
+  }
+
+  static inline std::vector<int> ends_;
+};
+
+TEST_F(InteractiveZoomTest, ZoomWindowByClickOrByAFenceKeptToTheCanvasShape) {
+  ZoomWindowStart(canvas_, Ended);
+  ExpectWindow(ReadProjectionWindow(), Start(), 1e-5);  // picks see the view's window
+  Click(1, 1);
+  Click(1.1, 1.1);  // 4 pixels away: a click, zoom in about the first corner
+  ExpectWindow(CurrentWindow(), {1 - 5 / 1.2, 1 + 5 / 1.2, 1 - 6.25 / 1.2, 1 + 6.25 / 1.2}, 1e-5);
+  EXPECT_EQ(view_->previousWindows.size(), 1u);
+  EXPECT_EQ(ends_, std::vector<int>{1});
+  ExpectProjectionRestored();
+
+  // Too flat a fence is made taller, too narrow a fence wider.
+  ViewSetWindow(canvas_, -5, 5, -5, 5);
+  ZoomWindowStart(canvas_, Ended);
+  Click(0, 0);
+  Click(4, 1);
+  ExpectWindow(CurrentWindow(), {0, 4, 0, 5}, 1e-5);
+  ViewSetWindow(canvas_, -5, 5, -5, 5);
+  ZoomWindowStart(canvas_, Ended);
+  Click(0, 0);
+  Click(1, -4);
+  ExpectWindow(CurrentWindow(), {0, 3.2, -4, 0}, 1e-5);
+
+  // With ZOOMFENCE_DRAG the fence is one drag.
+  ViewSetWindow(canvas_, -5, 5, -5, 5);
+  tk::SetAttribute(canvas_, "ZOOMFENCE_DRAG", "YES");
+  ZoomWindowStart(canvas_, Ended);
+  Drag(0, 0, 4, 1);
+  tk::ResetAttribute(canvas_, "ZOOMFENCE_DRAG");
+  ExpectWindow(CurrentWindow(), {0, 4, 0, 5}, 1e-5);
+  EXPECT_EQ(ends_, (std::vector<int>{1, 1, 1, 1}));
+}
+
+TEST_F(InteractiveZoomTest, RightButtonOrAnotherCommandLeavesTheWindowAsItWas) {
+  ZoomWindowStart(canvas_, Ended);
+  Click(0, 0);
+  Button(3, 3, 1, '3');  // cancelled at the second corner
+  Button(3, 3, 0, '3');
+  PanStart(canvas_, Ended);
+  PickAbort();
+  ScaleStart(canvas_, Ended);
+  Button(0, 0, 1);
+  PickAbort();
+  ExpectWindow(CurrentWindow(), Start());
+  EXPECT_EQ(ends_, (std::vector<int>{0, -1, -1}));
+  EXPECT_TRUE(view_->previousWindows.empty());
+  ExpectProjectionRestored();
+}
+
+TEST_F(InteractiveZoomTest, PanMovesThePointToTheSecondClickAndScaleFollowsTheDrag) {
+  ZoomStep(canvas_, true);
+  ZoomStep(canvas_, false);
+  PanStart(canvas_, Ended);
+  Click(2, 3);
+  Click(5, 4);
+  ExpectWindow(CurrentWindow(), {-8, 2, -7.25, 5.25}, 1e-5);
+  EXPECT_TRUE(view_->previousWindows.empty());
+
+  ViewSetWindow(canvas_, -5, 5, -5, 5);
+  ScaleStart(canvas_, Ended);
+  Drag(0, 0, 5, 0);  // half the width to the right: s = 1.5
+  ExpectWindow(CurrentWindow(), {-5 / 1.5, 5 / 1.5, -6.25 / 1.5, 6.25 / 1.5}, 1e-5);
+  ViewSetWindow(canvas_, -5, 5, -5, 5);
+  ScaleStart(canvas_, Ended);
+  Drag(0, 0, -5, 0);  // half the width to the left: s = 0.75
+  ExpectWindow(CurrentWindow(), {-5 / 0.75, 5 / 0.75, -6.25 / 0.75, 6.25 / 0.75}, 1e-5);
+  // A drag ending more than two widths to the left would invert the window.
+  ScaleStart(canvas_, Ended);
+  Drag(0, 0, -30, 0);
+  ExpectWindow(CurrentWindow(), {-5 / 0.75, 5 / 0.75, -6.25 / 0.75, 6.25 / 0.75}, 1e-5);
+  EXPECT_EQ(ends_, (std::vector<int>{1, 1, 1, 1}));
 }
 
 }  // namespace
