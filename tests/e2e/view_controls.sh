@@ -1,7 +1,7 @@
 #!/bin/sh
 # The view controls with real X input: opens a sample, then "Reduzir",
 # "Ampliar", the key p, the arrow keys, widths typed into H, a drag along
-# the dial.  After each step the plan's bounding box on the canvas must have
+# the dial, "Ampliar com Janela" with two clicks around the plan.  After each step the plan's bounding box on the canvas must have
 # changed by the expected factor about the canvas's centre, or moved by the
 # expected shift.  Screenshots of the canvas are kept in the output folder.
 #   usage: view_controls.sh path/to/brisel samples-folder output-folder
@@ -157,6 +157,34 @@ xdotool mouseup 1
 shot dial
 FACTOR=$(echo "$DIAL_TOP $DIAL_END" | awk '{print 1 + 0.2 * 30 / (($2 - $1 + 1 - 8) / 2)}')
 check dial "$FACTOR" 0 0
+
+# "Ampliar com Janela": a click 5 pixels above and left of the plan, the
+# rubber fence shown in red while the pointer moves, a click 5 pixels below
+# and right of it.  The fence is widened to the canvas's shape, so the plan
+# then fills the canvas's height with its top left corner 5 scaled pixels
+# from the canvas's.
+set -- $BOX
+LEFT=$(echo "$1 $3" | awk '{print int($2 - $1 / 2 - 5)}')
+TOP=$(echo "$2 $4" | awk '{print int($2 - $1 / 2 - 5)}')
+RIGHT=$(echo "$1 $3" | awk '{print int($2 + $1 / 2 + 5)}')
+BOTTOM=$(echo "$2 $4" | awk '{print int($2 + $1 / 2 + 5)}')
+click_button 1
+xdotool mousemove --window "$CAN" "$LEFT" "$TOP" click 1
+xdotool mousemove --window "$CAN" $((LEFT + 40)) $((TOP + 40))
+xdotool mousemove --window "$CAN" "$RIGHT" "$BOTTOM"
+shot fence
+RED=$(convert "$OUT/view_${STEP}_fence.png" -fill white +opaque red -fill black -opaque red \
+  -format "%[fx:round(w*h*(1-mean))]" info:)
+[ "$RED" -gt 200 ] || fail "no rubber fence was drawn ($RED red pixels)"
+xdotool click 1
+shot zoom_window
+ok=$(echo "$PREV $BOX" | awk -v ch="$CH" -v top="$TOP" -v bottom="$BOTTOM" '
+  function off(a, b) { d = a - b; return d < 0 ? -d : d }
+  { f = ch / (bottom - top)
+    ok = off($6, $2 * f) <= 4 && off($5, $1 * f) <= 4 &&
+         off($7 - $5 / 2, 5 * f) <= 4 && off($8 - $6 / 2, 5 * f) <= 4
+    print ok ? "yes" : "no" }')
+[ "$ok" = yes ] || fail "zoom window: from box $PREV with corners ($LEFT, $TOP) ($RIGHT, $BOTTOM) got $BOX"
 
 quit_through_menu
 echo "screenshots in $OUT"
