@@ -281,6 +281,17 @@ void ScaleApply(PickRequest* request) {
   Finish(view, 1);
 }
 
+// Two points by two clicks: `firstPoint` ends the first pick and starts the
+// second.  Or, with `drag`, one drag: `anchor` at the press, `apply` at the
+// release.
+void StartTwoPointPick(ViewRecord* view, FinishCallback finish, bool drag,
+                       PickCallback firstPoint, PickCallback anchor, PickCallback apply) {
+  PickRequest request = BeginInteraction(view, finish, drag ? PickKindDrag : PickKindPoint);
+  request.acceptCallback = drag ? anchor : firstPoint;
+  if (drag) request.releaseCallback = apply;
+  PickStart(request);
+}
+
 }  // namespace
 
 void AdjustFenceAspect(const ViewRecord* view, double x0, double y0, double& x, double& y) {
@@ -299,22 +310,14 @@ void ZoomWindowStart(tk::Element* canvas, FinishCallback finish) {
   if (!view) return;
   view->fenceAdjust = FlagSetting(canvas, "ZOOMFENCE_ADJUST");
   view->fenceDrag = FlagSetting(canvas, "ZOOMFENCE_DRAG");
-  PickRequest request =
-      BeginInteraction(view, finish, view->fenceDrag ? PickKindDrag : PickKindPoint);
-  request.acceptCallback = view->fenceDrag ? ZoomFenceAnchor : ZoomFirstCorner;
-  if (view->fenceDrag) request.releaseCallback = ZoomApply;
-  PickStart(request);
+  StartTwoPointPick(view, finish, view->fenceDrag, ZoomFirstCorner, ZoomFenceAnchor, ZoomApply);
 }
 
 void PanStart(tk::Element* canvas, FinishCallback finish) {
   ViewRecord* view = CurrentView(canvas);
   if (!view) return;
   view->panLineDrag = FlagSetting(canvas, "PANLINE_DRAG");
-  PickRequest request =
-      BeginInteraction(view, finish, view->panLineDrag ? PickKindDrag : PickKindPoint);
-  request.acceptCallback = view->panLineDrag ? PanAnchor : PanFirstPoint;
-  if (view->panLineDrag) request.releaseCallback = PanApply;
-  PickStart(request);
+  StartTwoPointPick(view, finish, view->panLineDrag, PanFirstPoint, PanAnchor, PanApply);
 }
 
 void ScaleStart(tk::Element* canvas, FinishCallback finish) {
