@@ -61,41 +61,6 @@ class WindowTest : public ::testing::Test {
 
 std::string SizeText(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
 
-// The canvas takes all the room right of the column and above the bar, at
-// least its RASTERSIZE, and follows the window as it grows and shrinks.
-TEST_F(WindowTest, CanvasFillsTheRoomBesideTheColumnAndAboveTheBar) {
-  MakeCanvasDialog();
-  tk::Map(dialog);
-  tk::ShowXY(dialog, tk::kCenter, tk::kCenter);
-  ASSERT_TRUE(PumpUntil([&] { return tk::IsVisible(dialog); }));
-  const tk::test::Placement first = tk::test::PlacementOf(tk::Parent(column));
-  const auto fills = [&] {
-    const tk::test::Placement whole = tk::test::PlacementOf(tk::Parent(column));
-    const tk::test::Placement c = tk::test::PlacementOf(canvas);
-    const tk::test::Placement left = tk::test::PlacementOf(column);
-    const tk::test::Placement below = tk::test::PlacementOf(bar);
-    EXPECT_EQ(c.x, left.x + left.w);
-    EXPECT_EQ(c.y, whole.y);
-    EXPECT_EQ(c.x + c.w, whole.x + whole.w);
-    EXPECT_EQ(c.y + c.h, below.y);
-    EXPECT_EQ(DrawSize(), SizeText(c.w - 16, c.h - 16));  // less the scrollbars
-    return c;
-  };
-  const tk::test::Placement start = fills();
-  EXPECT_GT(start.w - 16, 400);  // the bar is wider than the raster size
-  EXPECT_EQ(start.h - 16, 500);
-  EXPECT_TRUE(tk::GLMakeCurrent(canvas));
-
-  tk::test::ResizeDialog(dialog, first.w + 120, first.h + 80);
-  const tk::test::Placement grown = fills();
-  EXPECT_EQ(grown.w, start.w + 120);
-  EXPECT_EQ(grown.h, start.h + 80);
-  tk::test::ResizeDialog(dialog, first.w, first.h);
-  const tk::test::Placement shrunk = fills();
-  EXPECT_EQ(shrunk.w, start.w);
-  EXPECT_EQ(shrunk.h, start.h);
-}
-
 TEST_F(WindowTest, ResizeIsReportedBeforeTheRedrawThatFollows) {
   std::vector<std::string> calls;
   tk::SetFunction("Resized", [&](const tk::Event& ev) {
