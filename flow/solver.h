@@ -1,6 +1,13 @@
 // The flow solver: Laplace's equation for the velocity potential on the
-// cell grid, five-point differences iterated by in-place Gauss-Seidel
-// sweeps, then face, centre and node velocities from the potential.
+// cell grid by five-point differences, then face, centre and node
+// velocities from the potential.
+//
+// Two schemes solve for the potential.  The accurate one (the default)
+// weights every face by the cell's shape and solves the equations to
+// convergence.  The literal one weighs the four neighbours equally, as if
+// the cells were square, and stops its in-place Gauss-Seidel sweeps once
+// the largest change of a sweep is within a tolerance; it is kept because
+// earlier results were made with it.
 #pragma once
 
 // 0.3 × min(1, (L / 13)²), L the larger side of the grid extent.  An
@@ -8,14 +15,17 @@
 // potential has settled.
 double ScaledTolerance();
 
+enum class SolverScheme { Accurate, Literal };
+
 struct SolverSettings {
-  double tolerance = 0;  // > 0: absolute tolerance; otherwise ScaledTolerance()
-  long maxSweeps = 0;    // > 0: give up after this many sweeps
+  SolverScheme scheme = SolverScheme::Accurate;
+  double tolerance = 0;  // literal scheme: > 0 an absolute tolerance; otherwise ScaledTolerance()
+  long maxSweeps = 0;    // > 0: give up after this many sweeps or iterations
 };
 extern SolverSettings solverSettings;
 
 struct SolveReport {
-  long sweeps = 0;
+  long sweeps = 0;  // sweeps of the literal scheme, iterations of the accurate one
   bool converged = true;
 };
 // What the last SolvePotential did.

@@ -16,11 +16,13 @@
 namespace {
 
 const char kUsage[] =
-    "uso: brisel-flow [--wall-width E] [--tolerance T] [--cells N] [--dump ARQUIVO|-] "
-    "[--svg ARQUIVO] DESENHO.dat\n"
+    "uso: brisel-flow [--scheme accurate|literal] [--wall-width E] [--tolerance T] [--cells N] "
+    "[--dump ARQUIVO|-] [--svg ARQUIVO] DESENHO.dat\n"
+    "  --scheme S      accurate (padrão): faces pesadas pela forma da célula, resolvido até\n"
+    "                  convergir; literal: vizinhos de peso igual, parada antecipada\n"
     "  --wall-width E  espessura das paredes do desenho (E > 0, padrão 0.15)\n"
-    "  --tolerance T   tolerância absoluta de convergência (T > 0; por padrão ajustada ao\n"
-    "                  desenho: 0.3 x min(1, (L/13)^2), L o lado maior da grade)\n"
+    "  --tolerance T   só com --scheme literal: tolerância absoluta de convergência (T > 0;\n"
+    "                  por padrão ajustada ao desenho: 0.3 x min(1, (L/13)^2), L o lado maior)\n"
     "  --cells N       grade de N x N células (2 <= N <= 400, padrão 60)\n"
     "  --dump ARQUIVO  escreve a análise como texto em ARQUIVO, ou na saída padrão com -\n"
     "  --svg ARQUIVO   escreve a figura do resultado em SVG em ARQUIVO\n"
@@ -33,6 +35,7 @@ constexpr int kMaxCells = 400;
 constexpr long kMaxCellUpdates = 4000000000L;
 
 struct Options {
+  SolverScheme scheme = SolverScheme::Accurate;
   double wallWidth = 0.15;
   double tolerance = 0;  // 0: scaled to the drawing
   int cells = kGridCells;
@@ -58,6 +61,13 @@ bool ParsePositive(const std::string& text, double& value) {
   return true;
 }
 
+bool ParseScheme(const std::string& text, SolverScheme& scheme) {
+  if (text == "accurate") scheme = SolverScheme::Accurate;
+  else if (text == "literal") scheme = SolverScheme::Literal;
+  else return false;
+  return true;
+}
+
 bool ParseCells(const std::string& text, int& value) {
   char* end = nullptr;
   errno = 0;
@@ -75,13 +85,14 @@ int ParseArguments(int argc, char** argv, Options& o) {
       std::fputs(kUsage, stdout);
       std::exit(0);
     }
-    const bool takesValue = arg == "--wall-width" || arg == "--tolerance" || arg == "--cells" ||
-                            arg == "--dump" || arg == "--svg";
+    const bool takesValue = arg == "--scheme" || arg == "--wall-width" || arg == "--tolerance" ||
+                            arg == "--cells" || arg == "--dump" || arg == "--svg";
     if (takesValue) {
       if (i + 1 >= argc) return UsageError(arg + " precisa de um valor");
       const std::string value = argv[++i];
       bool good = true;
-      if (arg == "--wall-width") good = ParsePositive(value, o.wallWidth);
+      if (arg == "--scheme") good = ParseScheme(value, o.scheme);
+      else if (arg == "--wall-width") good = ParsePositive(value, o.wallWidth);
       else if (arg == "--tolerance") good = ParsePositive(value, o.tolerance);
       else if (arg == "--cells") good = ParseCells(value, o.cells);
       else if (arg == "--dump") o.dump = value;
@@ -96,6 +107,9 @@ int ParseArguments(int argc, char** argv, Options& o) {
     }
   }
   if (o.drawing.empty()) return UsageError("falta o desenho a analisar");
+  if (o.tolerance > 0 && o.scheme != SolverScheme::Literal) {
+    return UsageError("--tolerance só vale com --scheme literal");
+  }
   return 0;
 }
 
@@ -143,8 +157,11 @@ int main(int argc, char** argv) {
   // An analysis of part of the drawing would look like a result for all of it.
   if (!report.complete) return Failure(o.drawing + ": a leitura " + report.StopSummary() + "; nada foi analisado");
 
+  solverSettings.scheme = o.scheme;
   solverSettings.tolerance = o.tolerance;
-  solverSettings.maxSweeps = kMaxCellUpdates / (static_cast<long>(o.cells) * o.cells);
+  if (o.scheme == SolverScheme::Literal) {
+    solverSettings.maxSweeps = kMaxCellUpdates / (static_cast<long>(o.cells) * o.cells);
+  }
   const AnalysisOutcome outcome = RunAnalysis(o.cells);
   if (outcome != AnalysisOutcome::Done) return Failure(o.drawing + ": " + AnalysisProblem(outcome));
 
