@@ -167,6 +167,13 @@ class ConjugateGradients {
   }
 
   double ResidualSquared() const { return rr_; }
+
+  void ShiftToZeroMean(const std::vector<int>& region) {
+    double sum = 0;
+    for (int p : region) sum += x_[p];
+    const double mean = sum / region.size();
+    for (int p : region) x_[p] -= mean;
+  }
   const std::vector<double>& Solution() const { return x_; }
 
   void Step() {
@@ -267,13 +274,6 @@ void BalanceOutflow(double dy) {
   }
 }
 
-void ShiftToZeroMean(std::vector<double>& x, const std::vector<int>& region) {
-  double sum = 0;
-  for (int p : region) sum += x[p];
-  const double mean = sum / region.size();
-  for (int p : region) x[p] -= mean;
-}
-
 }  // namespace
 
 // Two fluid cells share an open face when neither prescribes it and each
@@ -322,12 +322,13 @@ void SolveFaceWeighted(double dx, double dy, long maxIterations) {
   const double goal = kResidualRatio * kResidualRatio * rhs;
   if (goal == 0) start.assign(start.size(), 0.0);  // no wind: the potential is constant
   ConjugateGradients cg(s, std::move(start));
-  // Iterates until the updated residual meets the goal, then checks the
-  // true one.  On large grids rounding in the stored potentials can keep
-  // the true residual a little above the goal; once a further round no
-  // longer halves it, the field is as converged as doubles allow.
+  // Iterates until the updated residual meets the goal, shifts each region
+  // to a zero mean and checks the true residual.  On large grids rounding
+  // in the stored potentials can keep the true residual a little above the
+  // goal; once a further round no longer halves it, the field is as
+  // converged as doubles allow.
   for (double previous = HUGE_VAL;;) {
-    while (cg.ResidualSquared() > goal) {
+    while (!(cg.ResidualSquared() <= goal)) {
       if (!std::isfinite(cg.ResidualSquared()) || lastSolve.sweeps >= maxIterations) {
         lastSolve.converged = false;
         break;
@@ -337,14 +338,15 @@ void SolveFaceWeighted(double dx, double dy, long maxIterations) {
       AdvanceGauge();
     }
     if (!lastSolve.converged) break;
+    for (const std::vector<int>& region : regions) cg.ShiftToZeroMean(region);
     cg.Restart();
-    if (cg.ResidualSquared() <= goal || cg.ResidualSquared() > 0.25 * previous) break;
-    previous = cg.ResidualSquared();
+    const double now = cg.ResidualSquared();
+    if (!std::isfinite(now)) lastSolve.converged = false;
+    if (!(now > goal && now <= 0.25 * previous)) break;
+    previous = now;
   }
-  std::vector<double> x = cg.Solution();
-  for (const std::vector<int>& region : regions) ShiftToZeroMean(x, region);
   for (GridCell& c : g.cells) {
-    if (IsFluid(c)) c.potential = x[s.At(c.index)];
+    if (IsFluid(c)) c.potential = cg.Solution()[s.At(c.index)];
   }
 }
 

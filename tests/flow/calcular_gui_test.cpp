@@ -14,6 +14,7 @@
 
 #include "flow/boundary_arrows.h"
 #include "flow/cell_grid.h"
+#include "flow/face_weighted.h"
 #include "flow/flow_draw.h"
 #include "flow/streamlines.h"
 #include "model/entity.h"
@@ -136,6 +137,8 @@ TEST_F(CalcularGuiTest, ShowsRedStreamlinesAndWindArrows) {
   ExpectRestoredControls();
   ASSERT_EQ(cellGrid.cellCount, 3600);
   ASSERT_GT(streamlines.size(), 2u);
+  // The picture is that of the converged, face-weighted field.
+  EXPECT_LE(FaceWeightedResidual(cellGrid.cellWidth, cellGrid.cellHeight), kResidualRatio);
 
   const Streamline& line = streamlines[streamlines.size() / 2];
   ASSERT_GT(line.points.size(), 10u);

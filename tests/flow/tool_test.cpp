@@ -75,7 +75,8 @@ TEST_F(ToolTest, BadArgumentsPrintTheUsageAndExitTwo) {
   for (const std::string& args :
        {std::string(""), "--colour red " + room, "--cells 1 " + room, "--cells 12x " + room,
         "--wall-width 0 " + room, "--wall-width -0.2 " + room, "--tolerance nan " + room,
-        "--tolerance -1 " + room, room + " --cells", room + " " + room, "--dump '' " + room}) {
+        "--tolerance -1 " + room, "--tolerance 0.1 " + room, "--scheme exact " + room,
+        room + " --cells", room + " " + room, "--dump '' " + room}) {
     const ToolRun run = Tool(args);
     EXPECT_EQ(run.status, 2) << args;
     EXPECT_NE(run.err.find("uso: brisel-flow"), std::string::npos) << args;
@@ -110,7 +111,7 @@ TEST_F(ToolTest, UnusableDrawingsFailWithOneLineAndWriteNothing) {
 }
 
 TEST_F(ToolTest, DumpHasTheDocumentedLayout) {
-  const ToolRun run = Tool("--cells 4 --tolerance 0.001 --wall-width 0.3 --dump - " +
+  const ToolRun run = Tool("--cells 4 --wall-width 0.3 --dump - " +
                        WriteDrawing("room.dat", kRoom));
   ASSERT_EQ(run.status, 0) << run.err;
   const std::vector<std::string> lines = Lines(run.out);
@@ -147,13 +148,14 @@ TEST_F(ToolTest, PictureShowsWallsStreamlinesAndArrows) {
   EXPECT_GE(CountOf(svg, "<circle"), CountOf(svg, "<polyline"));  // a dot at every seed
 }
 
-// Kept dumps of the sample drawings, produced by the tool and checked by
-// looking at their pictures: any change to the arithmetic shows up here.
+// Kept dumps of the sample drawings made with the literal scheme, checked by
+// looking at their pictures: any change to its arithmetic shows up here.
 TEST_F(ToolTest, SampleDumpsMatchTheKeptOnes) {
   for (const char* name : {"corridor", "house", "l_block", "single_room", "two_rooms"}) {
     const std::string golden = ReadFile(std::string(BRISEL_GOLDEN_DIR) + "/" + name + ".dump");
     ASSERT_FALSE(golden.empty()) << name;
-    const ToolRun run = Tool(std::string("--dump - ") + BRISEL_EXAMPLES_DIR + "/" + name + ".dat");
+    const ToolRun run =
+        Tool(std::string("--scheme literal --dump - ") + BRISEL_EXAMPLES_DIR + "/" + name + ".dat");
     EXPECT_EQ(run.status, 0) << name;
     EXPECT_TRUE(run.out == golden) << name << ": the dump differs from the kept one";
   }
