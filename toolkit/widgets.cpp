@@ -159,8 +159,11 @@ Size KindNatural(Element* e) {
   }
   if (k == "frame") {
     Size s = StackNatural(e);
+    const std::string title = GetAttribute(e, "TITLE");
     s.w += 2 * kFrameBorder;
-    s.h += 2 * kFrameBorder + (GetAttribute(e, "TITLE").empty() ? 0 : m.charHeight);
+    // The title is not cut: the frame is at least as wide as its text.
+    if (!title.empty()) s.w = std::max(s.w, TextWidth(e, title) + 8 + 2 * kFrameBorder);
+    s.h += 2 * kFrameBorder + (title.empty() ? 0 : m.charHeight);
     return s;
   }
   if (k == "tabs") {

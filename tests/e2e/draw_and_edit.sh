@@ -1,0 +1,236 @@
+#!/bin/sh
+# Draws a room with the mouse, edits it and computes the flow over it, all
+# with real X input: "Linha" and two clicks make a wall (a screenshot keeps
+# the rubber line), Shift locks a wall upright, Esc returns to Select, a
+# click and a fence select walls that "Apagar" deletes, the key m drags a
+# wall (a screenshot keeps the wall held in its new place), "Teclado" +
+# "Linha" types two walls in the coordinate dialog, and "Calcular" draws the
+# streamlines.  The drawing is saved from the menu between the steps and
+# each saved file is checked.
+#   usage: draw_and_edit.sh path/to/brisel output-folder
+set -u
+BIN=$1
+OUT=$2
+
+[ -n "${DISPLAY:-}" ] || { echo "no X display: skipped"; exit 77; }
+for tool in xdotool xwininfo import convert cmp; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "$tool missing: skipped"; exit 77; }
+done
+mkdir -p "$OUT"
+HERE=$(cd "$(dirname "$0")" && pwd)
+cd "$OUT"
+"$BIN" &
+PID=$!
+. "$HERE/common.sh"
+# Whatever happens, the program does not outlive the test.
+trap 'kill "$PID" 2>/dev/null' EXIT
+
+WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
+[ -n "$WID" ] || fail "main window did not appear"
+
+# The canvas is the main window's only X child window; it may be mapped a
+# moment after the main window.
+i=0
+while :; do
+  GEOMETRY=$(xwininfo -tree -id "$WID" | awk '/^ +0x[0-9a-f]+ / {print $1, $(NF-1); exit}')
+  [ -n "$GEOMETRY" ] && break
+  i=$((i + 1))
+  [ $i -lt 100 ] || fail "canvas not found"
+  sleep 0.1
+done
+set -- $GEOMETRY
+CAN=$1
+eval "$(echo "$2" | sed -E 's/([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)/CW=\1 CH=\2 CX=\3 CY=\4/')"
+[ "${CW:-0}" -gt 100 ] || fail "canvas not found"
+
+# The canvas shows 10 world units across its shorter side, centred on (5, 5).
+px() { awk -v v="$1" -v w="$CW" -v h="$CH" 'BEGIN { s = (w < h ? w : h) / 10; printf "%d", w / 2 + (v - 5) * s }'; }
+py() { awk -v v="$1" -v w="$CW" -v h="$CH" 'BEGIN { s = (w < h ? w : h) / 10; printf "%d", h / 2 - (v - 5) * s }'; }
+at() { xdotool mousemove --window "$CAN" "$(px "$1")" "$(py "$2")"; }
+click_at() { at "$1" "$2"; xdotool click 1; }
+
+# The drawing tools head the tool column left of the canvas: Seleção, Linha,
+# Teclado, Apagar, one 26-pixel button below the other.
+tool() { xdotool mousemove --window "$WID" $((CX / 2 - 3)) $((CY + 17 + 26 * $1)) click 1; }
+LINHA=1 TECLADO=2 APAGAR=3
+
+# Pixels of exactly the given colour in the canvas part of a window picture.
+canvas_pixels() {
+  convert "$1" -crop "${CW}x${CH}+${CX}+${CY}" +repage -fill white +opaque "$2" \
+    -fill black -opaque "$2" -format "%[fx:round(w*h*(1-mean))]" info:
+}
+
+# Waits until the canvas shows more than $3 pixels of colour $2 (or, with
+# $4 = "below", fewer than $3); the last picture is kept as $1.
+wait_canvas() {
+  tries=0
+  while :; do
+    settled_shot "$1"
+    PIXELS=$(canvas_pixels "$1" "$2")
+    if [ "${4:-above}" = below ]; then [ "$PIXELS" -lt "$3" ] && return 0
+    else [ "$PIXELS" -gt "$3" ] && return 0; fi
+    tries=$((tries + 1))
+    [ $tries -lt 25 ] || return 1
+    sleep 0.2
+  done
+}
+
+# Arquivo -> Salvar... into $1, then the walls of the file, one per line as
+# "x0 y0 x1 y1" to one decimal, sorted.
+save_walls() {
+  rm -f "$1"
+  xdotool mousemove --window "$WID" 25 10 click 1
+  xdotool key --delay 100 Down Down Return
+  DLG=$(timeout 20 xdotool search --sync --onlyvisible --name "^Salvar arquivo$" | head -n 1)
+  [ -n "$DLG" ] || fail "Save dialog did not appear"
+  xdotool type --window "$DLG" --delay 40 "$1" 2>/dev/null
+  xdotool key Return 2>/dev/null
+  i=0
+  until [ -f "$1" ] && ! xdotool search --onlyvisible --name "^Salvar arquivo$" >/dev/null 2>&1; do
+    i=$((i + 1))
+    [ $i -lt 100 ] || fail "nothing was saved as $1"
+    sleep 0.1
+  done
+  awk 'NR % 2 == 0 { printf "%.1f %.1f %.1f %.1f\n", $2, $3, $4, $5 }' "$1" | sort
+}
+
+expect_walls() {
+  got=$(save_walls "$OUT/$1")
+  want=$(printf "$2" | sort)
+  [ "$got" = "$want" ] || fail "$1 holds
+$got
+instead of
+$want"
+  echo "$1: $(echo "$got" | wc -l) walls as expected"
+}
+
+# ---- A room drawn with the mouse ---------------------------------------------------
+tool $LINHA
+click_at 2 2
+at 5.5 2.2
+at 6 2
+wait_canvas "$OUT/rubber_line.png" red 120 || fail "no rubber line followed the cursor"
+echo "rubber line: $PIXELS red pixels"
+xdotool click 1
+click_at 6 2
+# Shift pulls the end upright: (6.4, 7) becomes (6, 7).
+at 6.4 7
+xdotool keydown shift click 1 keyup shift
+click_at 6 7
+click_at 2 7
+click_at 2 7
+click_at 2 2
+xdotool key Escape
+expect_walls room.dat "2.0 2.0 6.0 2.0\n6.0 2.0 6.0 7.0\n6.0 7.0 2.0 7.0\n2.0 7.0 2.0 2.0\n"
+
+# ---- Select and delete: a click, then a fence --------------------------------------
+click_at 4 2
+tool $APAGAR
+expect_walls after_click_delete.dat "6.0 2.0 6.0 7.0\n6.0 7.0 2.0 7.0\n2.0 7.0 2.0 2.0\n"
+at 1 6
+xdotool mousedown 1
+at 4 7.5
+at 7 8
+xdotool mouseup 1
+tool $APAGAR
+expect_walls after_fence_delete.dat "6.0 2.0 6.0 7.0\n2.0 7.0 2.0 2.0\n"
+
+# ---- m and a drag: the right wall moves one unit right -----------------------------
+at 6 4.5
+xdotool key m
+xdotool mousedown 1
+at 6.5 4.5
+at 7 4.5
+# While the button is held the wall shows at its new place, red.
+RED_X=$(px 7)
+settled_shot "$OUT/dragged_wall.png"
+convert "$OUT/dragged_wall.png" -crop "3x${CH}+$((CX + RED_X - 1))+${CY}" +repage \
+  -fill white +opaque red -fill black -opaque red -format "%[fx:round(w*h*(1-mean))]" info: \
+  >"$OUT/dragged_column.txt"
+[ "$(cat "$OUT/dragged_column.txt")" -gt 100 ] || fail "the dragged wall is not shown under the cursor"
+xdotool mouseup 1
+expect_walls after_drag.dat "7.0 2.0 7.0 7.0\n2.0 7.0 2.0 2.0\n"
+
+# ---- Two walls typed in the coordinate dialog --------------------------------------
+# Fields of the dialog, in its own pixels: the four coordinates, then the
+# buttons and the second tab.
+field() { xdotool mousemove --window "$DLG" 195 "$1" click 1 key End key --repeat 14 BackSpace type -- "$2" 2>/dev/null; }
+line_dialog() {
+  DLG=$(timeout 20 xdotool search --sync --onlyvisible --name "^Line$" | head -n 1)
+  [ -n "$DLG" ] || fail "the line dialog did not appear"
+}
+# Waits until the canvas shows red (a new wall is selected) at a world point.
+wait_red_at() {
+  tries=0
+  while :; do
+    settled_shot "$OUT/typed_wall.png"
+    n=$(convert "$OUT/typed_wall.png" -crop "5x5+$((CX + $(px "$1") - 2))+$((CY + $(py "$2") - 2))" \
+      +repage -fill white +opaque red -fill black -opaque red -format "%[fx:round(w*h*(1-mean))]" info:)
+    [ "$n" -gt 5 ] && return 0
+    tries=$((tries + 1))
+    [ $tries -lt 25 ] || fail "no wall appeared at ($1, $2)"
+    sleep 0.2
+  done
+}
+tool $TECLADO
+tool $LINHA
+line_dialog
+field 66 2; field 93 2; field 118 7; field 143 2
+xdotool mousemove --window "$DLG" 55 201 click 1
+# The next dialog starts at (7, 2); on "Incremental" the second point is a
+# displacement from the first.
+wait_red_at 4.5 2
+line_dialog
+xdotool mousemove --window "$DLG" 116 14 click 1
+field 66 7; field 93 7; field 118 -5; field 143 0
+settled_shot "$OUT/main_with_dialog.png"
+xdotool mousemove --window "$DLG" 55 201 click 1
+wait_red_at 4.5 7
+line_dialog
+xdotool mousemove --window "$DLG" 197 201 click 1
+i=0
+while xdotool search --onlyvisible --name "^Line$" >/dev/null 2>&1; do
+  i=$((i + 1))
+  [ $i -lt 100 ] || fail "the line dialog did not close on Cancela"
+  sleep 0.1
+done
+tool $TECLADO
+expect_walls room_again.dat "7.0 2.0 7.0 7.0\n2.0 7.0 2.0 2.0\n2.0 2.0 7.0 2.0\n7.0 7.0 2.0 7.0\n"
+
+# ---- Calcular over the drawn room -----------------------------------------------------
+settled_shot "$OUT/drawn_room.png"
+COLUMN=$(convert "$OUT/drawn_room.png" -crop 60x2000+0+0 +repage \
+  -fill black +opaque "rgb(224,224,224)" -trim -format "%w %h %X %Y" info:)
+set -- $COLUMN
+RED_BEFORE=$(canvas_pixels "$OUT/drawn_room.png" red)
+xdotool mousemove --window "$WID" $(( ${3#+} + $1 / 2 )) $(( ${4#+} + $2 - 8 )) click 1
+wait_canvas "$OUT/calculated_room.png" red $((RED_BEFORE + 3000)) || fail "no streamlines were drawn"
+echo "red pixels before $RED_BEFORE, after Calcular $PIXELS"
+expect_walls calculated_room.dat "7.0 2.0 7.0 7.0\n2.0 7.0 2.0 2.0\n2.0 2.0 7.0 2.0\n7.0 7.0 2.0 7.0\n"
+
+# ---- Buttons beyond the third, and Control + right -----------------------------------
+# A side button means nothing to the line mode: the two clicks after it still
+# make a wall.
+tool $LINHA
+at 1 9
+xdotool click 8
+click_at 1 9
+click_at 3 9
+wait_red_at 2 9
+# Control + right asks for the first point by dialog, as the middle button.
+at 4 9
+xdotool keydown ctrl click 3 keyup ctrl
+line_dialog
+eval "$(xdotool getwindowgeometry --shell "$DLG")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$OUT/first_point_dialog.png" 2>/dev/null
+xdotool mousemove --window "$DLG" $((WIDTH * 3 / 4)) $((HEIGHT - 15)) click 1
+i=0
+while xdotool search --onlyvisible --name "^Line$" >/dev/null 2>&1; do
+  i=$((i + 1))
+  [ $i -lt 100 ] || fail "the first-point dialog did not close on Cancela"
+  sleep 0.1
+done
+expect_walls with_side_wall.dat "7.0 2.0 7.0 7.0\n2.0 7.0 2.0 2.0\n2.0 2.0 7.0 2.0\n7.0 7.0 2.0 7.0\n1.0 9.0 3.0 9.0\n"
+
+quit_through_menu
+echo "screenshots in $OUT"
