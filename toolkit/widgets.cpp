@@ -637,7 +637,9 @@ void LayoutDialog(Element* dialog) {
 }
 
 int DispatchEvent(int event, Fl_Window* window) {
-  if (event == FL_KEYBOARD) {
+  // While a menu is open (it holds the grab) its keys are the menu's: the
+  // arrows that walk the menu must not also reach the application's keys.
+  if (event == FL_KEYBOARD && !Fl::grab()) {
     Element* focused = ElementOfWidget(Fl::focus());
     if (!focused) focused = ElementOfWidget(window);
     int code = focused ? KeyCodeOfEvent() : 0;

@@ -175,12 +175,20 @@ wait_red_at() {
 tool $TECLADO
 tool $LINHA
 line_dialog
+# Moved off the room, the dialog comes back where it was left.
+eval "$(xdotool getwindowgeometry --shell "$WID")"
+xdotool windowmove "$DLG" $((X + WIDTH - 300)) $((Y + 60))
+sleep 0.3
+eval "$(xdotool getwindowgeometry --shell "$DLG")"
+LEFT_AT="$X,$Y"
 field 66 2; field 93 2; field 118 7; field 143 2
 xdotool mousemove --window "$DLG" 55 201 click 1
 # The next dialog starts at (7, 2); on "Incremental" the second point is a
 # displacement from the first.
 wait_red_at 4.5 2
 line_dialog
+eval "$(xdotool getwindowgeometry --shell "$DLG")"
+[ "$X,$Y" = "$LEFT_AT" ] || fail "the dialog opened at $X,$Y instead of $LEFT_AT"
 xdotool mousemove --window "$DLG" 116 14 click 1
 field 66 7; field 93 7; field 118 -5; field 143 0
 settled_shot "$OUT/main_with_dialog.png"
