@@ -159,6 +159,14 @@ line_dialog() {
   DLG=$(timeout 20 xdotool search --sync --onlyvisible --name "^Line$" | head -n 1)
   [ -n "$DLG" ] || fail "the line dialog did not appear"
 }
+line_dialog_closed() {
+  i=0
+  while xdotool search --onlyvisible --name "^Line$" >/dev/null 2>&1; do
+    i=$((i + 1))
+    [ $i -lt 100 ] || fail "$1"
+    sleep 0.1
+  done
+}
 # Waits until the canvas shows red (a new wall is selected) at a world point.
 wait_red_at() {
   tries=0
@@ -196,12 +204,7 @@ xdotool mousemove --window "$DLG" 55 201 click 1
 wait_red_at 4.5 7
 line_dialog
 xdotool mousemove --window "$DLG" 197 201 click 1
-i=0
-while xdotool search --onlyvisible --name "^Line$" >/dev/null 2>&1; do
-  i=$((i + 1))
-  [ $i -lt 100 ] || fail "the line dialog did not close on Cancela"
-  sleep 0.1
-done
+line_dialog_closed "the line dialog did not close on Cancela"
 tool $TECLADO
 expect_walls room_again.dat "7.0 2.0 7.0 7.0\n2.0 7.0 2.0 2.0\n2.0 2.0 7.0 2.0\n7.0 7.0 2.0 7.0\n"
 
@@ -232,12 +235,7 @@ line_dialog
 eval "$(xdotool getwindowgeometry --shell "$DLG")"
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$OUT/first_point_dialog.png" 2>/dev/null
 xdotool mousemove --window "$DLG" $((WIDTH * 3 / 4)) $((HEIGHT - 15)) click 1
-i=0
-while xdotool search --onlyvisible --name "^Line$" >/dev/null 2>&1; do
-  i=$((i + 1))
-  [ $i -lt 100 ] || fail "the first-point dialog did not close on Cancela"
-  sleep 0.1
-done
+line_dialog_closed "the first-point dialog did not close on Cancela"
 expect_walls with_side_wall.dat "7.0 2.0 7.0 7.0\n2.0 7.0 2.0 2.0\n2.0 2.0 7.0 2.0\n7.0 7.0 2.0 7.0\n1.0 9.0 3.0 9.0\n"
 
 quit_through_menu

@@ -268,11 +268,15 @@ TEST_F(DrawingModes, KeyboardLineAsksLineAfterLineUntilCancel) {
 TEST_F(DrawingModes, APickEndedByAnotherCommandChangesNothing) {
   cmd::Line(tk::Event{});
   Click(2, 2);
-  cmd::ProjPrint(tk::Event{});  // ends the pick and re-arms the mode
+  cmd::ProjSaveFile(tk::Event{});  // cancelled; ends the pick, re-arms the mode
   EXPECT_EQ(cmd::modeRestart, cmd::LineMode);
   EXPECT_EQ(pickService.request.echoStyle, EchoCross + EchoBox);
   Click(5, 5);
   tk::test::Key(cmd::handles.datascreen, tk::kKeyEsc);
+  EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
+  cmd::Line(tk::Event{});
+  Click(5, 5);
+  cmd::ProjReadFile(tk::Event{});  // cancelled; back to Select all the same
   EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
   EXPECT_TRUE(Walls().empty());
 }

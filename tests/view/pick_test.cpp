@@ -133,26 +133,6 @@ TEST_F(PickTest, PointPickIsAcceptedAtTheReleaseOfItsOwnPressOnly) {
   EXPECT_TRUE(pickService.active);
 }
 
-TEST_F(PickTest, DragPickReportsThePressThenTheReleaseBothAdjusted) {
-  PickRequest r = Request(PickKindDrag, 0);
-  r.adjustCallback = SnapToUnits;
-  PickStart(r);
-  Button(2.2, 2.9, '2', 1);
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].which, 'a');
-  EXPECT_EQ(calls[0].button, 2);
-  EXPECT_EQ(calls[0].anchor.x, 2);
-  EXPECT_EQ(calls[0].anchor.y, 3);
-  EXPECT_NEAR(pickService.request.rawPress.x, 2.2, 0.05);
-  Move(5, 5);
-  Button(6.4, 7.1, '2', 0);
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[1].which, 'r');
-  EXPECT_EQ(calls[1].status, PickAccepted);
-  EXPECT_EQ(calls[1].releasePoint.x, 6);
-  EXPECT_EQ(calls[1].releasePoint.y, 7);
-}
-
 TEST_F(PickTest, RightButtonCancelsAndAbortEndsWithMinusOne) {
   PickStart(Request(PickKindDrag, 0));
   Button(3, 3, '3', 1);
