@@ -219,18 +219,19 @@ bool BoxHandle(const Entity* e, int i, double& x, double& y) {
 void BeginDrag(double px, double py, double tolerance) {
   dragState = DragState{};
   lastPreview = {NAN, NAN};
-  Entity* e = findFrontToBack([&](const Entity* s) {
-    return s->selected && VertexHandleNear(s, px, py, tolerance) >= 0;
-  });
-  if (e) {
-    dragState = {e, VertexHandleNear(e, px, py, tolerance), -1};
-  } else if ((e = findFrontToBack([&](const Entity* s) {
-                return s->selected && BoxHandleNear(s, px, py, tolerance) >= 0;
-              }))) {
-    dragState = {e, -1, BoxHandleNear(e, px, py, tolerance)};
+  auto vertexAt = [&](const Entity* e) {
+    return e->selected ? VertexHandleNear(e, px, py, tolerance) : -1;
+  };
+  auto boxAt = [&](const Entity* e) {
+    return e->selected ? BoxHandleNear(e, px, py, tolerance) : -1;
+  };
+  if (Entity* e = findFrontToBack([&](const Entity* c) { return vertexAt(c) >= 0; })) {
+    dragState = {e, vertexAt(e), -1};
+  } else if (Entity* e = findFrontToBack([&](const Entity* c) { return boxAt(c) >= 0; })) {
+    dragState = {e, -1, boxAt(e)};
   } else {
     dragState.dragTarget =
-        findFrontToBack([&](const Entity* s) { return s->hitTest(px, py, tolerance); });
+        findFrontToBack([&](const Entity* e) { return e->hitTest(px, py, tolerance); });
   }
   if (dragState.dragTarget) MakeOnlySelected(dragState.dragTarget);
 }
