@@ -1,5 +1,7 @@
 #include "flow/analysis.h"
 
+#include <cmath>
+
 #include "flow/cell_grid.h"
 #include "flow/grid_build.h"
 #include "flow/progress.h"
@@ -13,6 +15,7 @@ AnalysisOutcome BuildGridFromDrawing(int cells) {
   switch (CheckGridExtent(xmin, xmax, ymin, ymax, cells, cells)) {
     case ExtentCheck::NoArea: return AnalysisOutcome::NoArea;
     case ExtentCheck::NotFinite: return AnalysisOutcome::NotFinite;
+    case ExtentCheck::Collapsed: return AnalysisOutcome::Collapsed;
     case ExtentCheck::Usable: break;
   }
   BuildGrid(xmin, xmax, ymin, ymax, cells, cells);
@@ -32,13 +35,36 @@ void ComputeStreamlineStage() {
   RequestRedraw();
 }
 
-AnalysisOutcome RunAnalysis(int cells) {
+bool Refused(AnalysisOutcome outcome) {
+  return outcome != AnalysisOutcome::Done && outcome != AnalysisOutcome::NotConverged;
+}
+
+namespace {
+
+bool SolvedFieldIsFinite() {
+  for (const GridCell& c : cellGrid.cells) {
+    if (!std::isfinite(c.potential) || !std::isfinite(c.centreVelX) || !std::isfinite(c.centreVelY)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+AnalysisOutcome Analyse(int cells) {
   gaugeStep = 0.0001;
   const AnalysisOutcome grid = BuildGridFromDrawing(cells);
-  if (grid == AnalysisOutcome::NoArea || grid == AnalysisOutcome::NotFinite) return grid;
+  if (grid != AnalysisOutcome::Done) return grid;
   ComputeFlowStage();
+  if (!SolvedFieldIsFinite()) return AnalysisOutcome::NoResult;
   gaugeStep = 0.01;
   ComputeStreamlineStage();
-  if (!lastSolve.converged) return AnalysisOutcome::NotConverged;
-  return grid;
+  return lastSolve.converged ? AnalysisOutcome::Done : AnalysisOutcome::NotConverged;
+}
+
+}  // namespace
+
+AnalysisOutcome RunAnalysis(int cells) {
+  const AnalysisOutcome outcome = Analyse(cells);
+  if (Refused(outcome)) ReleaseGrid();
+  return outcome;
 }

@@ -7,9 +7,14 @@ enum class AnalysisOutcome {
   Done,
   EmptyDrawing,  // nothing drawn: no grid is built, the later stages find none
   NoArea,        // the drawing has no width or no height: nothing is built
-  NotFinite,     // the drawing has infinite or undefined coordinates
+  NotFinite,     // the drawing has infinite or undefined coordinates, or is too large
+  Collapsed,     // so far from the origin for its size that grid nodes coincide
+  NoResult,      // the solve gave values that are not finite: no result is kept
   NotConverged,  // the solver gave up at its sweep limit
 };
+
+// Whether the outcome refuses the drawing: nothing of the analysis is kept.
+bool Refused(AnalysisOutcome outcome);
 
 constexpr int kGridCells = 60;
 
@@ -20,6 +25,6 @@ AnalysisOutcome BuildGridFromDrawing(int cells);
 void ComputeFlowStage();
 // Traces the streamlines of the current grid, then asks for a redraw.
 void ComputeStreamlineStage();
-// All three with the gauge steps of "Calcular"; stops before the flow when
-// the extent is unusable.
+// All three with the gauge steps of "Calcular".  A refused drawing leaves
+// no grid, so no earlier picture stays over it.
 AnalysisOutcome RunAnalysis(int cells = kGridCells);

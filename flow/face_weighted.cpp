@@ -9,7 +9,7 @@
 
 namespace {
 
-bool IsFluid(const GridCell& c) { return c.type != Solid && c.type != Unassigned; }
+bool IsFluid(const GridCell& c) { return c.type >= Interior && c.type <= RightEdge; }
 
 }  // namespace
 

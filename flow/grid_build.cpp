@@ -1,5 +1,6 @@
 #include "flow/grid_build.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -68,14 +69,32 @@ void PrescribeRingCell(GridCell& cell, std::int16_t type, double westU, double e
 
 }  // namespace
 
+namespace {
+
+// Whether n steps of (end - start) / n, added one after another as the
+// nodes are made, each move the coordinate.
+bool StepsMove(double start, double end, int n) {
+  const double step = (end - start) / n;
+  double at = start;
+  for (int i = 0; i < n; ++i) {
+    const double next = at + step;
+    if (!(next > at)) return false;
+    at = next;
+  }
+  return true;
+}
+
+}  // namespace
+
 ExtentCheck CheckGridExtent(double xmin, double xmax, double ymin, double ymax, int columns,
                             int rows) {
   const double width = xmax - xmin, height = ymax - ymin;
   const double larger = width > height ? width : height;
-  if (!std::isfinite(width) || !std::isfinite(height) || !std::isfinite(25.0 * larger)) {
+  if (!std::isfinite(width) || !std::isfinite(height) || !(larger <= kLargestExtent)) {
     return ExtentCheck::NotFinite;
   }
   if (!(width / columns > 0) || !(height / rows > 0)) return ExtentCheck::NoArea;
+  if (!StepsMove(xmin, xmax, columns) || !StepsMove(ymin, ymax, rows)) return ExtentCheck::Collapsed;
   return ExtentCheck::Usable;
 }
 
@@ -168,12 +187,48 @@ void MarkDrawingSolid() {
   });
 }
 
-// Walks the segment in steps of a tenth of a cell along its major axis and
-// marks every cell a step lands in, then the cell of the far end.  A step
-// too small to move the coordinate ends the walk instead of looping forever.
+// Cuts the segment to the part inside the grid's extent (parametric
+// clipping), leaving a segment inside untouched.  False when no part of it
+// is inside.
+namespace {
+
+bool ClipToGrid(double& x0, double& y0, double& x1, double& y1) {
+  const CellGrid& g = cellGrid;
+  const double dx = x1 - x0, dy = y1 - y0;
+  double enter = 0, leave = 1;
+  // Each pair bounds t by one side: p t <= q.
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x0 - g.xmin, g.xmax - x0, y0 - g.ymin, g.ymax - y0};
+  for (int k = 0; k < 4; ++k) {
+    if (p[k] == 0) {
+      if (!(q[k] >= 0)) return false;
+      continue;
+    }
+    const double t = q[k] / p[k];
+    if (p[k] < 0) enter = std::max(enter, t);
+    else leave = std::min(leave, t);
+  }
+  if (!(enter <= leave)) return false;
+  if (enter == 0 && leave == 1) return true;
+  const double sx = x0, sy = y0;
+  x0 = sx + enter * dx;
+  y0 = sy + enter * dy;
+  x1 = sx + leave * dx;
+  y1 = sy + leave * dy;
+  return true;
+}
+
+}  // namespace
+
+// Walks the part of the segment inside the grid in steps of a tenth of a
+// cell along its major axis and marks every cell a step lands in, then the
+// cell of the far end.  Cells outside would mark nothing, and walking them
+// could take billions of steps when a wall is far larger than the grid.  A
+// step too small to move the coordinate ends the walk instead of looping
+// forever.
 void MarkSegmentSolid(double x0, double y0, double x1, double y1) {
   const CellGrid& g = cellGrid;
-  if (g.cellCount == 0) return;
+  if (g.cellCount == 0 || !ClipToGrid(x0, y0, x1, y1)) return;
   const double ddx = x1 - x0, ddy = y1 - y0;
   const double slope = ddy / ddx, inverseSlope = ddx / ddy;
   const bool fromSecond = std::fabs(ddy) <= std::fabs(ddx) ? x0 >= x1 : y0 >= y1;

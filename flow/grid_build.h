@@ -7,11 +7,17 @@
 // west and east sides.
 extern double inflowSpeed;
 
+// The largest side of a grid extent the analysis takes.  The potential
+// grows like 25 × L² and the solver's sums like L² × cells²; far below
+// this they stay well inside the range of doubles.
+constexpr double kLargestExtent = 1e100;
+
 // Whether a grid of columns × rows cells can be laid over an extent.
 enum class ExtentCheck {
   Usable,
   NoArea,     // zero width or zero height: cells would have no size
-  NotFinite,  // infinite or undefined coordinates
+  NotFinite,  // infinite or undefined coordinates, or larger than kLargestExtent
+  Collapsed,  // so far from the origin that adding a cell size leaves a node in place
 };
 ExtentCheck CheckGridExtent(double xmin, double xmax, double ymin, double ymax, int columns,
                             int rows);

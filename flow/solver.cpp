@@ -22,7 +22,7 @@ constexpr double kThird = 0.3333333333333333;
 // one that has not converged after this many never will.
 constexpr long kMaxIterations = 20000;
 
-bool IsFluid(const GridCell& c) { return c.type != Solid && c.type != Unassigned; }
+bool IsFluid(const GridCell& c) { return c.type >= Interior && c.type <= RightEdge; }
 
 bool CountsInSum(int neighbour) {
   return neighbour != NoNeighbour && cellGrid.cells[neighbour].type != Solid;
@@ -101,13 +101,13 @@ struct Wavefront {
 
 // The storage places a fluid cell reads must be its counted neighbours:
 // each link either names the cell next to it on the grid, or is unused
-// where that place is beyond the edge or solid.  Unassigned cells are
-// summed by their neighbours but never updated, which the wavefront does
-// not model.
+// where that place is beyond the edge or solid.  Cells of any other type
+// (Unassigned, or a code no cell type has) are summed by their neighbours
+// but never updated, which the wavefront does not model.
 bool LinksFollowTheGrid() {
   const CellGrid& g = cellGrid;
   for (const GridCell& c : g.cells) {
-    if (c.type == Unassigned) return false;
+    if (c.type < Interior || c.type > Solid) return false;
     if (c.type == Solid) continue;
     for (int k = 0; k < 4; ++k) {
       const int beside = GridNeighbour(c.index, k);
@@ -301,10 +301,8 @@ void RecordCentreVelocity(GridCell& p, double u, double q) {
 }  // namespace
 
 double ScaledTolerance() {
-  const CellGrid& g = cellGrid;
-  const double w = g.xmax - g.xmin, h = g.ymax - g.ymin;
-  const double ratio = (w > h ? w : h) / 13;
-  return 0.3 * std::min(1.0, ratio * ratio);
+  const double r = inflowSpeed * cellGrid.cellWidth / (25.0 * 13.0 * 13.0 / 60.0);
+  return 0.3 * (r < 1 ? r : 1);
 }
 
 void ResetFlowValues() {

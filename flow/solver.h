@@ -10,9 +10,12 @@
 // earlier results were made with it.
 #pragma once
 
-// 0.3 × min(1, (L / 13)²), L the larger side of the grid extent.  An
-// absolute 0.3 would stop small drawings after one sweep, long before the
-// potential has settled.
+// The literal scheme's default tolerance: 0.3 × min(1, r) with
+// r = inflowSpeed × cellWidth / (25 × 13² / 60).  The change of a sweep
+// scales with the potential's step across one cell, so an absolute 0.3
+// would stop small drawings, narrow ones and fine grids long before the
+// potential has settled.  On the 60 × 60 grid of a drawing at least as
+// wide as tall this is 0.3 × min(1, (L / 13)²), L the larger side.
 double ScaledTolerance();
 
 enum class SolverScheme { Accurate, Literal };

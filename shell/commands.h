@@ -88,6 +88,8 @@ void ShowViewSize(tk::Element* canvas);  // view_commands.cpp: "%6.1f" into htex
 void InitCanvas(tk::Element* canvas);    // view_commands.cpp: view, pickers, GL, first window
 bool PipelineRunning();                  // flow_commands.cpp: "Calcular" is in progress
 void StopPipeline();  // flow_commands.cpp: the running computation stops at its next gauge step
+// flow_commands.cpp: releases the grid now, or when "Calcular" ends if it is using it.
+void ReleaseGridWhenFree();
 
 // Registers every command above under its name.
 void RegisterCommands();

@@ -35,6 +35,7 @@ const char* const kDrawingButtons[] = {"btsel", "btline", "btkeyboard", "btdel"}
 
 bool running = false;
 bool stopRequested = false;
+bool releasePending = false;  // a grid release asked for while the computation ran
 
 class Throttle {
  public:
@@ -87,6 +88,8 @@ class ComputationScope {
   }
   ~ComputationScope() {
     SetFlowHooks(FlowHooks{});
+    if (releasePending) ReleaseGrid();
+    releasePending = false;
     Redisplay();
     running = false;
     stopRequested = false;
@@ -111,10 +114,27 @@ void HideGauge() {
 }
 
 void ReportUnusableDrawing(AnalysisOutcome outcome) {
-  if (outcome == AnalysisOutcome::NoArea) {
-    tk::Message("Calcular", "O desenho precisa ter largura e altura.");
-  } else if (outcome == AnalysisOutcome::NotFinite) {
-    tk::Message("Calcular", "As coordenadas do desenho são grandes demais para o cálculo.");
+  switch (outcome) {
+    case AnalysisOutcome::EmptyDrawing:
+      tk::Message("Calcular", "O desenho está vazio: não há nada a calcular.");
+      break;
+    case AnalysisOutcome::NoArea:
+      tk::Message("Calcular", "O desenho precisa ter largura e altura.");
+      break;
+    case AnalysisOutcome::NotFinite:
+      tk::Message("Calcular", "As coordenadas do desenho são grandes demais para o cálculo.");
+      break;
+    case AnalysisOutcome::Collapsed:
+      tk::Message("Calcular",
+                  "O desenho está longe demais da origem para o seu tamanho: as células da grade "
+                  "não se distinguem.");
+      break;
+    case AnalysisOutcome::NoResult:
+      tk::Message("Calcular", "O cálculo deu valores não finitos; nenhum resultado foi mantido.");
+      break;
+    case AnalysisOutcome::NotConverged:
+    case AnalysisOutcome::Done:
+      break;
   }
 }
 
@@ -155,6 +175,11 @@ bool PipelineRunning() { return running; }
 
 void StopPipeline() {
   if (running) stopRequested = true;
+}
+
+void ReleaseGridWhenFree() {
+  if (running) releasePending = true;
+  else ReleaseGrid();
 }
 
 int ViewGrid(const tk::Event&) {

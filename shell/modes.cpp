@@ -44,11 +44,8 @@ void StartMouseLineOnCanvas() {
 }
 
 // Starting the mouse line mode removes the flow picture, since the drawing is
-// about to change.  Not while "Calcular" runs: the computation is using it.
-void DiscardFlowResults() {
-  if (PipelineRunning()) return;
-  ReleaseGrid();
-}
+// about to change; while "Calcular" runs, once it ends, as it is using it.
+void DiscardFlowResults() { ReleaseGridWhenFree(); }
 
 }  // namespace
 

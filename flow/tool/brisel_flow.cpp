@@ -119,8 +119,12 @@ std::string AnalysisProblem(AnalysisOutcome outcome) {
     case AnalysisOutcome::NoArea: return "o desenho precisa ter largura e altura";
     case AnalysisOutcome::NotFinite:
       return "as coordenadas do desenho são grandes demais para o cálculo";
+    case AnalysisOutcome::Collapsed:
+      return "o desenho está longe demais da origem para o seu tamanho: as células da grade "
+             "não se distinguem";
+    case AnalysisOutcome::NoResult: return "o cálculo deu valores não finitos";
     case AnalysisOutcome::NotConverged:
-      return "o escoamento não convergiu; experimente uma --tolerance maior";
+      return "o escoamento não convergiu (com --scheme literal, experimente uma --tolerance maior)";
     case AnalysisOutcome::Done: break;
   }
   return "";

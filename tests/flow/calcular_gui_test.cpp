@@ -186,15 +186,40 @@ TEST_F(CalcularGuiTest, PictureAfterCalcularIsTheOneDrawnWallByWall) {
   }
 }
 
-TEST_F(CalcularGuiTest, RefusesADrawingWithoutHeight) {
+// A refused drawing gets a message, and the picture of the previous
+// drawing does not stay on screen over it.
+TEST_F(CalcularGuiTest, RefusedDrawingsSayWhyAndDiscardTheEarlierPicture) {
+  Open("single_room.dat");
+  Calcular();
+  ASSERT_EQ(cellGrid.cellCount, 3600);
+  deleteAll();
+  Calcular();
   new LineEntity(0, 2, 6, 2);
-  ViewFit(Canvas());
   Calcular();
   const auto messages = tk::test::TakeMessages();
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], "Calcular|O desenho precisa ter largura e altura.");
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0], "Calcular|O desenho está vazio: não há nada a calcular.");
+  EXPECT_EQ(messages[1], "Calcular|O desenho precisa ter largura e altura.");
   EXPECT_EQ(cellGrid.cellCount, 0);
+  EXPECT_TRUE(streamlines.empty());
   ExpectRestoredControls();
+}
+
+// The Line mode re-armed while the computation runs cannot take the grid
+// from under it; the grid goes when the computation ends.
+TEST_F(CalcularGuiTest, LineModeDuringTheComputationDiscardsTheResultAtTheEnd) {
+  Open("house.dat");
+  bool arrived = false;
+  tk::test::QueueEvent([&] {
+    arrived = true;
+    cmd::LineMode();
+  });
+  Calcular();
+  ASSERT_TRUE(arrived);
+  EXPECT_EQ(cellGrid.cellCount, 0);
+  EXPECT_TRUE(streamlines.empty());
+  ExpectRestoredControls();
+  cmd::ResetToSelect();
 }
 
 // Whatever stops the computation leaves no half-built grid and says what

@@ -87,10 +87,30 @@ TEST_F(GridBuildTest, DrawingWithoutWidthOrHeightBuildsNothing) {
   EXPECT_EQ(CheckGridExtent(0, 1, 0, 1, 60, 60), ExtentCheck::Usable);
 }
 
-TEST_F(GridBuildTest, EmptyDrawingRunsTheStagesWithoutAGrid) {
+// A refused drawing leaves no grid, so no earlier result stays over it.
+TEST_F(GridBuildTest, RefusedDrawingsDiscardTheEarlierGrid) {
+  new LineEntity(0, 0, 4, 3);
+  ASSERT_EQ(RunAnalysis(), AnalysisOutcome::Done);
+  deleteAll();
   EXPECT_EQ(RunAnalysis(), AnalysisOutcome::EmptyDrawing);
   EXPECT_EQ(cellGrid.cellCount, 0);
   EXPECT_TRUE(streamlines.empty());
+  // So far from the origin that a cell's width no longer moves a node.
+  new LineEntity(1e17, 0, 1e17 + 64, 1);
+  EXPECT_EQ(RunAnalysis(), AnalysisOutcome::Collapsed);
+  EXPECT_EQ(cellGrid.cellCount, 0);
+}
+
+// A wall far wider than the drawing: only the part of its edge inside the
+// grid is walked, in a bounded number of steps.
+TEST_F(GridBuildTest, WallsMuchLargerThanTheGridAreWalkedInsideItOnly) {
+  new LineEntity(0, 0, 1e-9, 1e-9);
+  new LineEntity(0, 0, 0, 0);
+  ASSERT_EQ(RunAnalysis(), AnalysisOutcome::Done);
+  BuildOpenGrid(0, 10, 0, 10, 10);
+  MarkSegmentSolid(-1e12, 5.5, 1e12, 5.5);
+  for (int column = 0; column < 10; ++column) EXPECT_EQ(cellGrid.cells[50 + column].type, Solid);
+  EXPECT_EQ(cellGrid.cells[40].type, LeftEdge);
 }
 
 }  // namespace
