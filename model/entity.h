@@ -125,6 +125,9 @@ bool drawingExtents(double& xmin, double& xmax, double& ymin, double& ymax);
 void snapPoint(double& x, double& y, bool ctrl);
 // Draws every entity from the tail to the head, then the red selection marks.
 void drawEntities();
+// A summary of everything drawEntities draws, so that equal summaries give
+// equal pictures: false when some entity's picture cannot be summarised.
+bool drawingSignature(unsigned long long& signature);
 
 // ---- Drawing settings -------------------------------------------------------
 extern double wallWidth;   // 0.15

@@ -2,6 +2,7 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "model/entity.h"
@@ -278,4 +279,38 @@ void drawEntities() {
   forEachBackToFront([](Entity* e) {
     if (e->selected) DrawSelectionMarks(e);
   });
+}
+
+namespace {
+
+// Mixes one 64-bit value into the summary; order matters.
+void Mix(unsigned long long& h, unsigned long long value) {
+  h ^= value + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2);
+}
+
+void MixDouble(unsigned long long& h, double value) {
+  unsigned long long bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  Mix(h, bits);
+}
+
+}  // namespace
+
+// A wall's picture and its marks depend on its outline, its endpoints (the
+// box of the marks), its colour and its selection, in drawing order.
+bool drawingSignature(unsigned long long& signature) {
+  unsigned long long h = 0;
+  bool summarised = true;
+  forEachBackToFront([&](Entity* e) {
+    const auto* wall = dynamic_cast<const LineEntity*>(e);
+    if (!wall) {
+      summarised = false;
+      return;
+    }
+    Mix(h, static_cast<unsigned long long>(wall->shownColor()) << 1 | (wall->selected ? 1 : 0));
+    for (double v : wall->outline) MixDouble(h, v);
+    for (double v : {wall->x0, wall->y0, wall->x1, wall->y1}) MixDouble(h, v);
+  });
+  signature = h;
+  return summarised;
 }

@@ -2,8 +2,10 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "flow/flow_draw.h"
 #include "model/entity.h"
@@ -29,12 +31,94 @@ void ReadDrawSize(tk::Element* canvas, int* width, int* height) {
   if (height) *height = h;
 }
 
+namespace {
+
+// The drawing as the last frame showed it, kept as the pixels it left on the
+// cleared background.  Rasterising every wall of a large drawing is what a
+// frame costs, and most frames (those of "Calcular", exposes, plain redraws)
+// show the same drawing in the same window: they start from these pixels.
+struct DrawingLayerKey {
+  tk::Element* canvas = nullptr;
+  GLint viewport[4] = {};
+  double window[4] = {};
+  unsigned long long drawing = 0;
+
+  bool operator==(const DrawingLayerKey& o) const {
+    return canvas == o.canvas && std::equal(viewport, viewport + 4, o.viewport) &&
+           std::equal(window, window + 4, o.window) && drawing == o.drawing;
+  }
+};
+
+struct DrawingLayer {
+  bool kept = false;
+  DrawingLayerKey key;
+  std::vector<unsigned char> pixels;  // RGBA rows of the viewport, bottom first
+};
+
+DrawingLayer drawingLayer;
+
+// Writes the kept pixels over the whole viewport, one to one.  Called right
+// after SetProjection, so the model-view matrix is the identity: with an
+// identity projection too, (-1, -1) is the viewport's lower left corner.
+void PutDrawingLayer(const GLint* viewport) {
+  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_PIXEL_MODE_BIT);
+  glDisable(GL_COLOR_LOGIC_OP);
+  glDisable(GL_BLEND);
+  glDisable(GL_DITHER);
+  glPixelZoom(1.0f, 1.0f);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glRasterPos2f(-1.0f, -1.0f);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glDrawPixels(viewport[2], viewport[3], GL_RGBA, GL_UNSIGNED_BYTE, drawingLayer.pixels.data());
+  glPopAttrib();
+}
+
+void KeepDrawingLayer(const DrawingLayerKey& key) {
+  GLint readBuffer = GL_BACK;
+  glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+  drawingLayer.pixels.resize(size_t(key.viewport[2]) * size_t(key.viewport[3]) * 4);
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(key.viewport[0], key.viewport[1], key.viewport[2], key.viewport[3], GL_RGBA,
+               GL_UNSIGNED_BYTE, drawingLayer.pixels.data());
+  glReadBuffer(GLenum(readBuffer));
+  drawingLayer.key = key;
+  drawingLayer.kept = true;
+}
+
+// The walls and their selection marks over the cleared background: from the
+// kept pixels when the drawing, the window and the viewport are those they
+// were taken from, else drawn and kept.
+void DrawDrawingLayer(tk::Element* canvas, double xmin, double xmax, double ymin, double ymax) {
+  DrawingLayerKey key;
+  key.canvas = canvas;
+  glGetIntegerv(GL_VIEWPORT, key.viewport);
+  key.window[0] = xmin;
+  key.window[1] = xmax;
+  key.window[2] = ymin;
+  key.window[3] = ymax;
+  const bool summarised = drawingSignature(key.drawing);
+  if (summarised && drawingLayer.kept && drawingLayer.key == key) {
+    PutDrawingLayer(key.viewport);
+    return;
+  }
+  drawingLayer.kept = false;
+  drawEntities();
+  if (summarised && key.viewport[2] > 0 && key.viewport[3] > 0) KeepDrawingLayer(key);
+}
+
+}  // namespace
+
 // Layers in order, without depth test, so each covers the one before: the
 // walls, the streamlines, the wind arrows, the grid points.
 void RedrawScene(tk::Element* canvas, double xmin, double xmax, double ymin, double ymax) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   SetProjection(xmin, xmax, ymin, ymax);
-  drawEntities();
+  DrawDrawingLayer(canvas, xmin, xmax, ymin, ymax);
   DrawStreamlines();
   DrawBoundaryArrows();
   if (gridShown) DrawGridPoints(canvas);

@@ -92,6 +92,23 @@ TEST_F(RedrawTest, WallsAreDrawnInTheirColourOrRedWithMarksWhenSelected) {
   EXPECT_TRUE(ShownNear(3, 9, 1, kRed));
   EXPECT_TRUE(ShownNear(9, 7, 1, kRed));
   EXPECT_EQ(ShownAt(3, 8.5), kWhite);
+
+  // Frames of an unchanged drawing start from the pixels of the last one;
+  // any change to a wall, made however it is made, is drawn afresh.
+  blue->selected = diagonal->selected = 0;
+  ViewRedisplay(canvas_);
+  EXPECT_EQ(ShownAt(3, 5), kBlue);
+  blue->color = 0xFF0000;
+  ViewRedisplay(canvas_);
+  EXPECT_EQ(ShownAt(3, 5), kRed);
+  blue->setEndpoint(0, 1, 7);
+  blue->setEndpoint(1, 9, 7);
+  ViewRedisplay(canvas_);
+  EXPECT_EQ(ShownAt(3, 5), kWhite);
+  EXPECT_EQ(ShownAt(3, 7), kRed);
+  ShowWindow(width_, height_, {-10, 10, -10, 10});
+  EXPECT_EQ(ShownAt(3, 7), kRed);
+  EXPECT_EQ(ShownAt(8, 8), kBlack);
 }
 
 TEST_F(RedrawTest, GridPointsLieOnTopAndTheProjectionStays) {
