@@ -180,10 +180,15 @@ void ComputeBoundaryDirection(int index) {
   cell.boundaryDirection = direction;
 }
 
+// A drawing of many walls takes a while to walk, so pending events (Esc
+// among them) get a pass every few thousand walls.
 void MarkDrawingSolid() {
-  forEachFrontToBack([](const Entity* e) {
+  constexpr int kWallsBetweenEvents = 4096;
+  int walls = 0;
+  forEachFrontToBack([&walls](const Entity* e) {
     double x0, y0, x1, y1;
     if (e->handlePoint(0, x0, y0) && e->handlePoint(1, x1, y1)) MarkSegmentSolid(x0, y0, x1, y1);
+    if (++walls % kWallsBetweenEvents == 0) ProcessEvents();
   });
 }
 

@@ -67,10 +67,11 @@ crop "$OUT/opened.png" "$BOTTOM" "$OUT/bottom_idle.png"
 find_calcular "$OUT/opened.png"
 
 # Calcular, then Esc a second later.  Where the computation is over by then
-# (a fast machine), again with Esc sooner: the key queued right behind the
-# click always arrives while it runs, at its first pass through the events.
+# (it takes a fraction of a second here), again with Esc sooner; the key
+# sent right behind the click arrives while the computation runs, which
+# lets events through every few milliseconds.
 stopped=""
-for delay in 1 0.3 0; do
+for delay in 1 0.1 0; do
   xdotool mousemove --window "$WID" "$CALC_X" "$CALC_Y" click 1 sleep "$delay" key Escape
   tries=0
   until settled_shot "$OUT/stopped.png" && controls_as_in idle "$OUT/stopped.png"; do
