@@ -70,7 +70,7 @@ wait_canvas() {
     if [ "${4:-above}" = below ]; then [ "$PIXELS" -lt "$3" ] && return 0
     else [ "$PIXELS" -gt "$3" ] && return 0; fi
     tries=$((tries + 1))
-    [ $tries -lt 25 ] || return 1
+    [ $tries -lt 60 ] || return 1
     sleep 0.2
   done
 }
@@ -104,8 +104,25 @@ $want"
   echo "$1: $(echo "$got" | wc -l) walls as expected"
 }
 
+# Waits until the prompt line above the canvas shows a prompt (in red, its
+# letters smoothed).
+wait_prompt() {
+  tries=0
+  while :; do
+    settled_shot "$OUT/prompt.png"
+    n=$(convert "$OUT/prompt.png" -crop "${CW}x24+${CX}+$((CY - 26))" +repage -fuzz 10% \
+      -fill white +opaque red -fill black -opaque red -format "%[fx:round(w*h*(1-mean))]" info:)
+    [ "$n" -gt 20 ] && return 0
+    tries=$((tries + 1))
+    [ $tries -lt 60 ] || fail "no prompt was shown"
+    sleep 0.2
+  done
+}
+
 # ---- A room drawn with the mouse ---------------------------------------------------
+settled_shot "$OUT/started.png"
 tool $LINHA
+wait_prompt
 click_at 2 2
 at 5.5 2.2
 at 6 2
@@ -176,7 +193,7 @@ wait_red_at() {
       +repage -fill white +opaque red -fill black -opaque red -format "%[fx:round(w*h*(1-mean))]" info:)
     [ "$n" -gt 5 ] && return 0
     tries=$((tries + 1))
-    [ $tries -lt 25 ] || fail "no wall appeared at ($1, $2)"
+    [ $tries -lt 60 ] || fail "no wall appeared at ($1, $2)"
     sleep 0.2
   done
 }
