@@ -131,6 +131,21 @@ bool LineEntity::setEndpoint(int i, double x, double y) {
   return true;
 }
 
+std::vector<double> LineEntity::shape() const {
+  std::vector<double> numbers = {x0, y0, x1, y1};
+  numbers.insert(numbers.end(), outline, outline + 8);
+  return numbers;
+}
+
+void LineEntity::setShape(const std::vector<double>& numbers) {
+  if (numbers.size() != 12) return;
+  x0 = numbers[0];
+  y0 = numbers[1];
+  x1 = numbers[2];
+  y1 = numbers[3];
+  for (int i = 0; i < 8; ++i) outline[i] = numbers[4 + i];
+}
+
 // The wall rectangle: the segment pushed half the wall width to each side
 // along its normal.  A segment with no length has no direction, so it gets a
 // square of side wallWidth centred on its point instead.

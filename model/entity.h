@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // Packed colour 0x00RRGGBB.
 using PackedColor = long;
@@ -33,6 +34,10 @@ class Entity {
   virtual bool endpoint(int i, double& x, double& y) const;
   virtual bool setEndpoint(int i, double x, double y);
   virtual bool describeGeometry(std::string& text) const;
+  // Every number that makes up the entity's figure, and their restoration,
+  // so that an edit can be taken back bit for bit.
+  virtual std::vector<double> shape() const { return {}; }
+  virtual void setShape(const std::vector<double>&) {}
 
   Entity* next = nullptr;
   Entity* prev = nullptr;
@@ -55,6 +60,10 @@ class LineEntity : public Entity {
   bool handlePoint(int i, double& x, double& y) const override;
   bool endpoint(int i, double& x, double& y) const override;
   bool setEndpoint(int i, double x, double y) override;
+  // The endpoints and the outline: the outline is kept as it was, not
+  // recomputed, since the wall width may have changed since.
+  std::vector<double> shape() const override;
+  void setShape(const std::vector<double>& numbers) override;
 
   // The colour it is painted in: pure red when selected, else its own.
   PackedColor shownColor() const;
@@ -70,6 +79,9 @@ class LineEntity : public Entity {
 
 // ---- The list ---------------------------------------------------------------
 extern Entity* EntityList;  // head (front); null when the drawing is empty
+
+// Whether the entity is linked into the list (unlinked entities have no links).
+inline bool inList(const Entity* e) { return e->next != nullptr; }
 
 // Walks the list from the head (the front) to the tail.
 template <typename Visit>
@@ -111,9 +123,14 @@ void insertAtFront(Entity* e);
 void insertAtBack(Entity* e);
 void unlink(Entity* e);
 
+// The selected entities from the front to the back.
+std::vector<Entity*> selectedEntities();
 void unselectAll();
 void pickAtPoint(double px, double py, double tol, bool keep);
 void pickInFence(double xmin, double xmax, double ymin, double ymax, bool keep);
+// Takes the selected entities out of the list, front to back, and hands
+// them to the caller.
+std::vector<Entity*> removeSelected();
 void deleteSelected();
 void deleteAll();
 void moveSelectedToFront();

@@ -35,19 +35,15 @@ void LinkAfterTail(Entity* e) {
   EntityList->prev = e;
 }
 
-Entity* FirstSelected() {
-  return findFrontToBack([](const Entity* e) { return e->selected != 0; });
-}
+}  // namespace
 
-std::vector<Entity*> SelectedFrontToBack() {
+std::vector<Entity*> selectedEntities() {
   std::vector<Entity*> selected;
   forEachFrontToBack([&](Entity* e) {
     if (e->selected) selected.push_back(e);
   });
   return selected;
 }
-
-}  // namespace
 
 void insertAtFront(Entity* e) {
   LinkAfterTail(e);
@@ -57,7 +53,7 @@ void insertAtFront(Entity* e) {
 void insertAtBack(Entity* e) { LinkAfterTail(e); }
 
 void unlink(Entity* e) {
-  if (!e->next) return;  // not in the list
+  if (!inList(e)) return;
   if (e == EntityList) EntityList = (e->next == e) ? nullptr : e->next;
   e->prev->next = e->next;
   e->next->prev = e->prev;
@@ -87,8 +83,14 @@ void pickInFence(double xmin, double xmax, double ymin, double ymax, bool keep) 
   });
 }
 
+std::vector<Entity*> removeSelected() {
+  std::vector<Entity*> removed = selectedEntities();
+  for (Entity* e : removed) unlink(e);
+  return removed;
+}
+
 void deleteSelected() {
-  while (Entity* e = FirstSelected()) delete e;
+  for (Entity* e : removeSelected()) delete e;
 }
 
 void deleteAll() {
@@ -98,7 +100,7 @@ void deleteAll() {
 // Taking the selected entities from the back and putting each in front keeps
 // their relative order.
 void moveSelectedToFront() {
-  std::vector<Entity*> selected = SelectedFrontToBack();
+  std::vector<Entity*> selected = selectedEntities();
   for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
     if (*it == EntityList) continue;
     unlink(*it);
@@ -107,7 +109,7 @@ void moveSelectedToFront() {
 }
 
 void moveSelectedToBack() {
-  for (Entity* e : SelectedFrontToBack()) {
+  for (Entity* e : selectedEntities()) {
     if (e == Tail()) continue;
     unlink(e);
     insertAtBack(e);
