@@ -73,17 +73,6 @@ void Scrolled(Fl_Widget* widget, void* data) {
   if (e->canvas) e->canvas->Repaint();
 }
 
-std::string StatusOfEvent() {
-  int state = Fl::event_state();
-  std::string status = "     ";
-  if (state & FL_SHIFT) status[0] = 'S';
-  if (state & FL_CTRL) status[1] = 'C';
-  if (state & FL_BUTTON1) status[2] = '1';
-  if (state & FL_BUTTON2) status[3] = '2';
-  if (state & FL_BUTTON3) status[4] = '3';
-  return status;
-}
-
 bool IsArrowOrPageKey(int key) {
   return key == FL_Left || key == FL_Right || key == FL_Up || key == FL_Down ||
          key == FL_Page_Up || key == FL_Page_Down;
@@ -127,6 +116,17 @@ void CopyBackToFront(int width, int height) {
 }
 
 }  // namespace
+
+std::string StatusOfEvent() {
+  int state = Fl::event_state();
+  std::string status = "     ";
+  if (state & FL_SHIFT) status[0] = 'S';
+  if (state & FL_CTRL) status[1] = 'C';
+  if (state & FL_BUTTON1) status[2] = '1';
+  if (state & FL_BUTTON2) status[3] = '2';
+  if (state & FL_BUTTON3) status[4] = '3';
+  return status;
+}
 
 // ---- The GL window ---------------------------------------------------------------------
 

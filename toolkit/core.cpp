@@ -217,10 +217,11 @@ std::string KeyCallbackName(int code) {
   return "";
 }
 
-int RouteKey(Element* focused, int code) {
+int RouteKey(Element* focused, int code, const std::string& status) {
   Event event;
   event.element = focused;
   event.key = code;
+  event.status = status;
   const std::string specific = KeyCallbackName(code);
   for (Element* e = focused; e; e = e->parent) {
     const std::string& attribute =
@@ -546,8 +547,8 @@ int Fire(Element* e, const std::string& callbackAttribute, Event event) {
   return Invoke(e, callbackAttribute, event);
 }
 
-int Key(Element* focused, int code) {
-  int result = RouteKey(focused, code);
+int Key(Element* focused, int code, const std::string& status) {
+  int result = RouteKey(focused, code, status);
   bool passedOn = result == kDefault || result == kContinue;
   if (passedOn && focused && focused->kind == "text" && code >= 32 && code < 256 && code != 127)
     Type(focused, std::string(1, static_cast<char>(code)));

@@ -69,8 +69,9 @@ Element* DialogOf(Element* e);
 // Calls the command named by `attribute` on `e`; kDefault when none is bound.
 // A kClose result closes the element's dialog.
 int Invoke(Element* e, const std::string& attribute, Event event);
-// Routes a key from `focused` through its parents; kDefault when nobody took it.
-int RouteKey(Element* focused, int code);
+// Routes a key from `focused` through its parents; kDefault when nobody took
+// it.  `status` tells the modifiers held, as for canvas events.
+int RouteKey(Element* focused, int code, const std::string& status = "");
 // The name of the key-specific callback for a code ("K_CR", "K_UP", ...).
 std::string KeyCallbackName(int code);
 // Decides whether a text field takes a typed character: its ACTION filter

@@ -192,6 +192,76 @@ bool RunParamDialog(const rules::ParamForm& form, std::vector<std::string>& text
   return true;
 }
 
+// ---- Questions -----------------------------------------------------------------------
+
+struct ChoiceState {
+  Fl_Window* window = nullptr;
+  int chosen = -1;
+};
+
+struct ChoiceButton {
+  ChoiceState* state;
+  int index;
+};
+
+void ChoiceClicked(Fl_Widget*, void* data) {
+  auto* button = static_cast<ChoiceButton*>(data);
+  button->state->chosen = button->index;
+  button->state->window->hide();
+}
+
+void ChoiceClosed(Fl_Widget*, void* data) {
+  auto* state = static_cast<ChoiceState*>(data);
+  state->chosen = -1;
+  state->window->hide();
+}
+
+int RunChoiceDialog(const std::string& title, const std::string& text,
+                    const std::vector<std::string>& answers) {
+  fl_open_display();
+  fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+  const int margin = 12, buttonH = 28, gap = 8;
+  int buttonW = 90;
+  for (const std::string& answer : answers)
+    buttonW = std::max(buttonW, static_cast<int>(fl_width(answer.c_str())) + 24);
+  const int buttonsW = static_cast<int>(answers.size()) * (buttonW + gap) - gap;
+  int textW = std::max(380, buttonsW), textH = 0;
+  fl_measure(text.c_str(), textW, textH, 0);
+  textW = std::max(textW, buttonsW);
+  const int width = textW + 2 * margin;
+  const int height = margin + textH + margin + buttonH + margin;
+  ChoiceState state;
+  Fl_Window window(width, height);
+  state.window = &window;
+  window.copy_label(title.c_str());
+  auto* label = new Fl_Box(margin, margin, textW, textH);
+  label->copy_label(text.c_str());
+  label->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
+  std::vector<ChoiceButton> buttons(answers.size());
+  int x = (width - buttonsW) / 2;
+  for (size_t i = 0; i < answers.size(); ++i) {
+    buttons[i] = ChoiceButton{&state, static_cast<int>(i)};
+    Fl_Button* b = i == 0 ? new Fl_Return_Button(x, height - margin - buttonH, buttonW, buttonH)
+                          : new Fl_Button(x, height - margin - buttonH, buttonW, buttonH);
+    b->copy_label(answers[i].c_str());
+    b->callback(ChoiceClicked, &buttons[i]);
+    x += buttonW + gap;
+  }
+  window.end();
+  window.callback(ChoiceClosed, &state);  // the close box and Esc
+  PlaceWindow(&window, -1, -1);
+  RunModal(&window);
+  return state.chosen;
+}
+
+int ChooseFromScript(const std::vector<std::string>& answers) {
+  CountScriptedPopup();
+  test::Answer answer;
+  if (!TakeAnswer(answer) || answer.cancel || answer.values.empty()) return -1;
+  auto it = std::find(answers.begin(), answers.end(), answer.values[0]);
+  return it == answers.end() ? -1 : static_cast<int>(it - answers.begin());
+}
+
 }  // namespace
 
 // ---- Showing -------------------------------------------------------------------------------
@@ -293,6 +363,15 @@ void Message(const std::string& title, const std::string& text) {
   fl_message_title(title.c_str());
   fl_alert("%s", text.c_str());
   fl_close = closeLabel;
+}
+
+int Choose(const std::string& title, const std::string& text,
+           const std::vector<std::string>& answers) {
+  if (Scripting()) {
+    RecordMessage(title, text);
+    return ChooseFromScript(answers);
+  }
+  return RunChoiceDialog(title, text, answers);
 }
 
 int GetFile(std::string& path) {

@@ -34,6 +34,8 @@ constexpr int kKeyDown = 336;
 constexpr int kKeyPgDn = 337;
 constexpr int kKeyIns = 338;
 constexpr int kKeyDel = 339;
+// Control with a letter: its control character, Control+A 1 ... Control+Z 26.
+constexpr int CtrlKey(char letter) { return letter - 'a' + 1; }
 
 // Everything a callback may be told.  Each kind of callback fills the fields
 // it documents; the others keep their defaults.
@@ -44,7 +46,8 @@ struct Event {
   std::string text;     // text ACTION: the text the field would hold
   int button = 0;       // canvas BUTTON_CB: '1' left, '2' middle, '3' right
   int x = 0, y = 0;     // canvas pixels, y growing downwards
-  std::string status;   // canvas: "S" Shift, "C" Control at 1, '1' '2' '3' at 2..4
+  std::string status;   // canvas and keys: "S" Shift at 0, "C" Control at 1;
+                        // canvas: '1' '2' '3' at 2..4 for the buttons held
   int width = 0, height = 0;  // RESIZE_CB
   double posx = 0, posy = 0;  // canvas ACTION: scroll positions (world units)
   double angle = 0;     // dial callbacks: radians turned since the press
@@ -145,6 +148,14 @@ void ExitLoop();   // ends MainLoop as if a callback had returned kClose
 
 // ---- Standard dialogs -------------------------------------------------------
 void Message(const std::string& title, const std::string& text);
+// Modal question with one button per answer, left to right; the first one
+// is also taken by Enter.  Returns the index of the button pressed, or -1
+// when the box was closed by its close box or Esc.  While scripting, the
+// next answer's first value is the label of the button to press; with no
+// answer, a cancelling one or an unknown label the box is closed.  The
+// question is recorded like a message box.
+int Choose(const std::string& title, const std::string& text,
+           const std::vector<std::string>& answers);
 // Simple file selection.  `path` holds a filter in its name part and the
 // starting directory in its directory part; on success the chosen path is
 // written back.  Returns -1 when cancelled, 0 for an existing file, 1 for a
@@ -179,8 +190,9 @@ namespace test {
 // the element's own state the way the real event would (a toggle's VALUE, a
 // text's VALUE after an accepted key, a dial's angle).
 int Fire(Element* e, const std::string& callbackAttribute, Event event = {});
-// Routes a key from `focused` through its parents as the window would.
-int Key(Element* focused, int code);
+// Routes a key from `focused` through its parents as the window would, with
+// the modifiers in `status` ("S" Shift at 0, "C" Control at 1).
+int Key(Element* focused, int code, const std::string& status = "");
 // Types characters into a text field through its ACTION filter; returns the
 // field's VALUE afterwards.
 std::string Type(Element* text, const std::string& characters);
@@ -200,7 +212,8 @@ size_t PendingAnswers();
 // Runs `event` from inside the next LoopStep, as the user acting while a
 // long computation lets events through would.
 void QueueEvent(std::function<void()> event);
-// Every message box shown while answers are scripted, as "title|text".
+// Every message box and question shown while answers are scripted, as
+// "title|text".
 std::vector<std::string> TakeMessages();
 // The number of Popup calls answered from the script so far.
 int ScriptedPopups();

@@ -644,7 +644,7 @@ int DispatchEvent(int event, Fl_Window* window) {
     if (!focused) focused = ElementOfWidget(window);
     int code = focused ? KeyCodeOfEvent() : 0;
     if (code) {
-      int result = RouteKey(focused, code);
+      int result = RouteKey(focused, code, StatusOfEvent());
       if (result == kIgnore || result == kClose) return 1;
     }
   }
@@ -804,6 +804,8 @@ int KeyCodeOfEvent() {
     case FL_Delete: return kKeyDel;
     default: break;
   }
+  const int key = Fl::event_key();
+  if ((Fl::event_state() & FL_CTRL) && key >= 'a' && key <= 'z') return key - 'a' + 1;
   if (Fl::event_length() <= 0) return 0;
   const char* text = Fl::event_text();
   int length = 0;

@@ -87,7 +87,13 @@ class CanvasView : public Fl_Gl_Window {
   int reportedW = -1, reportedH = -1;
 };
 
+// The key code of the current keyboard event.  Control with a letter gives
+// the letter's control character (Control+A 1 ... Control+Z 26), whatever
+// else is held.
 int KeyCodeOfEvent();
+// The modifiers and mouse buttons of the current event as a status string:
+// 'S' at 0 for Shift, 'C' at 1 for Control, '1' '2' '3' at 2 to 4.
+std::string StatusOfEvent();
 void ResolveImages(Element* e);
 void ShowCanvas(Element* canvas, bool shown);
 void DropCanvas(Element* canvas);
