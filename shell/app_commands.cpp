@@ -93,13 +93,16 @@ bool FocusInTextField(const tk::Event& ev) { return tk::KindOf(ev.element) == "t
 
 }  // namespace
 
+// Fired by "Sair" and by the window's close box.  Refusing keeps the window
+// open.
 int Exit(const tk::Event&) {
+  if (!SettleUnsavedChanges()) return tk::kIgnore;
   if (PipelineRunning()) {
     // The computation is reading the drawing; it ends the loop when done.
     RequestExitAfterPipeline();
-    return tk::kDefault;
+    return tk::kIgnore;
   }
-  deleteAll();
+  CloseDrawing();
   return tk::kClose;
 }
 
@@ -170,9 +173,24 @@ int Keyboard(const tk::Event&) {
 
 // Every key typed anywhere in the main window passes here first; the key
 // always goes on to the focused element as well.  The arrows pan the view a
-// tenth of the window, the page keys a whole height, even from a text field.
+// tenth of the window, the page keys a whole height, even from a text field;
+// the other keys this program adds leave a text field alone, which has its
+// own use for them.
 int KeyCrtl(const tk::Event& ev) {
+  const bool inTextField = tk::KindOf(ev.element) == "text";
+  const bool shift = !ev.status.empty() && ev.status[0] == 'S';
   switch (ev.key) {
+    case tk::CtrlKey('z'):
+      if (inTextField) break;
+      if (shift) {
+        RedoChange();
+      } else {
+        UndoChange();
+      }
+      break;
+    case tk::CtrlKey('y'):
+      if (!inTextField) RedoChange();
+      break;
     case tk::kKeyEsc:
       // While "Calcular" runs, Esc only stops it.
       if (PipelineRunning()) {

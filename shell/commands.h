@@ -90,6 +90,14 @@ bool PipelineRunning();                  // flow_commands.cpp: "Calcular" is in 
 void StopPipeline();  // flow_commands.cpp: the running computation stops at its next gauge step
 // flow_commands.cpp: releases the grid now, or when "Calcular" ends if it is using it.
 void ReleaseGridWhenFree();
+// model_commands.cpp: take back the last change to the drawing, or make the
+// last one taken back again.
+void UndoChange();
+void RedoChange();
+// file_commands.cpp: before the drawing is replaced or the program ends, a
+// drawing changed since it was opened or saved is saved or discarded as the
+// user answers.  False when the user cancelled or the save failed.
+bool SettleUnsavedChanges();
 
 // Registers every command above under its name.
 void RegisterCommands();

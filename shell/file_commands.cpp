@@ -4,6 +4,7 @@
 #include <string>
 
 #include "flow/cell_grid.h"
+#include "model/history.h"
 #include "shell/commands.h"
 #include "model/drawing_file.h"
 #include "shell/modes.h"
@@ -51,28 +52,46 @@ void Open() {
     tk::Message("Abrir arquivo", "Não foi possível abrir \"" + path + "\": " + error + ".");
     return;
   }
+  history::Clear();
+  history::MarkUnchanged();
   ViewFit(handles.datascreen);
   if (!report.complete) ReportStoppedRead(path, report);
 }
 
 // Writes the drawing under the chosen name; an existing file is replaced
-// only once the new one is complete.
-void Save() {
+// only once the new one is complete.  False when cancelled or failed.
+bool Save() {
   std::string path = "*.*";
-  if (tk::GetFile(path) == -1) return;
+  if (tk::GetFile(path) == -1) return false;
   std::string error;
-  if (!SaveDrawingFile(path, error))
+  if (!SaveDrawingFile(path, error)) {
     tk::Message("Salvar arquivo", "Não foi possível salvar \"" + path + "\": " + error +
                                       ".\nNenhum arquivo foi alterado.");
+    return false;
+  }
+  history::MarkUnchanged();
+  return true;
 }
 
 }  // namespace
 
+bool SettleUnsavedChanges() {
+  if (!history::Changed()) return true;
+  const int answer = tk::Choose("Desenho alterado",
+                                "O desenho foi alterado desde que foi aberto ou salvo.\n"
+                                "Deseja salvar as alterações?",
+                                {"Salvar", "Descartar", "Cancelar"});
+  if (answer == 0) return Save();
+  return answer == 1;
+}
+
 // Reading replaces the drawing, so the flow result goes first; nothing is
-// read while "Calcular" is still working on the drawing.  The view is
-// fitted to the new drawing, and the size read-outs follow it.
+// read while "Calcular" is still working on the drawing, nor before unsaved
+// changes are settled.  The view is fitted to the new drawing, and the size
+// read-outs follow it.
 int ProjReadFile(const tk::Event&) {
   if (PipelineRunning()) return tk::kDefault;
+  if (!SettleUnsavedChanges()) return tk::kDefault;
   EndPick();
   ReleaseGrid();
   Open();

@@ -237,6 +237,7 @@ void BuildMainWindow() {
   tk::SetAttribute(main, "MENU", "bar");
   tk::SetAttribute(main, "FGCOLOR", "0 0 0");
   tk::SetAttribute(main, "K_ANY", "KeyCrtl");
+  tk::SetAttribute(main, "CLOSE_CB", "Exit");  // the close box asks like "Sair"
   Named("main", main);
 }
 

@@ -1,6 +1,7 @@
 // Commands that act on the drawing and its settings.
 #include "flow/cell_grid.h"
 #include "model/entity.h"
+#include "model/history.h"
 #include "shell/commands.h"
 #include "shell/modes.h"
 #include "shell/number_fields.h"
@@ -11,8 +12,10 @@ namespace cmd {
 namespace {
 
 // The selection commands end whatever the mouse was doing, change the
-// drawing, show it and put the user back in the mode they were in.
+// drawing, show it and put the user back in the mode they were in.  Nothing
+// changes while "Calcular" is reading the drawing.
 int ChangeSelection(void (*operation)()) {
+  if (PipelineRunning()) return tk::kDefault;
   EndPick();
   operation();
   ViewRedisplay(handles.datascreen);
@@ -31,22 +34,54 @@ void SetGridSteps(tk::Element* xField, tk::Element* yField) {
   ShowViewSize(handles.datascreen);
 }
 
+// Runs an operation on the selected entities as one change that can be
+// undone.
+template <void (*operation)()>
+void RecordedOnSelection() {
+  history::RecordChange(selectedEntities(), operation);
+}
+
+// The removed walls are kept by the history, so that undo can bring them back.
+void RemoveSelection() { removeSelected(); }
+
+// Undo and redo put back another drawing, for which the flow result was
+// not computed.
+void StepThroughHistory(bool (*step)()) {
+  if (PipelineRunning()) return;
+  EndPick();
+  step();
+  ReleaseGrid();
+  ViewRedisplay(handles.datascreen);
+  ResumeMode();
+}
+
 }  // namespace
 
 // Deleting discards the flow result too, since it was computed for walls
-// that may no longer exist.  Nothing is released while "Calcular" runs.
+// that may no longer exist.
 int Delete(const tk::Event&) {
-  if (PipelineRunning()) return tk::kDefault;
   return ChangeSelection([] {
-    deleteSelected();
+    RecordedOnSelection<RemoveSelection>();
     ReleaseGrid();
   });
 }
 
-int FillSel(const tk::Event&) { return ChangeSelection(fillSelected); }
-int UnFillSel(const tk::Event&) { return ChangeSelection(unfillSelected); }
-int MoveSelFront(const tk::Event&) { return ChangeSelection(moveSelectedToFront); }
-int MoveSelBack(const tk::Event&) { return ChangeSelection(moveSelectedToBack); }
+int FillSel(const tk::Event&) { return ChangeSelection(RecordedOnSelection<fillSelected>); }
+int UnFillSel(const tk::Event&) { return ChangeSelection(RecordedOnSelection<unfillSelected>); }
+int MoveSelFront(const tk::Event&) {
+  return ChangeSelection(RecordedOnSelection<moveSelectedToFront>);
+}
+int MoveSelBack(const tk::Event&) {
+  return ChangeSelection(RecordedOnSelection<moveSelectedToBack>);
+}
+
+void UndoChange() {
+  if (history::UndoSteps() > 0) StepThroughHistory(history::Undo);
+}
+
+void RedoChange() {
+  if (history::RedoSteps() > 0) StepThroughHistory(history::Redo);
+}
 
 // Snapping needs the grid, so its toggle is usable only while the grid shows.
 int ProjGridOnOff(const tk::Event& ev) {

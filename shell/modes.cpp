@@ -2,6 +2,7 @@
 
 #include "flow/cell_grid.h"
 #include "model/entity.h"
+#include "model/history.h"
 #include "shell/commands.h"
 #include "shell/editing.h"
 #include "shell/line_mode.h"
@@ -131,8 +132,15 @@ bool ExitPending() { return exitRequested; }
 void FinishPendingExit() {
   if (!exitRequested) return;
   exitRequested = false;
-  deleteAll();
+  CloseDrawing();
   tk::ExitLoop();
+}
+
+void CloseDrawing() {
+  EndPick();
+  history::Clear();
+  deleteAll();
+  history::MarkUnchanged();  // an empty drawing has nothing to save
 }
 
 }  // namespace cmd

@@ -63,6 +63,9 @@ void ShowPrompt(void* owner, const std::string& text);
 // The cursor read-outs of the bottom bar, in world units.
 void ShowCursorPos(void* owner, double x, double y);
 
+// Empties the drawing and forgets its history, as the program ends.
+void CloseDrawing();
+
 // Exit while "Calcular" runs only records the request: the drawing must not
 // be released under the computation.  The pipeline calls this when it ends;
 // it empties the drawing and ends the event loop if an exit was requested.

@@ -18,6 +18,7 @@
 #include "flow/flow_draw.h"
 #include "flow/streamlines.h"
 #include "model/entity.h"
+#include "model/history.h"
 #include "shell/commands.h"
 #include "shell/editing.h"
 #include "model/drawing_file.h"
@@ -255,11 +256,16 @@ TEST_F(CalcularGuiTest, DeleteAfterwardsDiscardsTheGrid) {
   EXPECT_TRUE(streamlines.empty());
 }
 
-// Events keep arriving while "Calcular" runs.  Commands that would pull the
-// drawing or the grid from under it do nothing then, and an exit waits for
-// the end of the computation.
+// Events keep arriving while "Calcular" runs.  Commands that would change
+// or pull the drawing or the grid from under it do nothing then, and an
+// exit, once the unsaved change is settled, waits for the end of the
+// computation.
 TEST_F(CalcularGuiTest, CommandsArrivingDuringTheComputationAreHeldBack) {
   Open("house.dat");
+  history::Clear();
+  history::MarkUnchanged();
+  EntityList->selected = 1;
+  cmd::Delete(tk::Event{});  // a change that could be undone
   const Entity* const front = EntityList;
   EntityList->selected = 1;
   const int popups = tk::test::ScriptedPopups();
@@ -273,15 +279,17 @@ TEST_F(CalcularGuiTest, CommandsArrivingDuringTheComputationAreHeldBack) {
     cmd::Line(tk::Event{});
     EXPECT_FALSE(cmd::CreateLine(0, 0, 1, 1));  // a line mode already running
     cmd::ViewGrid(tk::Event{});
+    tk::test::Key(Canvas(), tk::CtrlKey('z'), " C");
+    tk::test::QueueAnswer({false, {"Descartar"}});
     cmd::Exit(tk::Event{});
-    EXPECT_EQ(EntityList, front);  // nothing deleted, nothing read
+    EXPECT_EQ(EntityList, front);  // nothing deleted, read or undone
     EXPECT_EQ(cellGrid.cellCount, cells);
     EXPECT_NE(cmd::modeRestart, cmd::LineMode);
     EXPECT_TRUE(cmd::ExitPending());
   });
   Calcular();
   ASSERT_TRUE(arrived);
-  EXPECT_EQ(tk::test::ScriptedPopups(), popups);  // no Open dialog came up
+  EXPECT_EQ(tk::test::ScriptedPopups(), popups + 1);  // the exit question, no Open dialog
   EXPECT_EQ(cellGrid.cellCount, 3600);  // the computation finished
   EXPECT_FALSE(streamlines.empty());
   // The exit took effect at the end: the drawing was emptied then.

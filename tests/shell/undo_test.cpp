@@ -1,0 +1,180 @@
+// Undo and redo from the keyboard, and the question about unsaved changes
+// before the program ends or another drawing is opened.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "flow/cell_grid.h"
+#include "model/entity.h"
+#include "model/history.h"
+#include "shell/commands.h"
+#include "shell/modes.h"
+#include "toolkit/toolkit.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kQuestion =
+    "Desenho alterado|O desenho foi alterado desde que foi aberto ou salvo.\n"
+    "Deseja salvar as alterações?";
+
+class UndoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("brisel-undo-test-" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+    tk::test::EnableScripting(true);
+    tk::test::TakeMessages();
+    cmd::ResetToSelect();
+  }
+  void TearDown() override {
+    // Leave no unsaved change behind, or the next Exit would ask.
+    history::Clear();
+    history::MarkUnchanged();
+    deleteAll();
+    ReleaseGrid();
+    tk::test::EnableScripting(false);
+    fs::remove_all(dir_);
+  }
+
+  // A room of four walls, as if just opened, with its east wall deleted.
+  static void RoomWithEastWallDeleted() {
+    new LineEntity(0, 0, 4, 0);
+    (new LineEntity(4, 0, 4, 3))->selected = 1;
+    new LineEntity(4, 3, 0, 3);
+    new LineEntity(0, 3, 0, 0);
+    history::MarkUnchanged();
+    cmd::Delete(tk::Event{});
+    ASSERT_EQ(Walls(), 3);
+  }
+
+  static int Walls() {
+    int n = 0;
+    forEachFrontToBack([&](Entity*) { ++n; });
+    return n;
+  }
+
+  static void Key(const char* focus, char letter, const char* status = " C") {
+    tk::test::Key(tk::GetHandle(focus), tk::CtrlKey(letter), status);
+  }
+
+  static std::string Contents(const fs::path& file) {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(UndoTest, ControlKeysUndoAndRedoExceptInTextFields) {
+  RoomWithEastWallDeleted();
+  cmd::Drag(tk::Event{});
+  cmd::ViewGrid(tk::Event{});
+  ASSERT_FALSE(cellGrid.cells.empty());
+
+  Key("htext", 'z');  // the field keeps Control+Z for its own text
+  EXPECT_EQ(Walls(), 3);
+  EXPECT_FALSE(cellGrid.cells.empty());
+
+  Key("datascreen", 'z');
+  ASSERT_EQ(Walls(), 4);
+  const auto* east = static_cast<const LineEntity*>(selectedEntities().at(0));
+  EXPECT_EQ(selectedEntities().size(), 1u);
+  EXPECT_EQ(east->x0, 4);
+  EXPECT_EQ(east->y1, 3);
+  EXPECT_TRUE(cellGrid.cells.empty());  // the flow picture no longer fits
+  EXPECT_EQ(cmd::modeRestart, cmd::DragMode);
+
+  Key("xgrid", 'y');
+  EXPECT_EQ(Walls(), 4);
+  Key("datascreen", 'y');
+  EXPECT_EQ(Walls(), 3);
+  Key("datascreen", 'z');
+  Key("datascreen", 'z', "SC");  // Control+Shift+Z redoes too
+  EXPECT_EQ(Walls(), 3);
+  EXPECT_TRUE(selectedEntities().empty());
+}
+
+// "Sair" and the close box over a changed drawing: cancel, a save that
+// fails or is cancelled keep the program running; save and discard end it.
+TEST_F(UndoTest, ExitAsksAboutUnsavedChanges) {
+  RoomWithEastWallDeleted();
+  tk::Element* main = cmd::handles.main;
+
+  EXPECT_EQ(cmd::Exit(tk::Event{}), tk::kIgnore);  // no answer: closed box
+  EXPECT_EQ(tk::test::TakeMessages(), std::vector<std::string>{kQuestion});
+  tk::test::QueueAnswer({false, {"Cancelar"}});
+  EXPECT_EQ(tk::test::Fire(main, "CLOSE_CB"), tk::kIgnore);
+  EXPECT_TRUE(tk::IsVisible(main));
+  EXPECT_EQ(tk::test::TakeMessages(), std::vector<std::string>{kQuestion});
+
+  const fs::path failing = dir_ / "no-such-folder" / "plan.dat";
+  tk::test::QueueAnswer({false, {"Salvar"}});
+  tk::test::QueueAnswer({false, {failing.string()}});
+  EXPECT_EQ(cmd::Exit(tk::Event{}), tk::kIgnore);
+  EXPECT_EQ(tk::test::TakeMessages().size(), 2u);  // the question, the failure
+  tk::test::QueueAnswer({false, {"Salvar"}});
+  tk::test::QueueAnswer({true, {}});  // the file dialog cancelled
+  EXPECT_EQ(cmd::Exit(tk::Event{}), tk::kIgnore);
+  EXPECT_EQ(Walls(), 3);
+  EXPECT_TRUE(history::Changed());
+
+  const fs::path saved = dir_ / "plan.dat";
+  tk::test::QueueAnswer({false, {"Salvar"}});
+  tk::test::QueueAnswer({false, {saved.string()}});
+  EXPECT_EQ(cmd::Exit(tk::Event{}), tk::kClose);
+  EXPECT_EQ(Contents(saved), "0\n0 0 0 4 0\n0\n0 4 3 0 3\n0\n0 0 3 0 0\n");
+  EXPECT_EQ(EntityList, nullptr);
+  EXPECT_EQ(tk::test::PendingAnswers(), 0u);
+
+  RoomWithEastWallDeleted();
+  tk::test::QueueAnswer({false, {"Descartar"}});
+  EXPECT_EQ(cmd::Exit(tk::Event{}), tk::kClose);
+  EXPECT_EQ(EntityList, nullptr);
+
+  tk::test::TakeMessages();
+  EXPECT_EQ(cmd::Exit(tk::Event{}), tk::kClose);  // nothing changed: no question
+  EXPECT_TRUE(tk::test::TakeMessages().empty());
+}
+
+// Saving marks the drawing unchanged, undoing past the save changes it
+// again, and "Abrir..." asks before replacing it.
+TEST_F(UndoTest, OpenAsksOnlyWhileTheDrawingDiffersFromTheSavedOne) {
+  RoomWithEastWallDeleted();
+  const fs::path saved = dir_ / "three.dat";
+  tk::test::QueueAnswer({false, {saved.string()}});
+  cmd::ProjSaveFile(tk::Event{});
+  EXPECT_FALSE(history::Changed());
+  Key("datascreen", 'z');
+  EXPECT_TRUE(history::Changed());
+
+  const int popups = tk::test::ScriptedPopups();
+  tk::test::QueueAnswer({false, {"Cancelar"}});
+  cmd::ProjReadFile(tk::Event{});
+  EXPECT_EQ(tk::test::ScriptedPopups(), popups + 1);  // no file dialog came
+  EXPECT_EQ(Walls(), 4);
+
+  Key("datascreen", 'y');  // back to the saved drawing: opening just opens
+  EXPECT_FALSE(history::Changed());
+  tk::test::QueueAnswer({false, {saved.string()}});
+  cmd::ProjReadFile(tk::Event{});
+  EXPECT_EQ(Walls(), 3);
+  EXPECT_EQ(tk::test::TakeMessages(), std::vector<std::string>{kQuestion});
+  EXPECT_EQ(history::UndoSteps(), 0u);  // an opened drawing starts a new history
+
+  EntityList->selected = 1;
+  cmd::Delete(tk::Event{});
+  tk::test::QueueAnswer({false, {"Descartar"}});
+  tk::test::QueueAnswer({false, {saved.string()}});
+  cmd::ProjReadFile(tk::Event{});
+  EXPECT_EQ(Walls(), 3);
+  EXPECT_FALSE(history::Changed());
+}
+
+}  // namespace
