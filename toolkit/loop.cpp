@@ -225,9 +225,11 @@ int RunChoiceDialog(const std::string& title, const std::string& text,
   for (const std::string& answer : answers)
     buttonW = std::max(buttonW, static_cast<int>(fl_width(answer.c_str())) + 24);
   const int buttonsW = static_cast<int>(answers.size()) * (buttonW + gap) - gap;
-  int textW = std::max(380, buttonsW), textH = 0;
+  int textW = std::max(420, buttonsW), textH = 0;
   fl_measure(text.c_str(), textW, textH, 0);
-  textW = std::max(textW, buttonsW);
+  // The label keeps a few pixels free at its sides, or it would wrap the
+  // measured lines again.
+  textW = std::max(textW + 8, buttonsW);
   const int width = textW + 2 * margin;
   const int height = margin + textH + margin + buttonH + margin;
   ChoiceState state;
