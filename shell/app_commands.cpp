@@ -177,11 +177,10 @@ int Keyboard(const tk::Event&) {
 // the other keys this program adds leave a text field alone, which has its
 // own use for them.
 int KeyCrtl(const tk::Event& ev) {
-  const bool inTextField = tk::KindOf(ev.element) == "text";
   const bool shift = !ev.status.empty() && ev.status[0] == 'S';
   switch (ev.key) {
     case tk::CtrlKey('z'):
-      if (inTextField) break;
+      if (FocusInTextField(ev)) break;
       if (shift) {
         RedoChange();
       } else {
@@ -189,7 +188,7 @@ int KeyCrtl(const tk::Event& ev) {
       }
       break;
     case tk::CtrlKey('y'):
-      if (!inTextField) RedoChange();
+      if (!FocusInTextField(ev)) RedoChange();
       break;
     case tk::kKeyEsc:
       // While "Calcular" runs, Esc only stops it.

@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "model/history.h"
 #include "shell/commands.h"
 #include "shell/modes.h"
 #include "shell/pickers.h"
@@ -197,9 +198,14 @@ void CreatePickers(tk::Element* canvas) {
 bool CreateLine(double x0, double y0, double x1, double y1) {
   // The drawing must not change under a running "Calcular".
   if (PipelineRunning()) return false;
-  LineEntity* line = new (std::nothrow) LineEntity(x0, y0, x1, y1);
+  LineEntity* line = nullptr;
+  history::RecordChange({}, [&] {
+    line = new (std::nothrow) LineEntity(x0, y0, x1, y1);
+    if (!line) return;
+    history::Created(line);
+    MakeOnlySelected(line);
+  });
   if (!line) return false;
-  MakeOnlySelected(line);
   Redraw();
   return true;
 }
@@ -216,7 +222,10 @@ bool BoxHandle(const Entity* e, int i, double& x, double& y) {
   return true;
 }
 
+// A drag is recorded from the press, so that undo gives back the selection
+// the press replaced as well as the target's shape.
 void BeginDrag(double px, double py, double tolerance) {
+  history::Begin();
   dragState = DragState{};
   lastPreview = {NAN, NAN};
   auto vertexAt = [&](const Entity* e) {
@@ -233,7 +242,9 @@ void BeginDrag(double px, double py, double tolerance) {
     dragState.dragTarget =
         findFrontToBack([&](const Entity* e) { return e->hitTest(px, py, tolerance); });
   }
-  if (dragState.dragTarget) MakeOnlySelected(dragState.dragTarget);
+  if (!dragState.dragTarget) return;
+  history::Touch({dragState.dragTarget});
+  MakeOnlySelected(dragState.dragTarget);
 }
 
 bool DragTransform(double px, double py, double x, double y, Affine2D& m) {
@@ -249,12 +260,15 @@ void ApplyDrag(double px, double py, double rx, double ry) {
   Entity* target = dragState.dragTarget;
   // The drawing must not change under a running "Calcular".
   if (target && !PipelineRunning()) {
+    if (!history::Recording()) history::Begin();  // the press was not seen
+    history::Touch({target});
     Affine2D m;
     if (dragState.vertexHandle >= 0) {
       target->setEndpoint(dragState.vertexHandle, rx, ry);
     } else if (DragTransform(px, py, rx, ry, m)) {
       target->transform(m.a, m.b, m.c, m.d, m.e, m.f);
     }
+    history::Commit();
   }
   dragState = DragState{};
   Redraw();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/entity.h"
+#include "model/history.h"
 #include "shell/commands.h"
 #include "shell/editing.h"
 #include "shell/line_dialogs.h"
@@ -396,6 +397,57 @@ TEST_F(DrawingModes, KeyMStartsDragOnlyOutsideTextFields) {
   EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
   tk::test::Key(cmd::handles.datascreen, 'm');
   EXPECT_EQ(cmd::modeRestart, cmd::DragMode);
+}
+
+// ---- Undo ------------------------------------------------------------------------------
+
+// Each wall with its selection, from the front.
+std::vector<std::vector<double>> Drawing() {
+  std::vector<std::vector<double>> drawing;
+  forEachFrontToBack([&](Entity* e) {
+    std::vector<double> wall = e->shape();
+    wall.push_back(e->selected);
+    drawing.push_back(wall);
+  });
+  return drawing;
+}
+
+// Walls drawn by mouse and by dialog and the three kinds of drag, each one
+// step: Control+Z takes them back one by one, selection included, and
+// Control+Y makes them again.
+TEST_F(DrawingModes, LinesAndDragsAreUndoneAndRedoneOneByOne) {
+  history::Clear();
+  std::vector<std::vector<std::vector<double>>> states = {Drawing()};
+  cmd::Line(tk::Event{});
+  Click(1, 1);
+  Click(5, 3);
+  states.push_back(Drawing());
+  tk::test::QueueAnswer({false, {"stb_handle=Absoluto", "x1_line4_handle=1", "y1_line4_handle=8",
+                                 "call_sok"}});
+  Click(1, 1);
+  Click(7, 7, kNoKeys, '2');
+  states.push_back(Drawing());
+  ASSERT_EQ(Walls().size(), 2u);
+
+  tk::test::Key(Canvas(), 'm');
+  DragFromTo(3, 2, 4, 2.5);  // the older wall, pressed in its middle, moves whole
+  states.push_back(Drawing());
+  DragFromTo(2, 1.5, 2, 0.5);  // now selected: its end or box corner stretches it
+  states.push_back(Drawing());
+  DragFromTo(1, 8, 2, 9);  // the unselected dialog wall moves whole, selected again
+  states.push_back(Drawing());
+  for (size_t i = 1; i < states.size(); ++i) ASSERT_NE(states[i], states[i - 1]) << i;
+
+  for (size_t i = states.size() - 1; i-- > 0;) {
+    tk::test::Key(Canvas(), tk::CtrlKey('z'), " C");
+    EXPECT_EQ(Drawing(), states[i]) << "after undoing to state " << i;
+  }
+  EXPECT_EQ(cmd::modeRestart, cmd::DragMode);
+  for (size_t i = 1; i < states.size(); ++i) {
+    tk::test::Key(Canvas(), tk::CtrlKey('y'), " C");
+    EXPECT_EQ(Drawing(), states[i]) << "after redoing to state " << i;
+  }
+  history::Clear();
 }
 
 }  // namespace

@@ -1,0 +1,118 @@
+#!/bin/sh
+# Draws two walls with real clicks, deletes the second with the Delete
+# button, and takes the delete back with Ctrl+Z and makes it again with
+# Ctrl+Y, saving the drawing after each step: the files must show it.
+# Then draws another wall and chooses "Sair": the question about the
+# unsaved change must appear, "Cancelar" must keep the program running, and
+# "Descartar" must end it.
+#   usage: undo_and_exit.sh path/to/brisel output-folder
+set -u
+BIN=$1
+OUT=$2
+
+[ -n "${DISPLAY:-}" ] || { echo "no X display: skipped"; exit 77; }
+for tool in xdotool xwininfo import cmp; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "$tool missing: skipped"; exit 77; }
+done
+mkdir -p "$OUT"
+
+HERE=$(cd "$(dirname "$0")" && pwd)
+cd "$OUT"
+"$BIN" &
+PID=$!
+. "$HERE/common.sh"
+
+WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
+[ -n "$WID" ] || fail "main window did not appear"
+# The canvas is the main window's only X child window.
+CANVAS=$(xwininfo -tree -id "$WID" | awk '$1 ~ /^0x/ { print $1; exit }')
+[ -n "$CANVAS" ] || fail "no canvas window"
+
+# The tool column's first buttons, in window pixels: Linha, then Apagar.
+click_line_button() { xdotool mousemove --window "$WID" 18 99 click 1; }
+click_delete_button() { xdotool mousemove --window "$WID" 18 151 click 1; }
+click_canvas() { xdotool mousemove --window "$CANVAS" "$1" "$2" click 1; }
+
+wait_window_gone() {
+  i=0
+  while xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
+    i=$((i + 1))
+    [ $i -lt 100 ] || fail "window '$1' did not close"
+    sleep 0.1
+  done
+}
+
+# Arquivo -> Salvar... typing the absolute path $1.
+save_as() {
+  rm -f "$1"
+  xdotool mousemove --window "$WID" 25 10 click 1
+  xdotool key --delay 100 Down Down Return
+  dlg=$(timeout 20 xdotool search --sync --onlyvisible --name "^Salvar arquivo$" | head -n 1)
+  [ -n "$dlg" ] || fail "Save dialog did not appear"
+  xdotool type --window "$dlg" --delay 20 "$1" 2>/dev/null
+  xdotool key Return 2>/dev/null
+  wait_window_gone "^Salvar arquivo$"
+  [ -f "$1" ] || fail "nothing was saved as $1"
+}
+
+# Arquivo -> Sair; the question box must come up: its id goes to QUESTION.
+ask_to_exit() {
+  xdotool mousemove --window "$WID" 25 10 click 1
+  xdotool key --delay 100 Down Down Down Return
+  QUESTION=$(timeout 20 xdotool search --sync --onlyvisible --name "^Desenho alterado$" | head -n 1)
+  [ -n "$QUESTION" ] || fail "no question about the unsaved drawing"
+}
+
+# Presses answer $1 (0 Salvar, 1 Descartar, 2 Cancelar) of the question: its
+# three buttons, 90 pixels wide with 8 between them, are centred 12 pixels
+# above the box's bottom edge.
+answer() {
+  eval "$(xdotool getwindowgeometry --shell "$QUESTION")"
+  x=$(( (WIDTH - 286) / 2 + $1 * 98 + 45 ))
+  xdotool mousemove --window "$QUESTION" "$x" $((HEIGHT - 26)) click 1
+}
+
+click_line_button
+click_canvas 80 100
+click_canvas 320 100
+click_canvas 320 150
+click_canvas 320 400
+save_as "$OUT/two_walls.dat"
+[ "$(wc -l <"$OUT/two_walls.dat")" -eq 4 ] || fail "two walls were not drawn"
+
+click_delete_button
+save_as "$OUT/deleted.dat"
+[ "$(wc -l <"$OUT/deleted.dat")" -eq 2 ] || fail "Delete did not remove the selected wall"
+
+xdotool key ctrl+z
+save_as "$OUT/undone.dat"
+cmp -s "$OUT/undone.dat" "$OUT/two_walls.dat" || fail "Ctrl+Z did not bring the wall back"
+
+xdotool key ctrl+y
+save_as "$OUT/redone.dat"
+cmp -s "$OUT/redone.dat" "$OUT/deleted.dat" || fail "Ctrl+Y did not delete the wall again"
+echo "delete, undo and redo seen in the saved files"
+
+click_canvas 80 300
+click_canvas 250 300
+ask_to_exit
+eval "$(xdotool getwindowgeometry --shell "$QUESTION")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$OUT/exit_question.png" 2>/dev/null
+answer 2
+wait_window_gone "^Desenho alterado$"
+kill -0 "$PID" 2>/dev/null || fail "the program ended although the exit was cancelled"
+settled_shot "$OUT/after_cancel.png"
+echo "Cancelar kept the program running"
+
+ask_to_exit
+answer 1
+n=0
+while kill -0 "$PID" 2>/dev/null; do
+  n=$((n + 1))
+  [ $n -lt 100 ] || fail "program still running after Descartar"
+  sleep 0.1
+done
+wait "$PID"
+status=$?
+[ "$status" -eq 0 ] || { echo "FAIL: exit status $status" >&2; exit 1; }
+echo "Descartar ended the program with status 0; screenshots in $OUT"
