@@ -24,9 +24,16 @@ PID=$!
 
 WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
 [ -n "$WID" ] || fail "main window did not appear"
-# The canvas is the main window's only X child window.
-CANVAS=$(xwininfo -tree -id "$WID" | awk '$1 ~ /^0x/ { print $1; exit }')
-[ -n "$CANVAS" ] || fail "no canvas window"
+# The canvas is the main window's only X child window; it may come up a
+# moment after the main window.
+i=0
+while :; do
+  CANVAS=$(xwininfo -tree -id "$WID" 2>/dev/null | awk '$1 ~ /^0x/ { print $1; exit }')
+  [ -n "$CANVAS" ] && break
+  i=$((i + 1))
+  [ $i -lt 100 ] || fail "no canvas window"
+  sleep 0.1
+done
 
 # The tool column's first buttons, in window pixels: Linha, then Apagar.
 click_line_button() { xdotool mousemove --window "$WID" 18 99 click 1; }
