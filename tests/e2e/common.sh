@@ -40,10 +40,15 @@ open_through_dialog() {
   [ -n "$DLG" ] || fail "Open dialog did not appear"
   xdotool type --window "$DLG" --delay 40 "$1" 2>/dev/null
   xdotool key Return 2>/dev/null
+  wait_window_gone "^Abrir arquivo$"
+}
+
+# Waits until no visible window has a name matching $1.
+wait_window_gone() {
   i=0
-  while xdotool search --onlyvisible --name "^Abrir arquivo$" >/dev/null 2>&1; do
+  while xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
     i=$((i + 1))
-    [ $i -lt 100 ] || fail "Open dialog did not close"
+    [ $i -lt 100 ] || fail "window '$1' did not close"
     sleep 0.1
   done
 }
@@ -65,6 +70,11 @@ find_calcular() {
 quit_through_menu() {
   xdotool mousemove --window "$WID" 25 10 click 1
   xdotool key --delay 100 Down Down Down Return
+  expect_clean_end
+}
+
+# The program must end soon, with status 0.
+expect_clean_end() {
   n=0
   while kill -0 "$PID" 2>/dev/null; do
     n=$((n + 1))

@@ -40,15 +40,6 @@ click_line_button() { xdotool mousemove --window "$WID" 18 99 click 1; }
 click_delete_button() { xdotool mousemove --window "$WID" 18 151 click 1; }
 click_canvas() { xdotool mousemove --window "$CANVAS" "$1" "$2" click 1; }
 
-wait_window_gone() {
-  i=0
-  while xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
-    i=$((i + 1))
-    [ $i -lt 100 ] || fail "window '$1' did not close"
-    sleep 0.1
-  done
-}
-
 # Arquivo -> Salvar... typing the absolute path $1.
 save_as() {
   rm -f "$1"
@@ -113,13 +104,5 @@ echo "Cancelar kept the program running"
 
 ask_to_exit
 answer 1
-n=0
-while kill -0 "$PID" 2>/dev/null; do
-  n=$((n + 1))
-  [ $n -lt 100 ] || fail "program still running after Descartar"
-  sleep 0.1
-done
-wait "$PID"
-status=$?
-[ "$status" -eq 0 ] || { echo "FAIL: exit status $status" >&2; exit 1; }
-echo "Descartar ended the program with status 0; screenshots in $OUT"
+expect_clean_end
+echo "Descartar ended the program; screenshots in $OUT"
