@@ -153,8 +153,9 @@ bool FinishRecords(Step& step) {
     if (r.before != r.after) step.reordered = true;
     if (r.before.present && r.after.present) r.shapeAfter = r.entity->shape();
     if (r.shapeAfter == r.shapeBefore || !r.after.present) {
-      r.shapeBefore.clear();
-      r.shapeAfter.clear();
+      // Given back, not just emptied: a step may keep many records.
+      std::vector<double>().swap(r.shapeBefore);
+      std::vector<double>().swap(r.shapeAfter);
     }
     if (!r.shapeAfter.empty()) changed = true;
   }
@@ -163,6 +164,7 @@ bool FinishRecords(Step& step) {
     step.records.erase(std::remove_if(step.records.begin(), step.records.end(),
                                       [](const Record& r) { return r.shapeAfter.empty(); }),
                        step.records.end());
+  step.records.shrink_to_fit();
   return changed || step.reordered;
 }
 

@@ -275,6 +275,7 @@ TEST_F(CalcularGuiTest, CommandsArrivingDuringTheComputationAreHeldBack) {
     ASSERT_TRUE(cmd::PipelineRunning());
     const int cells = cellGrid.cellCount;
     cmd::Delete(tk::Event{});
+    cmd::MoveSelBack(tk::Event{});
     cmd::ProjReadFile(tk::Event{});
     cmd::Line(tk::Event{});
     EXPECT_FALSE(cmd::CreateLine(0, 0, 1, 1));  // a line mode already running
@@ -282,7 +283,7 @@ TEST_F(CalcularGuiTest, CommandsArrivingDuringTheComputationAreHeldBack) {
     tk::test::Key(Canvas(), tk::CtrlKey('z'), " C");
     tk::test::QueueAnswer({false, {"Descartar"}});
     cmd::Exit(tk::Event{});
-    EXPECT_EQ(EntityList, front);  // nothing deleted, read or undone
+    EXPECT_EQ(EntityList, front);  // nothing deleted, moved, read or undone
     EXPECT_EQ(cellGrid.cellCount, cells);
     EXPECT_NE(cmd::modeRestart, cmd::LineMode);
     EXPECT_TRUE(cmd::ExitPending());
