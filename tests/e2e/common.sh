@@ -43,6 +43,22 @@ open_through_dialog() {
   wait_window_gone "^Abrir arquivo$"
 }
 
+# Sets CANVAS to the canvas's X window and CANVAS_GEOMETRY to its place in
+# the main window (WxH+X+Y).  The canvas is the main window's only X child
+# window; it may be mapped a moment after the main window.
+find_canvas() {
+  i=0
+  while :; do
+    set -- $(xwininfo -tree -id "$WID" 2>/dev/null | awk '/^ +0x[0-9a-f]+ / {print $1, $(NF-1); exit}')
+    [ $# -eq 2 ] && break
+    i=$((i + 1))
+    [ $i -lt 100 ] || fail "canvas not found"
+    sleep 0.1
+  done
+  CANVAS=$1
+  CANVAS_GEOMETRY=$2
+}
+
 # Waits until no visible window has a name matching $1.
 wait_window_gone() {
   i=0

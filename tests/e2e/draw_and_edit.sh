@@ -28,19 +28,9 @@ trap 'kill "$PID" 2>/dev/null' EXIT
 WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
 [ -n "$WID" ] || fail "main window did not appear"
 
-# The canvas is the main window's only X child window; it may be mapped a
-# moment after the main window.
-i=0
-while :; do
-  GEOMETRY=$(xwininfo -tree -id "$WID" | awk '/^ +0x[0-9a-f]+ / {print $1, $(NF-1); exit}')
-  [ -n "$GEOMETRY" ] && break
-  i=$((i + 1))
-  [ $i -lt 100 ] || fail "canvas not found"
-  sleep 0.1
-done
-set -- $GEOMETRY
-CAN=$1
-eval "$(echo "$2" | sed -E 's/([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)/CW=\1 CH=\2 CX=\3 CY=\4/')"
+find_canvas
+CAN=$CANVAS
+eval "$(echo "$CANVAS_GEOMETRY" | sed -E 's/([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)/CW=\1 CH=\2 CX=\3 CY=\4/')"
 [ "${CW:-0}" -gt 100 ] || fail "canvas not found"
 
 # The canvas shows 10 world units across its shorter side, centred on (5, 5).

@@ -21,19 +21,12 @@ cd "$OUT"
 "$BIN" &
 PID=$!
 . "$HERE/common.sh"
+# Whatever happens, the program does not outlive the test.
+trap 'kill "$PID" 2>/dev/null' EXIT
 
 WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
 [ -n "$WID" ] || fail "main window did not appear"
-# The canvas is the main window's only X child window; it may come up a
-# moment after the main window.
-i=0
-while :; do
-  CANVAS=$(xwininfo -tree -id "$WID" 2>/dev/null | awk '$1 ~ /^0x/ { print $1; exit }')
-  [ -n "$CANVAS" ] && break
-  i=$((i + 1))
-  [ $i -lt 100 ] || fail "no canvas window"
-  sleep 0.1
-done
+find_canvas
 
 # The tool column's first buttons, in window pixels: Linha, then Apagar.
 click_line_button() { xdotool mousemove --window "$WID" 18 99 click 1; }
