@@ -133,6 +133,11 @@ void ReportUnusableDrawing(AnalysisOutcome outcome) {
       tk::Message("Calcular", "O cálculo deu valores não finitos; nenhum resultado foi mantido.");
       break;
     case AnalysisOutcome::NotConverged:
+      // The picture stays, but it must not pass for a converged result.
+      tk::Message("Calcular",
+                  "O cálculo não convergiu no limite de iterações: o escoamento mostrado é "
+                  "aproximado.");
+      break;
     case AnalysisOutcome::Done:
       break;
   }

@@ -16,6 +16,7 @@
 #include "flow/cell_grid.h"
 #include "flow/face_weighted.h"
 #include "flow/flow_draw.h"
+#include "flow/solver.h"
 #include "flow/streamlines.h"
 #include "model/entity.h"
 #include "model/history.h"
@@ -203,6 +204,21 @@ TEST_F(CalcularGuiTest, RefusedDrawingsSayWhyAndDiscardTheEarlierPicture) {
   EXPECT_EQ(messages[1], "Calcular|O desenho precisa ter largura e altura.");
   EXPECT_EQ(cellGrid.cellCount, 0);
   EXPECT_TRUE(streamlines.empty());
+  ExpectRestoredControls();
+}
+
+// A solve stopped at its iteration limit keeps its picture but says that
+// the flow shown is not converged.
+TEST_F(CalcularGuiTest, AnUnconvergedSolveIsReportedAsApproximate) {
+  Open("house.dat");
+  const SolverSettings saved = solverSettings;
+  solverSettings.maxSweeps = 2;
+  Calcular();
+  solverSettings = saved;
+  EXPECT_EQ(tk::test::TakeMessages(),
+            std::vector<std::string>{"Calcular|O cálculo não convergiu no limite de iterações: "
+                                     "o escoamento mostrado é aproximado."});
+  EXPECT_EQ(cellGrid.cellCount, 3600);
   ExpectRestoredControls();
 }
 
