@@ -166,14 +166,7 @@ line_dialog() {
   DLG=$(timeout 20 xdotool search --sync --onlyvisible --name "^Line$" | head -n 1)
   [ -n "$DLG" ] || fail "the line dialog did not appear"
 }
-line_dialog_closed() {
-  i=0
-  while xdotool search --onlyvisible --name "^Line$" >/dev/null 2>&1; do
-    i=$((i + 1))
-    [ $i -lt 100 ] || fail "$1"
-    sleep 0.1
-  done
-}
+line_dialog_closed() { wait_window_gone "^Line$" "$1"; }
 # Waits until the canvas shows red (a new wall is selected) at a world point.
 wait_red_at() {
   tries=0
