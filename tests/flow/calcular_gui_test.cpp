@@ -3,7 +3,6 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -59,11 +58,7 @@ class CalcularGuiTest : public ::testing::Test {
     ViewFit(Canvas());
   }
 
-  static double Calcular() {
-    const auto start = std::chrono::steady_clock::now();
-    cmd::ViewGrid(tk::Event{});
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  }
+  static void Calcular() { cmd::ViewGrid(tk::Event{}); }
 
   // Whether the shown picture is red at a world point or a pixel next to it.
   static bool RedNear(double x, double y) {
@@ -134,8 +129,7 @@ class CalcularGuiTest : public ::testing::Test {
 
 TEST_F(CalcularGuiTest, ShowsRedStreamlinesAndWindArrows) {
   Open("house.dat");
-  const double seconds = Calcular();
-  std::printf("Calcular on house.dat took %.3f s\n", seconds);
+  Calcular();
   ExpectRestoredControls();
   ASSERT_EQ(cellGrid.cellCount, 3600);
   ASSERT_GT(streamlines.size(), 2u);
@@ -148,15 +142,6 @@ TEST_F(CalcularGuiTest, ShowsRedStreamlinesAndWindArrows) {
   EXPECT_TRUE(RedNear(p.x, p.y));
 
   const ArrowScales scales = BoundaryArrowScales();
-  int arrows = 0;
-  for (const GridCell& c : cellGrid.cells) {
-    LineSegment lines[3];
-    if (c.type != Interior &&
-        BoundaryArrowLines(c.index, c.type, kDegreesToRadians, scales.shaft, scales.head, lines)) {
-      ++arrows;
-    }
-  }
-  EXPECT_EQ(arrows, 120);
   const GridCell& west = cellGrid.cells[30 * 60];
   const double shaft = west.boundarySpeed * scales.shaft;
   EXPECT_TRUE(RedNear(cellGrid.xmin - shaft / 2, west.centreY));  // a west arrow's shaft
@@ -260,16 +245,6 @@ TEST_F(CalcularGuiTest, AFailureDuringTheComputationSaysWhatFailed) {
     EXPECT_TRUE(streamlines.empty());
     ExpectRestoredControls();
   }
-}
-
-TEST_F(CalcularGuiTest, DeleteAfterwardsDiscardsTheGrid) {
-  Open("single_room.dat");
-  Calcular();
-  ASSERT_EQ(cellGrid.cellCount, 3600);
-  // Deleting afterwards discards the grid and its picture.
-  cmd::Delete(tk::Event{});
-  EXPECT_EQ(cellGrid.cellCount, 0);
-  EXPECT_TRUE(streamlines.empty());
 }
 
 // Events keep arriving while "Calcular" runs.  Commands that would change

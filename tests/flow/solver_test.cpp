@@ -39,20 +39,6 @@ TEST_F(LiteralSolverTest, SweepWhoseLargestChangeEqualsTheToleranceEndsTheIterat
   EXPECT_GT(lastSolve.sweeps, 1);
 }
 
-TEST_F(SolverTest, SolidCellStaysAtRest) {
-  BuildOpenGrid(0, 10, 0, 10, 10);
-  cellGrid.cells[55].type = Solid;
-  ClassifyWallCells();
-  Solve();
-  const GridCell& s = cellGrid.cells[55];
-  EXPECT_EQ(s.potential, 0);
-  EXPECT_EQ(s.centreVelX, 0);
-  EXPECT_EQ(s.centreVelY, 0);
-  EXPECT_EQ(s.centreSpeed, 0);
-  EXPECT_EQ(s.centreDirection, 180.0);
-  EXPECT_EQ(cellGrid.cells[54].type, RightEdge);
-}
-
 // Four L-shaped walls give every wall type inside the grid, and the ring
 // every outer one.  On square cells one Gauss-Seidel pass of the weighted
 // equations is the literal sweep.
@@ -158,35 +144,6 @@ TEST_F(SolverTest, OutflowMatchesTheInflowLeftBySolidWestCells) {
     for (int row = 0; row < 10; ++row) flow += cellGrid.cells[row * 10 + column].westU;
     EXPECT_NEAR(flow, 9 * inflowSpeed, 1e-9 * inflowSpeed) << column;
   }
-}
-
-TEST_F(SolverTest, NodeVelocityIsTheMeanOfItsCells) {
-  BuildOpenGrid(0, 5, 0, 3, 6);
-  new LineEntity(2, 1, 2, 2);
-  Solve();
-  const auto& cells = cellGrid.cells;
-  const GridNode& corner = cellGrid.nodes[0];
-  EXPECT_EQ(corner.velX, cells[0].centreVelX);
-  EXPECT_EQ(corner.velY, cells[0].centreVelY);
-  const GridNode& ring = cellGrid.nodes[3];  // between cells 2 and 3
-  EXPECT_EQ(ring.velX, (cells[2].centreVelX + cells[3].centreVelX) / 2);
-  const GridNode& inner = cellGrid.nodes[2 * 7 + 3];  // cells 8, 9, 14, 15
-  EXPECT_EQ(inner.velX,
-            (((cells[8].centreVelX + cells[9].centreVelX) + cells[14].centreVelX) +
-             cells[15].centreVelX) / 4);
-  EXPECT_EQ(inner.speed, std::sqrt(inner.velX * inner.velX + inner.velY * inner.velY));
-}
-
-TEST_F(SolverTest, SolvingTwiceGivesTheSameField) {
-  LoadSample("two_rooms.dat");
-  BuildGridFromDrawing(60);
-  ComputeFlowStage();
-  std::vector<double> first;
-  for (const GridCell& c : cellGrid.cells) first.insert(first.end(), {c.potential, c.centreVelX, c.centreVelY});
-  ComputeFlowStage();
-  std::vector<double> second;
-  for (const GridCell& c : cellGrid.cells) second.insert(second.end(), {c.potential, c.centreVelX, c.centreVelY});
-  EXPECT_EQ(first, second);
 }
 
 // Everything the analysis produces, bit for bit.
@@ -317,8 +274,6 @@ TEST_F(LiteralSolverTest, SmallDrawingsAreSolvedToTheirScale) {
   new LineEntity(0, 0, 0.6, 0);
   new LineEntity(0.6, 0, 0.6, 0.4);
   BuildGridFromDrawing(60);
-  const double side = std::max(cellGrid.xmax - cellGrid.xmin, cellGrid.ymax - cellGrid.ymin);
-  EXPECT_DOUBLE_EQ(ScaledTolerance(), 0.3 * (side / 13) * (side / 13));
   solverSettings.tolerance = 0.3;
   Solve();
   EXPECT_EQ(lastSolve.sweeps, 1);
@@ -340,15 +295,6 @@ TEST_F(LiteralSolverTest, TallNarrowDrawingsAreSolvedToTheirCells) {
   EXPECT_GT(lastSolve.sweeps, 5000);
   ASSERT_FALSE(streamlines.empty());
   for (const Streamline& line : streamlines) EXPECT_LT(line.points.size(), StreamlinePointLimit());
-}
-
-TEST_F(LiteralSolverTest, SweepLimitEndsAnUnreachableTolerance) {
-  BuildOpenGrid(0, 13, 0, 13, 20);
-  solverSettings.tolerance = 1e-300;
-  solverSettings.maxSweeps = 50;
-  Solve();
-  EXPECT_EQ(lastSolve.sweeps, 50);
-  EXPECT_FALSE(lastSolve.converged);
 }
 
 }  // namespace

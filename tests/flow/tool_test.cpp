@@ -112,33 +112,6 @@ TEST_F(ToolTest, UnusableDrawingsFailWithOneLineAndWriteNothing) {
   }
 }
 
-TEST_F(ToolTest, DumpHasTheDocumentedLayout) {
-  const ToolRun run = Tool("--cells 4 --wall-width 0.3 --dump - " +
-                       WriteDrawing("room.dat", kRoom));
-  ASSERT_EQ(run.status, 0) << run.err;
-  const std::vector<std::string> lines = Lines(run.out);
-  ASSERT_GT(lines.size(), 24u);
-  // 4 + 1.3 × 4 spread over 4 columns; 3 × 1.35 over 4 rows.
-  EXPECT_EQ(lines[0], "grid 4 4 1.2999999999999998 1.0125000000000002");
-  EXPECT_EQ(lines[1].rfind("extent -0.60000000000000009 4.5999999999999996 ", 0), 0u) << lines[1];
-  EXPECT_EQ(lines[2], "inflow 129.99999999999997");
-  EXPECT_EQ(lines[3].rfind("sweeps ", 0), 0u);
-  EXPECT_EQ(lines[4].rfind("speeds ", 0), 0u);
-  EXPECT_EQ(lines[5], "cells 16");
-  for (int k = 0; k < 16; ++k) {
-    std::istringstream cell(lines[6 + k]);
-    int index, type;
-    double values[5];
-    cell >> index >> type;
-    for (double& v : values) cell >> v;
-    EXPECT_TRUE(cell && cell.peek() == EOF) << lines[6 + k];
-    EXPECT_EQ(index, k);
-  }
-  EXPECT_EQ(lines[6 + 16].rfind("streamlines ", 0), 0u);
-  EXPECT_EQ(lines[6 + 17].rfind("streamline 0 ", 0), 0u);
-  EXPECT_EQ(run.out.back(), '\n');
-}
-
 TEST_F(ToolTest, PictureShowsWallsStreamlinesAndArrows) {
   const ToolRun run = Tool("--svg '" + Path("room.svg") + "' " + WriteDrawing("room.dat", kRoom));
   ASSERT_EQ(run.status, 0) << run.err;

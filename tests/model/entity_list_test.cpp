@@ -14,18 +14,6 @@ std::vector<Entity*> FourLines() {
   return {e1, e2, e3, e4};
 }
 
-TEST_F(ListTest, NewEntitiesGoToTheFrontAndTheListStaysCircular) {
-  auto e = FourLines();
-  EXPECT_EQ(Order(), e);
-  EXPECT_EQ(EntityList->prev, e[3]);
-  EXPECT_EQ(e[3]->next, e[0]);
-  delete e[0];
-  EXPECT_EQ(EntityList, e[1]);
-  EXPECT_EQ(e[1]->prev, e[3]);
-  deleteAll();
-  EXPECT_EQ(EntityList, nullptr);
-}
-
 TEST_F(ListTest, MovingTheSelectionKeepsItsRelativeOrder) {
   auto e = FourLines();
   e[1]->selected = e[3]->selected = 1;
@@ -39,21 +27,6 @@ TEST_F(ListTest, MovingTheSelectionKeepsItsRelativeOrder) {
   e[0]->selected = e[2]->selected = 1;
   moveSelectedToBack();
   EXPECT_EQ(Order(), (std::vector<Entity*>{e[1], e[3], e[0], e[2]}));
-
-  unselectAll();
-  auto before = Order();
-  moveSelectedToFront();
-  moveSelectedToBack();
-  EXPECT_EQ(Order(), before);
-}
-
-TEST_F(ListTest, DeleteSelectedLeavesTheRestInOrder) {
-  auto e = FourLines();
-  e[0]->selected = e[2]->selected = 1;
-  deleteSelected();
-  EXPECT_EQ(Order(), (std::vector<Entity*>{e[1], e[3]}));
-  deleteSelected();  // nothing selected: nothing goes
-  EXPECT_EQ(Order().size(), 2u);
 }
 
 TEST_F(ListTest, PickAtPointTakesTheFrontmostAndShiftToggles) {
@@ -82,28 +55,6 @@ TEST_F(ListTest, FenceTakesOnlyBoxesStrictlyInside) {
   pickInFence(-1, 4, 0, 4, true);  // toggles both
   EXPECT_FALSE(inside->selected);
   EXPECT_TRUE(onEdge->selected);
-}
-
-TEST_F(ListTest, ExtentsAreTheBoxesEnlargedAboutTheirCentre) {
-  double xmin, xmax, ymin, ymax;
-  EXPECT_FALSE(drawingExtents(xmin, xmax, ymin, ymax));
-  new LineEntity(0, 0, 4, 0);
-  new LineEntity(4, 0, 4, 2);
-  ASSERT_TRUE(drawingExtents(xmin, xmax, ymin, ymax));
-  EXPECT_DOUBLE_EQ(xmin, 2 - 2 * 1.3);
-  EXPECT_DOUBLE_EQ(xmax, 2 + 2 * 1.3);
-  EXPECT_DOUBLE_EQ(ymin, 1 - 1 * 1.35);
-  EXPECT_DOUBLE_EQ(ymax, 1 + 1 * 1.35);
-}
-
-TEST_F(ListTest, DescribeSelectionWithoutClosedFigures) {
-  std::string text;
-  describeSelection(text);
-  EXPECT_EQ(text, "Nenhum círculo ou polígono selecionado.");
-  (new LineEntity(0, 0, 1, 1))->selected = 1;
-  fillSelected();
-  describeSelection(text);
-  EXPECT_EQ(text, "Nenhum círculo ou polígono selecionado.");
 }
 
 TEST_F(ListTest, SnapGoesToTheNearestNodeWithHalvesTowardZero) {

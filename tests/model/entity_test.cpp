@@ -1,6 +1,5 @@
 #include <cmath>
 
-#include "model/affine.h"
 #include "tests/model/model_fixture.h"
 
 namespace {
@@ -46,41 +45,6 @@ TEST_F(EntityTest, OutlineUsesTheWidthCurrentWhenTheEndpointsChange) {
   ASSERT_TRUE(line.handlePoint(3, x, y));
   EXPECT_DOUBLE_EQ(x, 0);
   EXPECT_DOUBLE_EQ(y, -0.5);
-}
-
-TEST_F(EntityTest, TransformMapsBothEndsAndBecomesTheCurrentMatrix) {
-  LineEntity line(1, 1, 3, 1);
-  line.transform(2, 0, 1, 0, 1, -1);  // x' = 2x + 1, y' = y - 1
-  EXPECT_DOUBLE_EQ(line.x0, 3);
-  EXPECT_DOUBLE_EQ(line.y0, 0);
-  EXPECT_DOUBLE_EQ(line.x1, 7);
-  EXPECT_DOUBLE_EQ(line.y1, 0);
-  EXPECT_DOUBLE_EQ(line.outline[1], 0.075);
-  double m[6];
-  currentMatrix.get(m);
-  EXPECT_EQ(std::vector<double>(m, m + 6), (std::vector<double>{2, 0, 1, 0, 1, -1}));
-}
-
-TEST(AffineTest, ScaleAboutAPointThenInvertGivesBackThePoint) {
-  Affine2D m;
-  m.scaleAbout(2, 3, 1, 1);
-  double x = 2, y = 2;
-  m.apply(x, y);
-  EXPECT_DOUBLE_EQ(x, 3);  // 1 + 2 * (2 - 1)
-  EXPECT_DOUBLE_EQ(y, 4);  // 1 + 3 * (2 - 1)
-  ASSERT_TRUE(m.invert());
-  m.apply(x, y);
-  EXPECT_DOUBLE_EQ(x, 2);
-  EXPECT_DOUBLE_EQ(y, 2);
-
-  Affine2D singular;
-  singular.scale(0, 1);
-  EXPECT_FALSE(singular.invert());
-  singular.reset();
-  x = 5, y = 6;
-  singular.apply(x, y);
-  EXPECT_EQ(x, 5);
-  EXPECT_EQ(y, 6);
 }
 
 TEST_F(EntityTest, HitTestClipsTheSegmentAgainstTheSquare) {
