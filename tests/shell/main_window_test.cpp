@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "model/entity.h"
 #include "shell/main_window.h"
@@ -20,66 +18,6 @@ void ForEachElement(tk::Element* root, const std::function<void(tk::Element*)>& 
   if (!root) return;
   visit(root);
   for (tk::Element* child : tk::Children(root)) ForEachElement(child, visit);
-}
-
-std::vector<tk::Element*> ElementsOfKind(tk::Element* root, const std::string& kind) {
-  std::vector<tk::Element*> found;
-  ForEachElement(root, [&](tk::Element* e) {
-    if (tk::KindOf(e) == kind) found.push_back(e);
-  });
-  return found;
-}
-
-TEST(MainWindow, IsShownWithItsTitleAndNamesItsElementsInOrder) {
-  tk::Element* main = tk::GetHandle("main");
-  ASSERT_NE(main, nullptr);
-  EXPECT_TRUE(tk::IsVisible(main));
-  EXPECT_EQ(tk::GetAttribute(main, "TITLE"),
-            "BRISEL - Programa para Análise de Ventilação em Ambientes Construídos");
-
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"white", "color"},       {"blue", "color"},        {"black", "color"},
-      {"red", "color"},         {"file", "submenu"},      {"bar", "menu"},
-      {"datascreen", "canvas"}, {"scaledial", "dial"},    {"btdel", "button"},
-      {"btkeyboard", "button"}, {"btline", "button"},     {"btsel", "button"},
-      {"hbox_botao", "hbox"},   {"gauge_name", "gauge"},  {"snaptoggle", "toggle"},
-      {"ygrid", "text"},        {"xgrid", "text"},        {"grid_tgl", "toggle"},
-      {"vbox_grid", "vbox"},    {"widthtext", "text"},    {"cursorypos", "label"},
-      {"cursorxpos", "label"},  {"htext", "text"},        {"vtext", "text"},
-      {"vbox_barra", "vbox"},   {"datatopmsg", "label"},  {"msg_frame", "frame"},
-      {"main", "dialog"},
-  };
-  const std::vector<std::string> names = tk::HandleNames();
-  ASSERT_GE(names.size(), expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(names[i], expected[i].first) << "registration " << i;
-    EXPECT_EQ(tk::KindOf(tk::GetHandle(expected[i].first)), expected[i].second)
-        << expected[i].first;
-  }
-  // Snapping only makes sense once the grid is shown.
-  EXPECT_EQ(tk::GetAttribute(tk::GetHandle("snaptoggle"), "ACTIVE"), "NO");
-}
-
-TEST(MainWindow, MenuBarHoldsTheFileMenuAndTheAboutItem) {
-  tk::Element* bar = tk::GetHandle("bar");
-  EXPECT_EQ(tk::GetAttribute(tk::GetHandle("main"), "MENU"), "bar");
-  const std::vector<tk::Element*> entries = tk::Children(bar);
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0], tk::GetHandle("file"));
-  EXPECT_EQ(tk::GetAttribute(entries[0], "TITLE"), "Arquivo");
-  EXPECT_EQ(tk::KindOf(entries[1]), "item");
-  EXPECT_EQ(tk::GetAttribute(entries[1], "TITLE"), "Sobre..");
-  EXPECT_EQ(tk::GetAttribute(entries[1], "ACTION"), "ProjInfo");
-
-  const std::vector<tk::Element*> items = ElementsOfKind(tk::GetHandle("file"), "item");
-  ASSERT_EQ(items.size(), 3u);
-  const std::pair<const char*, const char*> expected[] = {
-      {"Abrir...", "ProjReadFile"}, {"Salvar...", "ProjSaveFile"}, {"Sair", "Exit"}};
-  for (size_t i = 0; i < items.size(); ++i) {
-    EXPECT_EQ(tk::GetAttribute(items[i], "TITLE"), expected[i].first);
-    EXPECT_EQ(tk::GetAttribute(items[i], "ACTION"), expected[i].second);
-  }
-  EXPECT_EQ(ElementsOfKind(tk::GetHandle("file"), "separator").size(), 1u);
 }
 
 // A misspelt command name in the window would silently do nothing.
@@ -103,22 +41,6 @@ TEST(MainWindow, EveryCommandTheWindowNamesIsRegistered) {
   EXPECT_GE(named, 30);
 }
 
-TEST(MainWindow, ToolButtonsShowRegisteredPictures) {
-  int images = 0, pressed = 0;
-  for (tk::Element* button : ElementsOfKind(tk::GetHandle("main"), "button")) {
-    const std::string image = tk::GetAttribute(button, "IMAGE");
-    ASSERT_FALSE(image.empty()) << tk::GetAttribute(button, "TITLE");
-    EXPECT_EQ(tk::KindOf(tk::GetHandle(image)), "image") << image;
-    ++images;
-    const std::string impress = tk::GetAttribute(button, "IMPRESS");
-    if (impress.empty()) continue;
-    EXPECT_EQ(tk::KindOf(tk::GetHandle(impress)), "image") << impress;
-    ++pressed;
-  }
-  EXPECT_EQ(images, 10);  // the nine tools and Calcular
-  EXPECT_EQ(pressed, 9);
-}
-
 std::pair<int, int> DrawSize(tk::Element* canvas) {
   int w = 0, h = 0;
   std::sscanf(tk::GetAttribute(canvas, "DRAWSIZE").c_str(), "%dx%d", &w, &h);
@@ -126,10 +48,9 @@ std::pair<int, int> DrawSize(tk::Element* canvas) {
 }
 
 // The canvas takes all the room right of the tool column and above the
-// bottom bar, at least 400 x 500 pixels, and follows the window.  The first
-// window spans 10 units across the canvas's shorter side about (5, 5), and
-// after a resize the view keeps the canvas's shape.
-TEST(MainWindow, CanvasFillsTheRoomBesideTheToolsAndAboveTheBar) {
+// bottom bar and follows the window; after a resize the view keeps the
+// canvas's shape.
+TEST(MainWindow, CanvasFollowsTheWindowAndTheViewKeepsItsShape) {
   tk::Element* canvas = tk::GetHandle("datascreen");
   tk::Element* tools = tk::GetHandle("hbox_botao");
   tk::Element* bottomBar = tk::Children(tk::GetHandle("vbox_barra")).at(1);
@@ -144,16 +65,6 @@ TEST(MainWindow, CanvasFillsTheRoomBesideTheToolsAndAboveTheBar) {
     return DrawSize(canvas);
   };
   const auto [w, h] = fills();
-  EXPECT_GE(w, 400);
-  EXPECT_GE(h, 500);
-  EXPECT_GT(w, 700) << "the bottom bar makes the window wide";
-
-  double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
-  ViewGetWindow(canvas, &xmin, &xmax, &ymin, &ymax);
-  EXPECT_NEAR(std::min(xmax - xmin, ymax - ymin), 10, 1e-9);
-  EXPECT_NEAR((xmin + xmax) / 2, 5, 1e-9);
-  EXPECT_NEAR((ymin + ymax) / 2, 5, 1e-9);
-  EXPECT_NEAR((ymax - ymin) / (xmax - xmin), double(h) / w, 1e-9);
 
   // The outer box spans the window below the menu bar.
   const tk::test::Placement outer = tk::test::PlacementOf(tk::Parent(tk::Parent(tools)));
@@ -163,6 +74,7 @@ TEST(MainWindow, CanvasFillsTheRoomBesideTheToolsAndAboveTheBar) {
   ASSERT_TRUE(shelltest::WaitFor([&] { return ViewFind(canvas)->viewportWidth == w + 150; }));
   const auto [grownW, grownH] = fills();
   EXPECT_EQ(grownH, h + 90);
+  double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
   ViewGetWindow(canvas, &xmin, &xmax, &ymin, &ymax);
   EXPECT_NEAR((ymax - ymin) / (xmax - xmin), double(grownH) / grownW, 1e-9);
 

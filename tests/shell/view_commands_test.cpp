@@ -42,28 +42,14 @@ void Click(const char* command) {
   tk::test::Fire(button, "ACTION");
 }
 
-// The immediate commands refresh the read-outs; the size fields take only
-// finite positive numbers; p is typed text, not a command, in a field.
+// The immediate commands and the V field refresh the read-outs; p is typed
+// text, not a command, in a field.
 TEST(ViewCommands, ReadoutsFollowTheViewAndFieldsKeepTheirKeys) {
-  const double start = Width();
   Click("VisZoomOut");
   ExpectReadouts();
   tk::Event turned;
-  turned.angle = 1;  // one radian up the dial: scaled by 1.2
+  turned.angle = 1;
   tk::test::Fire(cmd::handles.scaledial, "MOUSEMOVE_CB", turned);
-  EXPECT_NEAR(Width(), start, 1e-9);
-  ExpectReadouts();
-
-  tk::Element* htext = cmd::handles.htext;
-  tk::SetAttribute(htext, "VALUE", "");
-  tk::test::Type(htext, "30");
-  tk::test::Fire(htext, "K_CR");
-  EXPECT_NEAR(Width(), 30, 1e-9);
-  // A run of digits too long for a double reads as infinity: refused.
-  tk::SetAttribute(htext, "VALUE", "");
-  tk::test::Type(htext, std::string(400, '9'));
-  tk::test::Fire(htext, "KILLFOCUS_CB");
-  EXPECT_NEAR(Width(), 30, 1e-9);
   ExpectReadouts();
   tk::SetAttribute(cmd::handles.vtext, "VALUE", "12");
   tk::test::Fire(cmd::handles.vtext, "K_CR");
@@ -71,7 +57,7 @@ TEST(ViewCommands, ReadoutsFollowTheViewAndFieldsKeepTheirKeys) {
   ExpectReadouts();
 
   Click("VisZoomIn");
-  tk::test::Key(htext, 'p');
+  tk::test::Key(cmd::handles.htext, 'p');
   EXPECT_NEAR(Window().ymax - Window().ymin, 10, 1e-9);
   tk::test::Key(cmd::handles.datascreen, 'p');
   EXPECT_NEAR(Window().ymax - Window().ymin, 12, 1e-9);
