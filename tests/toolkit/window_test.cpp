@@ -114,27 +114,6 @@ TEST_F(WindowTest, LoopEndsOnlyOnceControlIsBackInTheLoop) {
   EXPECT_TRUE(tk::IsVisible(dialog));  // nothing is closed before Close
 }
 
-TEST_F(WindowTest, CloseFromTheMainMenuEndsTheLoop) {
-  tk::Element* quit = tk::Item("Sair", "Exit");
-  tk::Element* about = tk::Item("Sobre..", "About");
-  tk::SetHandle("bar", tk::Menu({tk::Submenu("Arquivo", tk::Menu({quit})), about}));
-  tk::Element* main = tk::Dialog(tk::VBox({tk::Label("x")}));
-  tk::SetAttribute(main, "MENU", "bar");
-  int abouts = 0;
-  tk::SetFunction("About", [&](const tk::Event&) {
-    ++abouts;
-    return tk::kDefault;
-  });
-  tk::SetFunction("Exit", [](const tk::Event&) { return tk::kClose; });
-  tk::Map(main);
-  tk::ShowXY(main, tk::kCenter, tk::kCenter);
-  EXPECT_EQ(tk::test::Fire(about, "ACTION"), tk::kDefault);
-  EXPECT_EQ(abouts, 1);
-  EXPECT_EQ(tk::test::Fire(quit, "ACTION"), tk::kClose);
-  tk::MainLoop();  // returns at once: the request is already made
-  SUCCEED();
-}
-
 // A frame presented by GLSwapBuffers must also be in the front buffer, so
 // that exclusive-or echoes drawn there combine with the picture.
 TEST_F(WindowTest, FrontBufferHoldsThePresentedFrame) {

@@ -1,5 +1,3 @@
-#include <set>
-
 #include "tests/view/canvas_fixture.h"
 
 namespace {
@@ -126,22 +124,6 @@ TEST_F(RedrawTest, GridPointsLieOnTopAndTheProjectionStays) {
   EXPECT_EQ(mode, GL_MODELVIEW);
   const ViewWindow projection = ReadProjectionWindow();
   ExpectWindow(projection, CurrentWindow(), 1e-5);  // single precision
-  GLfloat pointSize = 0;
-  glGetFloatv(GL_POINT_SIZE, &pointSize);
-  EXPECT_EQ(pointSize, 5.0f);
-}
-
-TEST_F(RedrawTest, GridColumnsRunFromTheTruncatedLeftToOnePastTheRight) {
-  ShowTenUnits();
-  const auto points = GridPoints({-2.5, 7.5, 0, 10});
-  std::set<double> xs, ys;
-  for (auto [x, y] : points) {
-    xs.insert(x);
-    ys.insert(y);
-  }
-  EXPECT_EQ(xs, (std::set<double>{-2, -1, 0, 1, 2, 3, 4, 5, 6, 7, 8}));
-  EXPECT_EQ(ys, (std::set<double>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
-  EXPECT_EQ(points.size(), xs.size() * ys.size());
 }
 
 TEST_F(RedrawTest, GridIsLeftOutWhenItsLargerStepIsUnderFivePixels) {
