@@ -1,5 +1,23 @@
-# Shared by the end-to-end scripts: sourced after PID (the program's process)
-# and WID (its main window, once found) are known.
+# Shared by the end-to-end scripts, sourced before the program starts; the
+# helpers use PID (the program's process) and WID (its main window) once
+# they are set.
+
+# Skips the test (exit status 77) without an X display or without one of
+# the tools named.
+require_display_and_tools() {
+  [ -n "${DISPLAY:-}" ] || { echo "no X display: skipped"; exit 77; }
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "$tool missing: skipped"; exit 77; }
+  done
+}
+
+# Sets WID to the program's main window once it is shown.  The search's
+# regular expressions mangle accented letters, so the window is found by
+# the title's ASCII head.
+find_main_window() {
+  WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
+  [ -n "$WID" ] || fail "main window did not appear"
+}
 
 fail() {
   echo "FAIL: $*" >&2

@@ -8,20 +8,14 @@ BIN=$1
 OUT=$2
 TITLE="BRISEL - Programa para Análise de Ventilação em Ambientes Construídos"
 
-[ -n "${DISPLAY:-}" ] || { echo "no X display: skipped"; exit 77; }
-for tool in xdotool import convert cmp; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "$tool missing: skipped"; exit 77; }
-done
+. "$(dirname "$0")/common.sh"
+require_display_and_tools xdotool import convert cmp
 mkdir -p "$OUT"
 
 "$BIN" &
 PID=$!
-. "$(dirname "$0")/common.sh"
 
-# The search's regular expressions mangle accented letters, so find the
-# window by the title's ASCII head and compare the whole title afterwards.
-WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
-[ -n "$WID" ] || fail "main window did not appear"
+find_main_window
 NAME=$(xdotool getwindowname "$WID")
 [ "$NAME" = "$TITLE" ] || fail "title is '$NAME'"
 

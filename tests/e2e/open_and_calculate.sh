@@ -11,18 +11,14 @@ BIN=$1
 SAMPLES=$2
 OUT=$3
 
-[ -n "${DISPLAY:-}" ] || { echo "no X display: skipped"; exit 77; }
-for tool in xdotool import convert cmp; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "$tool missing: skipped"; exit 77; }
-done
+. "$(dirname "$0")/common.sh"
+require_display_and_tools xdotool import convert cmp
 mkdir -p "$OUT"
 
 # Run from another folder, so that the dialog must honour BRISELDIR.
-HERE=$(cd "$(dirname "$0")" && pwd)
 cd "$OUT"
 BRISELDIR="$SAMPLES" "$BIN" &
 PID=$!
-. "$HERE/common.sh"
 
 # Takes settled pictures of the window into $1 until more than $3 pixels
 # have the colour $2 (PIXELS is left holding the count); fails after a while.
@@ -38,8 +34,7 @@ wait_for_pixels() {
   done
 }
 
-WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
-[ -n "$WID" ] || fail "main window did not appear"
+find_main_window
 settled_shot "$OUT/before_open.png"
 BLACK_BEFORE=$(count_pixels "$OUT/before_open.png" black)
 

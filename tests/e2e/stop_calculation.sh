@@ -10,21 +10,16 @@ BIN=$1
 BENCH=$2
 OUT=$3
 
-[ -n "${DISPLAY:-}" ] || { echo "no X display: skipped"; exit 77; }
-for tool in xdotool xwininfo import convert compare cmp; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "$tool missing: skipped"; exit 77; }
-done
+. "$(dirname "$0")/common.sh"
+require_display_and_tools xdotool xwininfo import convert compare cmp
 mkdir -p "$OUT"
 "$BENCH" --write 200000 "$OUT/walls200000.dat" || { echo "FAIL: no drawing" >&2; exit 1; }
 
-HERE=$(cd "$(dirname "$0")" && pwd)
 cd "$OUT"
 BRISELDIR="$OUT" "$BIN" &
 PID=$!
-. "$HERE/common.sh"
 
-WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
-[ -n "$WID" ] || fail "main window did not appear"
+find_main_window
 
 # The canvas is the main window's X child window (it may come a moment after
 # the main window); its place in the window.

@@ -10,22 +10,17 @@ set -u
 BIN=$1
 OUT=$2
 
-[ -n "${DISPLAY:-}" ] || { echo "no X display: skipped"; exit 77; }
-for tool in xdotool xwininfo import cmp; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "$tool missing: skipped"; exit 77; }
-done
+. "$(dirname "$0")/common.sh"
+require_display_and_tools xdotool xwininfo import cmp
 mkdir -p "$OUT"
 
-HERE=$(cd "$(dirname "$0")" && pwd)
 cd "$OUT"
 "$BIN" &
 PID=$!
-. "$HERE/common.sh"
 # Whatever happens, the program does not outlive the test.
 trap 'kill "$PID" 2>/dev/null' EXIT
 
-WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
-[ -n "$WID" ] || fail "main window did not appear"
+find_main_window
 find_canvas
 
 # The tool column's first buttons, in window pixels: Linha, then Apagar.

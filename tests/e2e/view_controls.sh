@@ -10,19 +10,14 @@ BIN=$1
 SAMPLES=$2
 OUT=$3
 
-[ -n "${DISPLAY:-}" ] || { echo "no X display: skipped"; exit 77; }
-for tool in xdotool xwininfo import convert cmp awk; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "$tool missing: skipped"; exit 77; }
-done
+. "$(dirname "$0")/common.sh"
+require_display_and_tools xdotool xwininfo import convert cmp awk
 mkdir -p "$OUT"
 
-HERE=$(cd "$(dirname "$0")" && pwd)
 BRISELDIR="$SAMPLES" "$BIN" &
 PID=$!
-. "$HERE/common.sh"
 
-WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
-[ -n "$WID" ] || fail "main window did not appear"
+find_main_window
 
 # The canvas is the main window's only X child: its size and place in it.
 CANVAS=$(xwininfo -tree -id "$WID" | awk '/has no name/ && $NF ~ /^\+/ {print; exit}')
