@@ -45,7 +45,7 @@ const Texts& TextsOfLanguage() {
 }
 
 // What tells the three dialogs apart.
-struct DialogSpec {
+struct DialogLayout {
   int rows;                 // 2 (one point), 4 (two points) or 5 (and the tolerance)
   const char* tabsHandle;   // null: no tabs, one frame
   const char* absoluteFields[5];
@@ -55,7 +55,7 @@ struct DialogSpec {
   const char* closeCommand;
 };
 
-const DialogSpec kLineSpec = {
+const DialogLayout kLineLayout = {
     5,
     "tb_handle",
     {"x0_line1_handle", "y0_line1_handle", "x1_line1_handle", "y1_line1_handle",
@@ -65,10 +65,10 @@ const DialogSpec kLineSpec = {
     "call_ok",
     "call_cn",
     "call_close"};
-const DialogSpec kFirstPointSpec = {
+const DialogLayout kFirstPointLayout = {
     2, nullptr, {"x0_line3_handle", "y0_line3_handle"}, {}, "call_fok", "call_fcn",
     "call_fclose"};
-const DialogSpec kEndPointSpec = {
+const DialogLayout kEndPointLayout = {
     4,
     "stb_handle",
     {"x0_line4_handle", "y0_line4_handle", "x1_line4_handle", "y1_line4_handle"},
@@ -97,17 +97,17 @@ tk::Element* Row(const char* label, const char* field, const char* mask) {
 
 // The rows of one tab: first point x and y, then the second point (or the
 // displacement) and the tolerance as far as the dialog has them.
-tk::Element* Rows(const DialogSpec& spec, const char* const labels[5],
+tk::Element* Rows(const DialogLayout& layout, const char* const labels[5],
                   const char* const fields[5]) {
   tk::Element* box = tk::VBox({});
-  for (int i = 0; i < spec.rows; ++i)
+  for (int i = 0; i < layout.rows; ++i)
     tk::Append(box, Row(labels[i], fields[i], i == 4 ? kToleranceMask : kCoordinateMask));
   return box;
 }
 
-tk::Element* TabFrame(const DialogSpec& spec, const Texts& t, const char* title,
+tk::Element* TabFrame(const DialogLayout& layout, const Texts& t, const char* title,
                       const char* const labels[5], const char* const fields[5]) {
-  tk::Element* frame = tk::Frame(Rows(spec, labels, fields));
+  tk::Element* frame = tk::Frame(Rows(layout, labels, fields));
   tk::SetAttribute(frame, "TITLE", t.heading);
   tk::SetAttribute(frame, "TABTITLE", title);
   tk::SetAttribute(frame, "GAP", "1");
@@ -119,13 +119,13 @@ tk::Element* TabFrame(const DialogSpec& spec, const Texts& t, const char* title,
 
 class CoordinateDialog {
  public:
-  explicit CoordinateDialog(const DialogSpec& spec) : spec_(spec) {}
+  explicit CoordinateDialog(const DialogLayout& layout) : layout_(layout) {}
 
   // values: x0, y0, x1, y1, tolerance, as far as the dialog has them.
   bool Run(double values[5]) {
     const Texts& t = TextsOfLanguage();
     // A toolkit closed and opened again (tests do) has forgotten the dialog.
-    if (!dialog_ || !tk::GetHandle(spec_.absoluteFields[0])) Build(t);
+    if (!dialog_ || !tk::GetHandle(layout_.absoluteFields[0])) Build(t);
     WriteFields(values);
     tk::SetAttribute(dialog_, "CONFIRM", "0");
     tk::Popup(dialog_, popupX, popupY);
@@ -139,35 +139,35 @@ class CoordinateDialog {
  private:
   void Build(const Texts& t) {
     firstTabTitle_ = t.absolute;
-    tk::Element* ok = tk::Button(t.ok, spec_.okCommand);
-    tk::Element* cancel = tk::Button(t.cancel, spec_.cancelCommand);
+    tk::Element* ok = tk::Button(t.ok, layout_.okCommand);
+    tk::Element* cancel = tk::Button(t.cancel, layout_.cancelCommand);
     tk::SetAttribute(ok, "SIZE", "55x12");
     tk::SetAttribute(cancel, "SIZE", "55x12");
     tk::Element* buttons = tk::HBox({tk::Fill(), ok, tk::Fill(), cancel, tk::Fill()});
     tk::Element* body = nullptr;
-    if (spec_.tabsHandle) {
+    if (layout_.tabsHandle) {
       const char* incrementalLabels[5] = {t.labels[0], t.labels[1], t.increments[0],
                                           t.increments[1], t.labels[4]};
-      tabs_ = tk::Tabs({TabFrame(spec_, t, t.absolute, t.labels, spec_.absoluteFields),
-                        TabFrame(spec_, t, t.incremental, incrementalLabels,
-                                 spec_.incrementalFields)});
+      tabs_ = tk::Tabs({TabFrame(layout_, t, t.absolute, t.labels, layout_.absoluteFields),
+                        TabFrame(layout_, t, t.incremental, incrementalLabels,
+                                 layout_.incrementalFields)});
       tk::SetAttribute(tabs_, "TABTYPE", "LEFT");
       tk::SetAttribute(tabs_, "VALUE", t.absolute);
-      tk::SetHandle(spec_.tabsHandle, tabs_);
+      tk::SetHandle(layout_.tabsHandle, tabs_);
       body = tk::Frame(tk::VBox({tk::Fill(), tabs_, tk::Fill(), buttons, tk::Fill()}));
     } else {
-      tk::Element* rows = Rows(spec_, t.labels, spec_.absoluteFields);
+      tk::Element* rows = Rows(layout_, t.labels, layout_.absoluteFields);
       body = tk::Frame(tk::VBox({rows, tk::Fill(), buttons, tk::Fill()}));
       tk::SetAttribute(body, "TITLE", t.heading);
     }
     dialog_ = tk::Dialog(body);
     const std::pair<const char*, const char*> attributes[] = {
         {"TITLE", "Line"}, {"GAP", "3"},      {"MARGIN", "3x3"},
-        {"MAXBOX", "NO"},  {"RESIZE", "NO"}, {"CLOSE_CB", spec_.closeCommand}};
+        {"MAXBOX", "NO"},  {"RESIZE", "NO"}, {"CLOSE_CB", layout_.closeCommand}};
     for (auto& [name, value] : attributes) tk::SetAttribute(dialog_, name, value);
-    tk::SetFunction(spec_.okCommand, [this](const tk::Event&) { return Answer("1"); });
-    tk::SetFunction(spec_.cancelCommand, [this](const tk::Event&) { return Answer("0"); });
-    tk::SetFunction(spec_.closeCommand, [this](const tk::Event&) { return Answer("0"); });
+    tk::SetFunction(layout_.okCommand, [this](const tk::Event&) { return Answer("1"); });
+    tk::SetFunction(layout_.cancelCommand, [this](const tk::Event&) { return Answer("0"); });
+    tk::SetFunction(layout_.closeCommand, [this](const tk::Event&) { return Answer("0"); });
     tk::Map(dialog_);
   }
 
@@ -181,16 +181,16 @@ class CoordinateDialog {
   }
 
   void WriteFields(const double v[5]) {
-    for (int i = 0; i < spec_.rows; ++i) Write(spec_.absoluteFields[i], v[i]);
+    for (int i = 0; i < layout_.rows; ++i) Write(layout_.absoluteFields[i], v[i]);
     if (!tabs_) return;
     const double incremental[5] = {v[0], v[1], v[2] - v[0], v[3] - v[1], v[4]};
-    for (int i = 0; i < spec_.rows; ++i) Write(spec_.incrementalFields[i], incremental[i]);
+    for (int i = 0; i < layout_.rows; ++i) Write(layout_.incrementalFields[i], incremental[i]);
   }
 
   void ReadFields(double v[5]) const {
     const bool absolute = OnFirstTab();
-    const char* const* fields = absolute ? spec_.absoluteFields : spec_.incrementalFields;
-    for (int i = 0; i < spec_.rows; ++i) v[i] = Read(fields[i]);
+    const char* const* fields = absolute ? layout_.absoluteFields : layout_.incrementalFields;
+    for (int i = 0; i < layout_.rows; ++i) v[i] = Read(fields[i]);
     if (!absolute) {
       v[2] += v[0];
       v[3] += v[1];
@@ -205,15 +205,15 @@ class CoordinateDialog {
     return std::strtod(tk::GetAttribute(tk::GetHandle(field), "VALUE").c_str(), nullptr);
   }
 
-  const DialogSpec& spec_;
+  const DialogLayout& layout_;
   tk::Element* dialog_ = nullptr;
   tk::Element* tabs_ = nullptr;
   std::string firstTabTitle_;
 };
 
-CoordinateDialog lineDialog(kLineSpec);
-CoordinateDialog firstPointDialog(kFirstPointSpec);
-CoordinateDialog endPointDialog(kEndPointSpec);
+CoordinateDialog lineDialog(kLineLayout);
+CoordinateDialog firstPointDialog(kFirstPointLayout);
+CoordinateDialog endPointDialog(kEndPointLayout);
 
 }  // namespace
 
