@@ -11,6 +11,16 @@ require_display_and_tools() {
   done
 }
 
+# Starts $BIN with the environment assignments given (NAME=value ...),
+# sets PID, makes sure the program does not outlive the test, and waits for
+# its main window (WID).
+start_program() {
+  env "$@" "$BIN" &
+  PID=$!
+  trap 'kill "$PID" 2>/dev/null' EXIT
+  find_main_window
+}
+
 # Sets WID to the program's main window once it is shown.  The search's
 # regular expressions mangle accented letters, so the window is found by
 # the title's ASCII head.

@@ -16,12 +16,7 @@ OUT=$2
 require_display_and_tools xdotool xwininfo import convert cmp
 mkdir -p "$OUT"
 cd "$OUT"
-"$BIN" &
-PID=$!
-# Whatever happens, the program does not outlive the test.
-trap 'kill "$PID" 2>/dev/null' EXIT
-
-find_main_window
+start_program
 
 find_canvas
 CAN=$CANVAS

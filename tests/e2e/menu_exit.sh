@@ -12,10 +12,7 @@ TITLE="BRISEL - Programa para Análise de Ventilação em Ambientes Construídos
 require_display_and_tools xdotool import convert cmp
 mkdir -p "$OUT"
 
-"$BIN" &
-PID=$!
-
-find_main_window
+start_program
 NAME=$(xdotool getwindowname "$WID")
 [ "$NAME" = "$TITLE" ] || fail "title is '$NAME'"
 

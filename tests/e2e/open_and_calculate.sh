@@ -17,8 +17,7 @@ mkdir -p "$OUT"
 
 # Run from another folder, so that the dialog must honour BRISELDIR.
 cd "$OUT"
-BRISELDIR="$SAMPLES" "$BIN" &
-PID=$!
+start_program BRISELDIR="$SAMPLES"
 
 # Takes settled pictures of the window into $1 until more than $3 pixels
 # have the colour $2 (PIXELS is left holding the count); fails after a while.
@@ -33,8 +32,6 @@ wait_for_pixels() {
     sleep 0.2
   done
 }
-
-find_main_window
 settled_shot "$OUT/before_open.png"
 BLACK_BEFORE=$(count_pixels "$OUT/before_open.png" black)
 

@@ -16,10 +16,7 @@ mkdir -p "$OUT"
 "$BENCH" --write 200000 "$OUT/walls200000.dat" || { echo "FAIL: no drawing" >&2; exit 1; }
 
 cd "$OUT"
-BRISELDIR="$OUT" "$BIN" &
-PID=$!
-
-find_main_window
+start_program BRISELDIR="$OUT"
 
 # The canvas is the main window's X child window (it may come a moment after
 # the main window); its place in the window.

@@ -15,12 +15,7 @@ require_display_and_tools xdotool xwininfo import cmp
 mkdir -p "$OUT"
 
 cd "$OUT"
-"$BIN" &
-PID=$!
-# Whatever happens, the program does not outlive the test.
-trap 'kill "$PID" 2>/dev/null' EXIT
-
-find_main_window
+start_program
 find_canvas
 
 # The tool column's first buttons, in window pixels: Linha, then Apagar.

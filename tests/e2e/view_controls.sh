@@ -14,10 +14,7 @@ OUT=$3
 require_display_and_tools xdotool xwininfo import convert cmp awk
 mkdir -p "$OUT"
 
-BRISELDIR="$SAMPLES" "$BIN" &
-PID=$!
-
-find_main_window
+start_program BRISELDIR="$SAMPLES"
 
 # The canvas is the main window's only X child: its size and place in it.
 CANVAS=$(xwininfo -tree -id "$WID" | awk '/has no name/ && $NF ~ /^\+/ {print; exit}')
