@@ -376,8 +376,14 @@ void ComputeCentreVelocity(int index) {
     RecordCentreVelocity(p, (p.westU + eastFace) * 0.5, (p.northQ + southFace) * 0.5);
     return;
   }
-  auto eastAverage = [&] { return (p.westU + g.cells[east].westU) * 0.5; };
-  auto southAverage = [&] { return (p.northQ + g.cells[south].northQ) * 0.5; };
+  // A grid built from a drawing always links these neighbours; a cell whose
+  // link was removed takes its own prescribed face instead, as above.
+  auto eastAverage = [&] {
+    return (p.westU + (east == NoNeighbour ? p.eastU : g.cells[east].westU)) * 0.5;
+  };
+  auto southAverage = [&] {
+    return (p.northQ + (south == NoNeighbour ? p.southQ : g.cells[south].northQ)) * 0.5;
+  };
   switch (p.type) {
     case Interior: RecordCentreVelocity(p, eastAverage(), southAverage()); break;
     case TopLeftCorner: RecordCentreVelocity(p, p.westU, p.northQ); break;

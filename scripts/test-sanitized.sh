@@ -1,0 +1,15 @@
+#!/bin/sh
+# Builds the program and its tests with AddressSanitizer and
+# UndefinedBehaviorSanitizer into build-asan/ and runs every test but the
+# end-to-end scripts there.  A memory error, a leak of Brisel's own or any
+# undefined behaviour fails the test that meets it.  Needs a display for the
+# window tests (scripts/test.sh provides one).
+set -e
+cd "$(dirname "$0")/.."
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISEL_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$(nproc)"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan-suppressions.txt:print_suppressions=0"
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+cd build-asan
+ctest --output-on-failure -j1 -E '^e2e_' "$@"
