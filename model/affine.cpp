@@ -1,7 +1,5 @@
 #include "model/affine.h"
 
-Affine2D currentMatrix;
-
 void Affine2D::reset() { set(1, 0, 0, 0, 1, 0); }
 
 void Affine2D::translate(double tx, double ty) {

@@ -16,7 +16,3 @@ class Affine2D {
   void set(double a, double b, double c, double d, double e, double f);
   void apply(double& x, double& y) const;
 };
-
-// The matrix last given to an entity's transform; the Drag mode builds its
-// moves on it.
-extern Affine2D currentMatrix;

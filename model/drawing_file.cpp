@@ -14,7 +14,7 @@
 #include <cstring>
 #include <vector>
 
-#include "model/entity.h"
+#include "model/entity_list.h"
 
 namespace {
 
@@ -245,16 +245,17 @@ std::string ReadReport::StopSummary() const {
          std::to_string(linesRead);
 }
 
-bool WriteDrawing(std::FILE* file) {
+bool WriteDrawing(std::FILE* file, const EntityList& entities) {
   // Back to front, so that reading puts each record in front of the last.
-  forEachBackToFront([file](const Entity* e) {
+  entities.forEachBackToFront([file](const Entity* e) {
     std::fprintf(file, "%d\n", e->kind);
     e->writeRecord(file);
   });
   return std::ferror(file) == 0;
 }
 
-bool LoadDrawingFile(const std::string& path, ReadReport& report, std::string& error) {
+bool LoadDrawingFile(const std::string& path, double wallWidth, EntityList& into,
+                     ReadReport& report, std::string& error) {
   std::FILE* file = std::fopen(path.c_str(), "r");
   if (!file) {
     error = Reason(errno);
@@ -276,8 +277,10 @@ bool LoadDrawingFile(const std::string& path, ReadReport& report, std::string& e
     error = Reason(failure ? failure : EIO);
     return false;
   }
-  deleteAll();
-  for (const LineRecord& l : lines) new LineEntity(l.x0, l.y0, l.x1, l.y1, l.color);  // to the front
+  EntityList fresh;
+  for (const LineRecord& l : lines)
+    fresh.insertAtFront(new LineEntity(l.x0, l.y0, l.x1, l.y1, wallWidth, l.color));
+  into.swap(fresh);  // the old entities go with fresh
   report = read;
   return true;
 }
@@ -293,7 +296,8 @@ std::string RealText(double value) {
   return text;
 }
 
-bool SaveDrawingFile(const std::string& requested, std::string& error) {
+bool SaveDrawingFile(const std::string& requested, const EntityList& entities,
+                     std::string& error) {
   std::string path = requested;
   if (!ResolveLinks(path)) {
     error = Reason(errno);
@@ -315,7 +319,7 @@ bool SaveDrawingFile(const std::string& requested, std::string& error) {
     return false;
   }
   errno = 0;
-  bool ok = WriteDrawing(file) && std::fflush(file) == 0 && ::fsync(fd) == 0;
+  bool ok = WriteDrawing(file, entities) && std::fflush(file) == 0 && ::fsync(fd) == 0;
   int failure = errno;
   if (std::fclose(file) != 0 && ok) {
     ok = false;

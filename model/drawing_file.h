@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+class EntityList;
+
 struct ReadReport {
   bool complete = true;   // every record read, and nothing but blanks after the last
   int linesRead = 0;      // lines added to the drawing
@@ -16,23 +18,26 @@ struct ReadReport {
   std::string StopSummary() const;
 };
 
-// Writes every entity from the tail to the head.  Returns false on a write error.
-bool WriteDrawing(std::FILE* file);
+// Writes every entity of the list from the tail to the head.  Returns false
+// on a write error.
+bool WriteDrawing(std::FILE* file, const EntityList& entities);
 
 // The text a real is written as: "%g" with the fewest significant digits,
 // at least six, that read back as the same double ("4", "3.5", "10",
 // "4100008.75", "1e-05").
 std::string RealText(double value);
 
-// Reads the records of the file at `path`, then replaces the drawing with
-// them (each inserted at the front).  Reading stops early, keeping the
-// records before, at anything that is not a complete record; only blanks may
-// follow the last one.  Returns false and fills `error`, leaving the drawing
-// as it was, when the file cannot be opened or read (a folder, say); a read
-// that stopped early returns true with the report saying so.
-bool LoadDrawingFile(const std::string& path, ReadReport& report, std::string& error);
+// Reads the records of the file at `path` as walls of the given width, then
+// replaces the entities of `into` with them (each inserted at the front).
+// Reading stops early, keeping the records before, at anything that is not
+// a complete record; only blanks may follow the last one.  Returns false
+// and fills `error`, leaving `into` as it was, when the file cannot be
+// opened or read (a folder, say); a read that stopped early returns true
+// with the report saying so.
+bool LoadDrawingFile(const std::string& path, double wallWidth, EntityList& into,
+                     ReadReport& report, std::string& error);
 // Writes to a temporary file in the target's folder and renames it over the
 // target only when everything was written; an existing file is otherwise
 // left untouched.  A symbolic link is followed: its target gets the drawing
 // and the link stays.  Returns false and fills `error` on failure.
-bool SaveDrawingFile(const std::string& path, std::string& error);
+bool SaveDrawingFile(const std::string& path, const EntityList& entities, std::string& error);

@@ -7,6 +7,7 @@
 
 #include "model/affine.h"
 #include "model/drawing_file.h"
+#include "model/entity_list.h"
 
 void setGLColor(PackedColor color) {
   glColor3d(((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0, (color & 0xFF) / 255.0);
@@ -14,22 +15,23 @@ void setGLColor(PackedColor color) {
 
 // ---- Entity -------------------------------------------------------------------
 
-Entity::Entity() { insertAtFront(this); }
-
-Entity::~Entity() { unlink(this); }
+Entity::~Entity() {
+  if (list) list->unlink(this);
+}
 
 bool Entity::handlePoint(int, double&, double&) const { return false; }
 bool Entity::endpoint(int, double&, double&) const { return false; }
-bool Entity::setEndpoint(int, double, double) { return false; }
+bool Entity::setEndpoint(int, double, double, double) { return false; }
 bool Entity::describeGeometry(std::string&) const { return false; }
 
 // ---- LineEntity ---------------------------------------------------------------
 
-LineEntity::LineEntity(double ax0, double ay0, double ax1, double ay1, PackedColor c)
+LineEntity::LineEntity(double ax0, double ay0, double ax1, double ay1, double wallWidth,
+                       PackedColor c)
     : x0(ax0), y0(ay0), x1(ax1), y1(ay1), outline{} {
   kind = 0;
   color = c;
-  computeOutline();
+  WallOutline(x0, y0, x1, y1, wallWidth, outline);
 }
 
 // Each coordinate is written with as many digits as it needs to read back
@@ -46,11 +48,13 @@ void LineEntity::boundingBox(double& xmin, double& xmax, double& ymin, double& y
   ymax = std::fmax(y0, y1);
 }
 
-void LineEntity::transform(double a, double b, double c, double d, double e, double f) {
-  currentMatrix.set(a, b, c, d, e, f);
-  currentMatrix.apply(x0, y0);
-  currentMatrix.apply(x1, y1);
-  computeOutline();
+void LineEntity::transform(double a, double b, double c, double d, double e, double f,
+                           double wallWidth) {
+  Affine2D m;
+  m.set(a, b, c, d, e, f);
+  m.apply(x0, y0);
+  m.apply(x1, y1);
+  WallOutline(x0, y0, x1, y1, wallWidth, outline);
 }
 
 PackedColor LineEntity::shownColor() const { return selected ? 0xFF0000 : color & 0xFFFFFF; }
@@ -117,7 +121,7 @@ bool LineEntity::endpoint(int i, double& x, double& y) const {
   return true;
 }
 
-bool LineEntity::setEndpoint(int i, double x, double y) {
+bool LineEntity::setEndpoint(int i, double x, double y, double wallWidth) {
   if (i == 0) {
     x0 = x;
     y0 = y;
@@ -127,7 +131,7 @@ bool LineEntity::setEndpoint(int i, double x, double y) {
   } else {
     return false;
   }
-  computeOutline();
+  WallOutline(x0, y0, x1, y1, wallWidth, outline);
   return true;
 }
 
@@ -146,11 +150,8 @@ void LineEntity::setShape(const std::vector<double>& numbers) {
   for (int i = 0; i < 8; ++i) outline[i] = numbers[4 + i];
 }
 
-// The wall rectangle: the segment pushed half the wall width to each side
-// along its normal.  A segment with no length has no direction, so it gets a
-// square of side wallWidth centred on its point instead.
-void LineEntity::computeOutline() {
-  const double h = wallWidth / 2;
+void WallOutline(double x0, double y0, double x1, double y1, double width, double outline[8]) {
+  const double h = width / 2;
   if (x0 == x1 && y0 == y1) {
     const double square[8] = {x0 - h, y0 + h, x0 + h, y0 + h, x0 + h, y0 - h, x0 - h, y0 - h};
     for (int i = 0; i < 8; ++i) outline[i] = square[i];

@@ -1,5 +1,5 @@
-// The drawing: wall entities kept in one circular doubly linked list whose
-// head is the front (drawn last, picked first) and whose tail is the back.
+// The figures a drawing is made of.  An entity belongs to at most one
+// EntityList (model/entity_list.h), which links it in drawing order.
 #pragma once
 
 #include <cstdio>
@@ -12,10 +12,12 @@ using PackedColor = long;
 // Makes the packed colour the current OpenGL colour.
 void setGLColor(PackedColor color);
 
+class EntityList;
+
 class Entity {
  public:
-  Entity();            // kind -1, unselected, colour 0; inserted at the front
-  virtual ~Entity();   // unlinks from EntityList
+  Entity() = default;  // kind -1, unselected, colour 0, in no list
+  virtual ~Entity();   // unlinks from its list, if it is in one
 
   Entity(const Entity&) = delete;
   Entity& operator=(const Entity&) = delete;
@@ -26,40 +28,57 @@ class Entity {
   virtual int unfill() { return 0; }
   virtual void boundingBox(double& xmin, double& xmax, double& ymin, double& ymax) const = 0;
   virtual bool keepsAspect() const { return false; }
-  virtual void transform(double a, double b, double c, double d, double e, double f) = 0;
+  // Maps the figure by x' = a x + b y + c, y' = d x + e y + f; a wall's
+  // outline is made again with the wall width given.
+  virtual void transform(double a, double b, double c, double d, double e, double f,
+                         double wallWidth) = 0;
   virtual void draw() const = 0;
   virtual bool hitTest(double px, double py, double tol) const = 0;
   virtual int handleCount() const { return 0; }
   virtual bool handlePoint(int i, double& x, double& y) const;
   virtual bool endpoint(int i, double& x, double& y) const;
-  virtual bool setEndpoint(int i, double x, double y);
+  // Moves endpoint i; a wall's outline is made again with the width given.
+  virtual bool setEndpoint(int i, double x, double y, double wallWidth);
   virtual bool describeGeometry(std::string& text) const;
   // Every number that makes up the entity's figure, and their restoration,
   // so that an edit can be taken back bit for bit.
   virtual std::vector<double> shape() const { return {}; }
   virtual void setShape(const std::vector<double>&) {}
 
+  // Whether the entity is linked into a list.
+  bool inList() const { return list != nullptr; }
+
+  // Links, kept by the list that holds the entity; all null outside a list.
   Entity* next = nullptr;
   Entity* prev = nullptr;
+  EntityList* list = nullptr;
   int kind = -1;
   int selected = 0;
   PackedColor color = 0;
 };
 
-// A wall: the segment P0-P1 and its rectangle of width wallWidth.
+// The rectangle of a wall from P0 to P1: the segment pushed half the width
+// to each side along its normal, as corners c0 = P0 + h n, c1 = P1 + h n,
+// c2 = P1 - h n, c3 = P0 - h n.  A segment with no length has no direction
+// and gets a square of side `width` centred on its point instead.
+void WallOutline(double x0, double y0, double x1, double y1, double width, double outline[8]);
+
+// A wall: the segment P0-P1 and its rectangle of the wall width it was
+// made or last edited with.
 class LineEntity : public Entity {
  public:
-  LineEntity(double x0, double y0, double x1, double y1, PackedColor color = 0);
+  LineEntity(double x0, double y0, double x1, double y1, double wallWidth, PackedColor color = 0);
 
   void writeRecord(std::FILE* file) const override;
   void boundingBox(double& xmin, double& xmax, double& ymin, double& ymax) const override;
-  void transform(double a, double b, double c, double d, double e, double f) override;
+  void transform(double a, double b, double c, double d, double e, double f,
+                 double wallWidth) override;
   void draw() const override;
   bool hitTest(double px, double py, double tol) const override;
   int handleCount() const override { return 2; }
   bool handlePoint(int i, double& x, double& y) const override;
   bool endpoint(int i, double& x, double& y) const override;
-  bool setEndpoint(int i, double x, double y) override;
+  bool setEndpoint(int i, double x, double y, double wallWidth) override;
   // The endpoints and the outline: the outline is kept as it was, not
   // recomputed, since the wall width may have changed since.
   std::vector<double> shape() const override;
@@ -72,83 +91,4 @@ class LineEntity : public Entity {
 
   double x0, y0, x1, y1;
   double outline[8];  // c0x, c0y, c1x, c1y, c2x, c2y, c3x, c3y
-
- private:
-  void computeOutline();
 };
-
-// ---- The list ---------------------------------------------------------------
-extern Entity* EntityList;  // head (front); null when the drawing is empty
-
-// Whether the entity is linked into the list (unlinked entities have no links).
-inline bool inList(const Entity* e) { return e->next != nullptr; }
-
-// Walks the list from the head (the front) to the tail.
-template <typename Visit>
-void forEachFrontToBack(Visit visit) {
-  Entity* e = EntityList;
-  if (!e) return;
-  do {
-    visit(e);
-    e = e->next;
-  } while (e != EntityList);
-}
-
-// Walks the list from the tail to the head: the order the drawing is painted
-// and saved in.
-template <typename Visit>
-void forEachBackToFront(Visit visit) {
-  if (!EntityList) return;
-  Entity* const tail = EntityList->prev;
-  Entity* e = tail;
-  do {
-    visit(e);
-    e = e->prev;
-  } while (e != tail);
-}
-
-// The first entity from the front for which `test` holds, or null.
-template <typename Test>
-Entity* findFrontToBack(Test test) {
-  Entity* e = EntityList;
-  if (!e) return nullptr;
-  do {
-    if (test(e)) return e;
-    e = e->next;
-  } while (e != EntityList);
-  return nullptr;
-}
-
-void insertAtFront(Entity* e);
-void insertAtBack(Entity* e);
-void unlink(Entity* e);
-
-// The selected entities from the front to the back.
-std::vector<Entity*> selectedEntities();
-void unselectAll();
-void pickAtPoint(double px, double py, double tol, bool keep);
-void pickInFence(double xmin, double xmax, double ymin, double ymax, bool keep);
-// Takes the selected entities out of the list, front to back, and hands
-// them to the caller.
-std::vector<Entity*> removeSelected();
-void deleteSelected();
-void deleteAll();
-void moveSelectedToFront();
-void moveSelectedToBack();
-void fillSelected();
-void unfillSelected();
-void describeSelection(std::string& text);
-bool drawingExtents(double& xmin, double& xmax, double& ymin, double& ymax);
-void snapPoint(double& x, double& y, bool ctrl);
-// Draws every entity from the tail to the head, then the red selection marks.
-void drawEntities();
-// A summary of everything drawEntities draws, so that equal summaries give
-// equal pictures: false when some entity's picture cannot be summarised.
-bool drawingSignature(unsigned long long& signature);
-
-// ---- Drawing settings -------------------------------------------------------
-extern double wallWidth;   // 0.15
-extern double gridStepX;   // 1.0
-extern double gridStepY;   // 1.0
-extern bool gridShown;     // off
-extern bool snapToGrid;    // off

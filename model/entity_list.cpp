@@ -1,43 +1,38 @@
-// The drawing's list, the operations on its selection, and its settings.
+// The drawing's list and the operations on its selection.
 #include <GL/gl.h>
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
-#include "model/entity.h"
-
-Entity* EntityList = nullptr;
-
-double wallWidth = 0.15;
-double gridStepX = 1.0;
-double gridStepY = 1.0;
-bool gridShown = false;
-bool snapToGrid = false;
+#include "model/entity_list.h"
 
 // ---- Links ----------------------------------------------------------------------
 
-namespace {
-
-Entity* Tail() { return EntityList ? EntityList->prev : nullptr; }
-
 // Links `e` after the tail; an empty list becomes `e` alone.
-void LinkAfterTail(Entity* e) {
-  if (!EntityList) {
+void EntityList::linkAfterTail(Entity* e) {
+  if (e->list) e->list->unlink(e);
+  e->list = this;
+  if (!head_) {
     e->next = e->prev = e;
-    EntityList = e;
+    head_ = e;
     return;
   }
-  Entity* tail = EntityList->prev;
+  Entity* tail = head_->prev;
   e->prev = tail;
-  e->next = EntityList;
+  e->next = head_;
   tail->next = e;
-  EntityList->prev = e;
+  head_->prev = e;
 }
 
-}  // namespace
+void EntityList::swap(EntityList& other) {
+  std::swap(head_, other.head_);
+  forEachFrontToBack([this](Entity* e) { e->list = this; });
+  other.forEachFrontToBack([&other](Entity* e) { e->list = &other; });
+}
 
-std::vector<Entity*> selectedEntities() {
+std::vector<Entity*> EntityList::selectedEntities() const {
   std::vector<Entity*> selected;
   forEachFrontToBack([&](Entity* e) {
     if (e->selected) selected.push_back(e);
@@ -45,35 +40,36 @@ std::vector<Entity*> selectedEntities() {
   return selected;
 }
 
-void insertAtFront(Entity* e) {
-  LinkAfterTail(e);
-  EntityList = e;
+void EntityList::insertAtFront(Entity* e) {
+  linkAfterTail(e);
+  head_ = e;
 }
 
-void insertAtBack(Entity* e) { LinkAfterTail(e); }
+void EntityList::insertAtBack(Entity* e) { linkAfterTail(e); }
 
-void unlink(Entity* e) {
-  if (!inList(e)) return;
-  if (e == EntityList) EntityList = (e->next == e) ? nullptr : e->next;
+void EntityList::unlink(Entity* e) {
+  if (e->list != this) return;
+  if (e == head_) head_ = (e->next == e) ? nullptr : e->next;
   e->prev->next = e->next;
   e->next->prev = e->prev;
   e->next = e->prev = nullptr;
+  e->list = nullptr;
 }
 
 // ---- Selection --------------------------------------------------------------------
 
-void unselectAll() {
+void EntityList::unselectAll() {
   forEachFrontToBack([](Entity* e) { e->selected = 0; });
 }
 
-void pickAtPoint(double px, double py, double tol, bool keep) {
+void EntityList::pickAtPoint(double px, double py, double tol, bool keep) {
   if (!keep) unselectAll();
   Entity* hit = findFrontToBack([&](const Entity* e) { return e->hitTest(px, py, tol); });
   if (hit) hit->selected = !hit->selected;
 }
 
 // Only entities whose box lies strictly inside the fence are taken.
-void pickInFence(double xmin, double xmax, double ymin, double ymax, bool keep) {
+void EntityList::pickInFence(double xmin, double xmax, double ymin, double ymax, bool keep) {
   if (!keep) unselectAll();
   forEachFrontToBack([&](Entity* e) {
     double exmin, exmax, eymin, eymax;
@@ -83,52 +79,52 @@ void pickInFence(double xmin, double xmax, double ymin, double ymax, bool keep) 
   });
 }
 
-std::vector<Entity*> removeSelected() {
+std::vector<Entity*> EntityList::removeSelected() {
   std::vector<Entity*> removed = selectedEntities();
   for (Entity* e : removed) unlink(e);
   return removed;
 }
 
-void deleteSelected() {
+void EntityList::deleteSelected() {
   for (Entity* e : removeSelected()) delete e;
 }
 
-void deleteAll() {
-  while (EntityList) delete EntityList;
+void EntityList::deleteAll() {
+  while (head_) delete head_;
 }
 
 // Taking the selected entities from the back and putting each in front keeps
 // their relative order.
-void moveSelectedToFront() {
+void EntityList::moveSelectedToFront() {
   std::vector<Entity*> selected = selectedEntities();
   for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-    if (*it == EntityList) continue;
+    if (*it == head_) continue;
     unlink(*it);
     insertAtFront(*it);
   }
 }
 
-void moveSelectedToBack() {
+void EntityList::moveSelectedToBack() {
   for (Entity* e : selectedEntities()) {
-    if (e == Tail()) continue;
+    if (e == head_->prev) continue;
     unlink(e);
     insertAtBack(e);
   }
 }
 
-void fillSelected() {
+void EntityList::fillSelected() {
   forEachFrontToBack([](Entity* e) {
     if (e->selected && e->isClosed()) e->fill();
   });
 }
 
-void unfillSelected() {
+void EntityList::unfillSelected() {
   forEachFrontToBack([](Entity* e) {
     if (e->selected && e->isClosed()) e->unfill();
   });
 }
 
-void describeSelection(std::string& text) {
+void EntityList::describeSelection(std::string& text) const {
   const Entity* closed = nullptr;
   int count = 0;
   forEachFrontToBack([&](const Entity* e) {
@@ -145,10 +141,10 @@ void describeSelection(std::string& text) {
   closed->describeGeometry(text);
 }
 
-// The union of the boxes, enlarged about its centre by 1.3 across and 1.35
-// up, so that the flow grid built over it has room around the building.
-bool drawingExtents(double& xmin, double& xmax, double& ymin, double& ymax) {
-  if (!EntityList) return false;
+// The union of the boxes, grown so that the flow grid built over it has
+// room around the building.
+bool EntityList::drawingExtents(double& xmin, double& xmax, double& ymin, double& ymax) const {
+  if (!head_) return false;
   bool first = true;
   forEachFrontToBack([&](Entity* e) {
     double exmin, exmax, eymin, eymax;
@@ -163,44 +159,26 @@ bool drawingExtents(double& xmin, double& xmax, double& ymin, double& ymax) {
     if (eymin < ymin) ymin = eymin;
     if (eymax > ymax) ymax = eymax;
   });
-  const double cx = (xmin + xmax) * 0.5;
-  const double hw = (xmax - xmin) * 0.5 * 1.3;
-  xmin = cx - hw;
-  xmax = cx + hw;
-  const double cy = (ymin + ymax) * 0.5;
-  const double hh = (ymax - ymin) * 0.5 * 1.35;
-  ymin = cy - hh;
-  ymax = cy + hh;
+  GrowForFlowGrid(xmin, xmax, ymin, ymax);
   return true;
 }
 
-// ---- Snapping -----------------------------------------------------------------------
-
-namespace {
-
-// The nearest multiple of `step`; an exact half goes toward zero.
-double SnapToStep(double value, double step) {
-  const double q = value / step;
-  const double i = std::trunc(q);
-  const double r = q - i;
-  double n = i;
-  if (r > 0.5) {
-    n = i + 1;
-  } else if (r < -0.5) {
-    n = i - 1;
-  }
-  return n * step;
-}
-
-}  // namespace
-
-// With snapping on, Control lets the point go free; with it off, Control
-// snaps.  Nothing snaps while the grid is hidden.
-void snapPoint(double& x, double& y, bool ctrl) {
-  if (!gridShown) return;
-  if (snapToGrid == ctrl) return;
-  x = SnapToStep(x, gridStepX);
-  y = SnapToStep(y, gridStepY);
+std::vector<Wall> EntityList::walls() const {
+  std::vector<Wall> walls;
+  forEachFrontToBack([&walls](const Entity* e) {
+    const auto* line = dynamic_cast<const LineEntity*>(e);
+    if (!line) return;
+    Wall w;
+    w.x0 = line->x0;
+    w.y0 = line->y0;
+    w.x1 = line->x1;
+    w.y1 = line->y1;
+    for (int i = 0; i < 8; ++i) w.outline[i] = line->outline[i];
+    w.color = line->color;
+    w.selected = line->selected != 0;
+    walls.push_back(w);
+  });
+  return walls;
 }
 
 // ---- Drawing -----------------------------------------------------------------------
@@ -266,7 +244,7 @@ class WallBatch {
 
 }  // namespace
 
-void drawEntities() {
+void EntityList::drawEntities() const {
   {
     WallBatch walls;
     forEachBackToFront([&walls](Entity* e) {
@@ -300,7 +278,7 @@ void MixDouble(unsigned long long& h, double value) {
 
 // A wall's picture and its marks depend on its outline, its endpoints (the
 // box of the marks), its colour and its selection, in drawing order.
-bool drawingSignature(unsigned long long& signature) {
+bool EntityList::drawingSignature(unsigned long long& signature) const {
   unsigned long long h = 0;
   bool summarised = true;
   forEachBackToFront([&](Entity* e) {

@@ -44,7 +44,7 @@ class DrawingFileTest : public ModelTest {
   ReadReport Load(const std::string& text) {
     ReadReport report;
     std::string error;
-    EXPECT_TRUE(LoadDrawingFile(WriteText("in.dat", text), report, error)) << error;
+    EXPECT_TRUE(LoadDrawingFile(WriteText("in.dat", text), Settings().wallWidth, List(), report, error)) << error;
     return report;
   }
 
@@ -63,19 +63,19 @@ class DrawingFileTest : public ModelTest {
 // Every real is written with just enough digits to read back as the same
 // double, so a save and an open move nothing.
 TEST_F(DrawingFileTest, SaveAndOpenKeepOrderAndExactValuesAndSelectNothing) {
-  new LineEntity(0, 10, 4, 0);
-  auto* second = new LineEntity(4, 0, 4, 3.5, 255);
-  auto* third = new LineEntity(4100008.75, 512345.67, -0.000012345678, 0.1);
-  new LineEntity(1.0 / 3, 1e300, -2e-310, 1234567);
+  NewLine(0, 10, 4, 0);
+  auto* second = NewLine(4, 0, 4, 3.5, 255);
+  auto* third = NewLine(4100008.75, 512345.67, -0.000012345678, 0.1);
+  NewLine(1.0 / 3, 1e300, -2e-310, 1234567);
   second->selected = third->selected = 1;
   std::string error;
-  ASSERT_TRUE(SaveDrawingFile(PathOf("plan.dat"), error)) << error;
+  ASSERT_TRUE(SaveDrawingFile(PathOf("plan.dat"), List(), error)) << error;
   EXPECT_EQ(ReadText(PathOf("plan.dat")),
             "0\n0 0 10 4 0\n0\n255 4 0 4 3.5\n0\n0 4100008.75 512345.67 -1.2345678e-05 0.1\n"
             "0\n0 0.3333333333333333 1e+300 -2e-310 1234567\n");
 
   const std::vector<std::vector<double>> saved = Lines();
-  deleteAll();
+  List().deleteAll();
   ReadReport report = Load(ReadText(PathOf("plan.dat")));
   EXPECT_TRUE(report.complete);
   EXPECT_EQ(report.linesRead, 4);
@@ -132,30 +132,30 @@ TEST_F(DrawingFileTest, AnythingButBlanksAfterARecordStopsReadingAndSaysWhat) {
 }
 
 TEST_F(DrawingFileTest, AFileThatCannotBeOpenedLeavesTheDrawingAlone) {
-  new LineEntity(0, 0, 1, 1);
+  NewLine(0, 0, 1, 1);
   ReadReport report;
   std::string error;
-  EXPECT_FALSE(LoadDrawingFile(PathOf("absent.dat"), report, error));
+  EXPECT_FALSE(LoadDrawingFile(PathOf("absent.dat"), Settings().wallWidth, List(), report, error));
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(Order().size(), 1u);
 
   // A folder opens for reading but is no drawing.
   error.clear();
-  EXPECT_FALSE(LoadDrawingFile(dir_.string(), report, error));
+  EXPECT_FALSE(LoadDrawingFile(dir_.string(), Settings().wallWidth, List(), report, error));
   EXPECT_EQ(error, "é uma pasta, não um arquivo");
   EXPECT_EQ(Order().size(), 1u);
 }
 
 TEST_F(DrawingFileTest, AFailedSaveReportsAndLeavesNoTrace) {
-  new LineEntity(0, 0, 4, 0);
+  NewLine(0, 0, 4, 0);
   std::string error;
-  EXPECT_FALSE(SaveDrawingFile(PathOf("missing/plan.dat"), error));
+  EXPECT_FALSE(SaveDrawingFile(PathOf("missing/plan.dat"), List(), error));
   EXPECT_FALSE(error.empty());
 
   // A target that cannot be replaced: the temporary file must not stay.
   fs::create_directories(dir_ / "taken.dat" / "inner");
   error.clear();
-  EXPECT_FALSE(SaveDrawingFile(PathOf("taken.dat"), error));
+  EXPECT_FALSE(SaveDrawingFile(PathOf("taken.dat"), List(), error));
   EXPECT_FALSE(error.empty());
   EXPECT_TRUE(fs::is_directory(dir_ / "taken.dat" / "inner"));
   const auto entries = std::distance(fs::directory_iterator(dir_), fs::directory_iterator());
@@ -165,9 +165,9 @@ TEST_F(DrawingFileTest, AFailedSaveReportsAndLeavesNoTrace) {
 TEST_F(DrawingFileTest, SavingOverAFileReplacesItAndKeepsItsPermissions) {
   const std::string target = WriteText("plan.dat", "old contents\n");
   ::chmod(target.c_str(), 0640);
-  new LineEntity(0, 0, 4, 0);
+  NewLine(0, 0, 4, 0);
   std::string error;
-  ASSERT_TRUE(SaveDrawingFile(target, error)) << error;
+  ASSERT_TRUE(SaveDrawingFile(target, List(), error)) << error;
   EXPECT_EQ(ReadText(target), "0\n0 0 0 4 0\n");
   struct stat st;
   ASSERT_EQ(::stat(target.c_str(), &st), 0);
@@ -182,10 +182,10 @@ TEST_F(DrawingFileTest, SavingOntoALinkWritesItsTargetAndKeepsTheLink) {
   fs::create_symlink("plans/plan.dat", dir_ / "link.dat");
   fs::create_symlink(dir_ / "link.dat", dir_ / "chain.dat");
   fs::create_symlink("new.dat", dir_ / "plans" / "dangling.dat");
-  new LineEntity(0, 0, 4, 0);
+  NewLine(0, 0, 4, 0);
   std::string error;
-  ASSERT_TRUE(SaveDrawingFile(PathOf("chain.dat"), error)) << error;
-  ASSERT_TRUE(SaveDrawingFile(PathOf("plans/dangling.dat"), error)) << error;
+  ASSERT_TRUE(SaveDrawingFile(PathOf("chain.dat"), List(), error)) << error;
+  ASSERT_TRUE(SaveDrawingFile(PathOf("plans/dangling.dat"), List(), error)) << error;
   for (const char* link : {"link.dat", "chain.dat", "plans/dangling.dat"})
     EXPECT_TRUE(fs::is_symlink(dir_ / link)) << link;
   EXPECT_EQ(ReadText(target), "0\n0 0 0 4 0\n");
@@ -193,7 +193,7 @@ TEST_F(DrawingFileTest, SavingOntoALinkWritesItsTargetAndKeepsTheLink) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "plans"), fs::directory_iterator()), 3);
 
   fs::create_symlink("loop.dat", dir_ / "loop.dat");
-  EXPECT_FALSE(SaveDrawingFile(PathOf("loop.dat"), error));
+  EXPECT_FALSE(SaveDrawingFile(PathOf("loop.dat"), List(), error));
   EXPECT_TRUE(fs::is_symlink(dir_ / "loop.dat"));
 }
 
@@ -203,12 +203,12 @@ TEST_F(DrawingFileTest, LongPathsWork) {
   fs::create_directories(deep);
   const std::string target = (deep / "a_plan_with_a_rather_long_name.dat").string();
   ASSERT_GT(target.size(), 300u);
-  new LineEntity(0, 0, 4, 0);
+  NewLine(0, 0, 4, 0);
   std::string error;
-  ASSERT_TRUE(SaveDrawingFile(target, error)) << error;
+  ASSERT_TRUE(SaveDrawingFile(target, List(), error)) << error;
   ReadReport report;
-  deleteAll();
-  ASSERT_TRUE(LoadDrawingFile(target, report, error));
+  List().deleteAll();
+  ASSERT_TRUE(LoadDrawingFile(target, Settings().wallWidth, List(), report, error));
   EXPECT_EQ(report.linesRead, 1);
 }
 

@@ -7,79 +7,79 @@ using ListTest = ModelTest;
 // E1..E4 with E1 at the head: created from E4 to E1, since every new
 // entity goes to the front.
 std::vector<Entity*> FourLines() {
-  Entity* e4 = new LineEntity(0, 3, 1, 3);
-  Entity* e3 = new LineEntity(0, 2, 1, 2);
-  Entity* e2 = new LineEntity(0, 1, 1, 1);
-  Entity* e1 = new LineEntity(0, 0, 1, 0);
+  Entity* e4 = ModelTest::NewLine(0, 3, 1, 3);
+  Entity* e3 = ModelTest::NewLine(0, 2, 1, 2);
+  Entity* e2 = ModelTest::NewLine(0, 1, 1, 1);
+  Entity* e1 = ModelTest::NewLine(0, 0, 1, 0);
   return {e1, e2, e3, e4};
 }
 
 TEST_F(ListTest, MovingTheSelectionKeepsItsRelativeOrder) {
   auto e = FourLines();
   e[1]->selected = e[3]->selected = 1;
-  moveSelectedToFront();
+  List().moveSelectedToFront();
   EXPECT_EQ(Order(), (std::vector<Entity*>{e[1], e[3], e[0], e[2]}));
 
-  unselectAll();
+  List().unselectAll();
   // Back to E1..E4, then E1 and E3 to the back.
-  deleteAll();
+  List().deleteAll();
   e = FourLines();
   e[0]->selected = e[2]->selected = 1;
-  moveSelectedToBack();
+  List().moveSelectedToBack();
   EXPECT_EQ(Order(), (std::vector<Entity*>{e[1], e[3], e[0], e[2]}));
 }
 
 TEST_F(ListTest, PickAtPointTakesTheFrontmostAndShiftToggles) {
-  Entity* older = new LineEntity(0, 0, 4, 0);
-  Entity* newer = new LineEntity(0, 0, 4, 0);
-  Entity* other = new LineEntity(0, 2, 4, 2);
-  pickAtPoint(2, 0, 0.1, false);
+  Entity* older = NewLine(0, 0, 4, 0);
+  Entity* newer = NewLine(0, 0, 4, 0);
+  Entity* other = NewLine(0, 2, 4, 2);
+  List().pickAtPoint(2, 0, 0.1, false);
   EXPECT_TRUE(newer->selected);
   EXPECT_FALSE(older->selected);
 
-  pickAtPoint(2, 2, 0.1, true);  // keep: adds to the selection
+  List().pickAtPoint(2, 2, 0.1, true);  // keep: adds to the selection
   EXPECT_TRUE(newer->selected && other->selected);
-  pickAtPoint(2, 2, 0.1, true);  // and toggles off again
+  List().pickAtPoint(2, 2, 0.1, true);  // and toggles off again
   EXPECT_FALSE(other->selected);
 
-  pickAtPoint(9, 9, 0.1, false);  // a miss without keep clears
+  List().pickAtPoint(9, 9, 0.1, false);  // a miss without keep clears
   EXPECT_FALSE(newer->selected);
 }
 
 TEST_F(ListTest, FenceTakesOnlyBoxesStrictlyInside) {
-  Entity* inside = new LineEntity(1, 1, 3, 2);
-  Entity* onEdge = new LineEntity(0, 1, 3, 2);
-  pickInFence(0, 4, 0, 4, false);
+  Entity* inside = NewLine(1, 1, 3, 2);
+  Entity* onEdge = NewLine(0, 1, 3, 2);
+  List().pickInFence(0, 4, 0, 4, false);
   EXPECT_TRUE(inside->selected);
   EXPECT_FALSE(onEdge->selected);
-  pickInFence(-1, 4, 0, 4, true);  // toggles both
+  List().pickInFence(-1, 4, 0, 4, true);  // toggles both
   EXPECT_FALSE(inside->selected);
   EXPECT_TRUE(onEdge->selected);
 }
 
 TEST_F(ListTest, SnapGoesToTheNearestNodeWithHalvesTowardZero) {
   double x = 2.5, y = -2.5;
-  snapPoint(x, y, false);  // grid hidden: nothing moves
+  Settings().snapPoint(x, y, false);  // grid hidden: nothing moves
   EXPECT_EQ(x, 2.5);
 
-  gridShown = true;
-  snapToGrid = true;
-  snapPoint(x, y, false);
+  Settings().gridShown = true;
+  Settings().snapToGrid = true;
+  Settings().snapPoint(x, y, false);
   EXPECT_EQ(x, 2);
   EXPECT_EQ(y, -2);
   x = 2.51, y = -2.51;
-  snapPoint(x, y, false);
+  Settings().snapPoint(x, y, false);
   EXPECT_EQ(x, 3);
   EXPECT_EQ(y, -3);
 
   x = 2.7, y = 1.2;
-  snapPoint(x, y, true);  // Control frees the point while snapping is on
+  Settings().snapPoint(x, y, true);  // Control frees the point while snapping is on
   EXPECT_EQ(x, 2.7);
 
-  snapToGrid = false;
-  gridStepX = 0.5;
-  gridStepY = 2;
-  snapPoint(x, y, true);  // and snaps it while snapping is off
+  Settings().snapToGrid = false;
+  Settings().gridStepX = 0.5;
+  Settings().gridStepY = 2;
+  Settings().snapPoint(x, y, true);  // and snaps it while snapping is off
   EXPECT_EQ(x, 2.5);
   EXPECT_EQ(y, 2);
 }

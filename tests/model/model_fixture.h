@@ -1,33 +1,36 @@
-// Every model test starts and ends with an empty drawing and default settings.
+// Every model test starts with a drawing of its own: empty, default settings,
+// no history.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
-#include "model/entity.h"
+#include "model/drawing.h"
 
 class ModelTest : public ::testing::Test {
- protected:
-  void SetUp() override { Reset(); }
-  void TearDown() override { Reset(); }
+ public:
+  void SetUp() override { drawing_ = std::make_unique<Drawing>(); }
+  void TearDown() override { drawing_.reset(); }
 
-  static void Reset() {
-    deleteAll();
-    wallWidth = 0.15;
-    gridStepX = gridStepY = 1.0;
-    gridShown = snapToGrid = false;
+  static EntityList& List() { return drawing_->entities; }
+  static DrawingSettings& Settings() { return drawing_->settings; }
+  static History& Hist() { return drawing_->history; }
+
+  // A wall of the current width put in front, as a wall drawn is.
+  static LineEntity* NewLine(double x0, double y0, double x1, double y1, PackedColor color = 0) {
+    auto* line = new LineEntity(x0, y0, x1, y1, Settings().wallWidth, color);
+    List().insertAtFront(line);
+    return line;
   }
 
   // The list from the head (front) to the tail (back).
   static std::vector<Entity*> Order() {
     std::vector<Entity*> order;
-    Entity* e = EntityList;
-    if (!e) return order;
-    do {
-      order.push_back(e);
-      e = e->next;
-    } while (e != EntityList);
+    List().forEachFrontToBack([&](Entity* e) { order.push_back(e); });
     return order;
   }
+
+  static inline std::unique_ptr<Drawing> drawing_;
 };
