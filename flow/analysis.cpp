@@ -1,48 +1,53 @@
 #include "flow/analysis.h"
 
 #include <cmath>
+#include <utility>
 
-#include "flow/cell_grid.h"
 #include "flow/grid_build.h"
-#include "flow/progress.h"
-#include "flow/solver.h"
-#include "flow/streamlines.h"
-#include "model/entity.h"
 
-AnalysisOutcome BuildGridFromDrawing(int cells) {
+bool Refused(AnalysisOutcome outcome) {
+  return outcome != AnalysisOutcome::Done && outcome != AnalysisOutcome::NotConverged;
+}
+
+void ReleaseGrid(AnalysisResult& result) {
+  result.grid = CellGrid();
+  ClearStreamlines(result.streamlines);
+  result.solve = SolveReport{};
+}
+
+namespace {
+
+AnalysisOutcome BuildGridFromWalls(AnalysisResult& result, const std::vector<Wall>& walls,
+                                   const AnalysisOptions& options, ProgressPoints& progress) {
   double xmin, xmax, ymin, ymax;
-  if (!drawingExtents(xmin, xmax, ymin, ymax)) return AnalysisOutcome::EmptyDrawing;
+  if (!WallExtents(walls, xmin, xmax, ymin, ymax)) return AnalysisOutcome::EmptyDrawing;
+  const int cells = options.cells;
   switch (CheckGridExtent(xmin, xmax, ymin, ymax, cells, cells)) {
     case ExtentCheck::NoArea: return AnalysisOutcome::NoArea;
     case ExtentCheck::NotFinite: return AnalysisOutcome::NotFinite;
     case ExtentCheck::Collapsed: return AnalysisOutcome::Collapsed;
     case ExtentCheck::Usable: break;
   }
-  BuildGrid(xmin, xmax, ymin, ymax, cells, cells);
-  RequestRedraw();
+  result.grid.referenceAlgorithms = options.referenceAlgorithms;
+  BuildGrid(result.grid, walls, xmin, xmax, ymin, ymax, cells, cells, progress);
+  progress.RequestRedraw(result);
   return AnalysisOutcome::Done;
 }
 
-void ComputeFlowStage() {
-  AdvanceGauge();
-  ResetFlowValues();
-  SolvePotential();
-  RequestRedraw();
+void SolveFlow(AnalysisResult& result, const AnalysisOptions& options, ProgressPoints& progress) {
+  progress.AdvanceGauge();
+  ResetFlowValues(result.grid);
+  result.solve = SolvePotential(result.grid, options, progress);
+  progress.RequestRedraw(result);
 }
 
-void ComputeStreamlineStage() {
-  ComputeStreamlines();
-  RequestRedraw();
+void TraceStreamlines(AnalysisResult& result, ProgressPoints& progress) {
+  ComputeStreamlines(result, progress);
+  progress.RequestRedraw(result);
 }
 
-bool Refused(AnalysisOutcome outcome) {
-  return outcome != AnalysisOutcome::Done && outcome != AnalysisOutcome::NotConverged;
-}
-
-namespace {
-
-bool SolvedFieldIsFinite() {
-  for (const GridCell& c : cellGrid.cells) {
+bool SolvedFieldIsFinite(const CellGrid& g) {
+  for (const GridCell& c : g.cells) {
     if (!std::isfinite(c.potential) || !std::isfinite(c.centreVelX) || !std::isfinite(c.centreVelY)) {
       return false;
     }
@@ -50,21 +55,75 @@ bool SolvedFieldIsFinite() {
   return true;
 }
 
-AnalysisOutcome Analyse(int cells) {
-  gaugeStep = 0.0001;
-  const AnalysisOutcome grid = BuildGridFromDrawing(cells);
+AnalysisOutcome RunStages(AnalysisResult& result, const std::vector<Wall>& walls,
+                          const AnalysisOptions& options, ProgressPoints& progress) {
+  progress.gaugeStep = 0.0001;
+  const AnalysisOutcome grid = BuildGridFromWalls(result, walls, options, progress);
   if (grid != AnalysisOutcome::Done) return grid;
-  ComputeFlowStage();
-  if (!SolvedFieldIsFinite()) return AnalysisOutcome::NoResult;
-  gaugeStep = 0.01;
-  ComputeStreamlineStage();
-  return lastSolve.converged ? AnalysisOutcome::Done : AnalysisOutcome::NotConverged;
+  SolveFlow(result, options, progress);
+  if (!SolvedFieldIsFinite(result.grid)) return AnalysisOutcome::NoResult;
+  progress.gaugeStep = 0.01;
+  TraceStreamlines(result, progress);
+  return result.solve.converged ? AnalysisOutcome::Done : AnalysisOutcome::NotConverged;
+}
+
+// Runs `stages` on the result; a stop or an error empties the result and
+// is told by the outcome, so nothing is thrown past here.
+template <typename Stages>
+AnalysisOutcome Guarded(AnalysisResult& result, Stages stages) {
+  AnalysisOutcome outcome = AnalysisOutcome::Failed;
+  try {
+    outcome = stages();
+  } catch (const AnalysisStopped&) {
+    outcome = AnalysisOutcome::Stopped;
+  } catch (...) {
+    result.failure = std::current_exception();
+  }
+  if (Refused(outcome)) ReleaseGrid(result);
+  result.outcome = outcome;
+  return outcome;
 }
 
 }  // namespace
 
-AnalysisOutcome RunAnalysis(int cells) {
-  const AnalysisOutcome outcome = Analyse(cells);
-  if (Refused(outcome)) ReleaseGrid();
-  return outcome;
+AnalysisResult Analyse(const std::vector<Wall>& walls, const AnalysisOptions& options,
+                       AnalysisProgress& progress) {
+  AnalysisResult result;
+  ProgressPoints points(progress);
+  Guarded(result, [&] { return RunStages(result, walls, options, points); });
+  return result;
+}
+
+AnalysisResult Analyse(const std::vector<Wall>& walls, const AnalysisOptions& options) {
+  AnalysisProgress silent;
+  return Analyse(walls, options, silent);
+}
+
+AnalysisOutcome BuildGridStage(AnalysisResult& result, const std::vector<Wall>& walls,
+                               const AnalysisOptions& options, AnalysisProgress& progress) {
+  ProgressPoints points(progress);
+  points.gaugeStep = 0.0001;
+  return Guarded(result, [&] {
+    ReleaseGrid(result);
+    return BuildGridFromWalls(result, walls, options, points);
+  });
+}
+
+AnalysisOutcome ComputeFlowStage(AnalysisResult& result, const AnalysisOptions& options,
+                                 AnalysisProgress& progress) {
+  ProgressPoints points(progress);
+  points.gaugeStep = 0.0001;
+  return Guarded(result, [&] {
+    SolveFlow(result, options, points);
+    return result.solve.converged ? AnalysisOutcome::Done : AnalysisOutcome::NotConverged;
+  });
+}
+
+AnalysisOutcome ComputeStreamlineStage(AnalysisResult& result, AnalysisProgress& progress) {
+  ProgressPoints points(progress);
+  points.gaugeStep = 0.01;
+  return Guarded(result, [&] {
+    TraceStreamlines(result, points);
+    return AnalysisOutcome::Done;
+  });
 }

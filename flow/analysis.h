@@ -1,7 +1,18 @@
 // The whole flow analysis of a drawing, as "Calcular" runs it: the grid
-// over the drawing, the potential flow, the streamlines.  No window is
-// involved; progress and redraws go through the hooks of flow/progress.h.
+// over the walls, the potential flow, the streamlines.  One call takes the
+// walls and the options and gives back a result value; it touches nothing
+// but its arguments, so analyses may run side by side.  No window is
+// involved: progress, redraws and a stop go through an AnalysisProgress.
 #pragma once
+
+#include <exception>
+#include <vector>
+
+#include "flow/cell_grid.h"
+#include "flow/progress.h"
+#include "flow/solver.h"
+#include "flow/streamlines.h"
+#include "model/wall.h"
 
 enum class AnalysisOutcome {
   Done,
@@ -11,20 +22,53 @@ enum class AnalysisOutcome {
   Collapsed,     // so far from the origin for its size that grid nodes coincide
   NoResult,      // the solve gave values that are not finite: no result is kept
   NotConverged,  // the solver gave up at its sweep limit
+  Stopped,       // the progress's cancel flag was set: no result is kept
+  Failed,        // an error (memory, say) ended it: no result is kept
 };
 
-// Whether the outcome refuses the drawing: nothing of the analysis is kept.
+// Whether the outcome leaves no result: nothing of the analysis is kept.
 bool Refused(AnalysisOutcome outcome);
 
 constexpr int kGridCells = 60;
 
-// Builds a cells × cells grid over the drawing's extents and asks for a
-// redraw.  With an empty drawing or an unusable extent nothing changes.
-AnalysisOutcome BuildGridFromDrawing(int cells);
-// Resets and solves the flow on the current grid, then asks for a redraw.
-void ComputeFlowStage();
-// Traces the streamlines of the current grid, then asks for a redraw.
-void ComputeStreamlineStage();
-// All three with the gauge steps of "Calcular".  A refused drawing leaves
-// no grid, so no earlier picture stays over it.
-AnalysisOutcome RunAnalysis(int cells = kGridCells);
+struct AnalysisOptions {
+  SolverScheme scheme = SolverScheme::Accurate;
+  int cells = kGridCells;  // the grid has cells × cells cells
+  double tolerance = 0;    // literal scheme: > 0 an absolute tolerance; otherwise ScaledTolerance
+  long maxSweeps = 0;      // > 0: give up after this many sweeps or iterations
+  // The scanning forms of LocateCell and ConnectNodes and the sweep over the
+  // cell records: slow, kept so that the benchmark and the tests can prove
+  // that the fast forms give identical results.
+  bool referenceAlgorithms = false;
+};
+
+struct AnalysisResult {
+  AnalysisOutcome outcome = AnalysisOutcome::Done;
+  CellGrid grid;  // no cells when nothing was analysed
+  SolveReport solve;
+  StreamlineList streamlines;
+  // What ended a Failed analysis, to be rethrown where it can be reported.
+  std::exception_ptr failure;
+};
+
+// Analyses the walls: a grid of options.cells × options.cells over their
+// extents, the flow solved on it and the streamlines traced.  A refused,
+// stopped or failed analysis gives only its outcome (and failure); no
+// exception leaves it.
+AnalysisResult Analyse(const std::vector<Wall>& walls, const AnalysisOptions& options,
+                       AnalysisProgress& progress);
+AnalysisResult Analyse(const std::vector<Wall>& walls, const AnalysisOptions& options);
+
+// The three stages on their own, on a result the caller holds: the grid
+// laid afresh over the walls (answering as Analyse does for walls it
+// refuses, with the result emptied), the flow solved afresh on its grid,
+// and the streamlines traced afresh.  Each answers Done (NotConverged for
+// a solve that gave up), or Stopped or Failed with the result emptied.
+AnalysisOutcome BuildGridStage(AnalysisResult& result, const std::vector<Wall>& walls,
+                               const AnalysisOptions& options, AnalysisProgress& progress);
+AnalysisOutcome ComputeFlowStage(AnalysisResult& result, const AnalysisOptions& options,
+                                 AnalysisProgress& progress);
+AnalysisOutcome ComputeStreamlineStage(AnalysisResult& result, AnalysisProgress& progress);
+
+// Empties the grid and the streamline list.
+void ReleaseGrid(AnalysisResult& result);

@@ -10,8 +10,8 @@ constexpr double kHeadAngle = 0.174533;  // 10 degrees
 
 // Arrows of boundary faces touch the face; corner cells put theirs at the
 // centre unless the wind is (nearly) vertical.
-void ArrowBase(const GridCell& c, int type, double& bx, double& by) {
-  const double dx = cellGrid.cellWidth, dy = cellGrid.cellHeight;
+void ArrowBase(const CellGrid& g, const GridCell& c, int type, double& bx, double& by) {
+  const double dx = g.cellWidth, dy = g.cellHeight;
   const double theta = c.boundaryDirection;
   bx = c.centreX;
   by = c.centreY;
@@ -34,17 +34,16 @@ LineSegment FromBase(double bx, double by, double angle, double length) {
 
 }  // namespace
 
-ArrowScales BoundaryArrowScales() {
-  const CellGrid& g = cellGrid;
+ArrowScales BoundaryArrowScales(const CellGrid& g) {
   return {g.boundarySpeedTenth / (g.maxBoundarySpeed * 50.0), g.boundarySpeedTenth * 0.01};
 }
 
-bool BoundaryArrowLines(int cell, int type, double degreesToRadians, double shaftScale,
-                        double headLength, LineSegment lines[3]) {
-  const GridCell& c = cellGrid.cells[cell];
+bool BoundaryArrowLines(const CellGrid& g, int cell, int type, double degreesToRadians,
+                        double shaftScale, double headLength, LineSegment lines[3]) {
+  const GridCell& c = g.cells[cell];
   if (!(std::fabs(c.boundarySpeed) > 0.0001)) return false;
   double bx, by;
-  ArrowBase(c, type, bx, by);
+  ArrowBase(g, c, type, bx, by);
   const double phi = (c.boundaryDirection + 180.0) * degreesToRadians;
   lines[0] = FromBase(bx, by, phi, c.boundarySpeed * shaftScale);
   lines[1] = FromBase(bx, by, phi - kHeadAngle, headLength);

@@ -2,6 +2,8 @@
 // geometry, shared by the canvas and the batch tool's picture.
 #pragma once
 
+#include "flow/cell_grid.h"
+
 struct LineSegment {
   double x0, y0, x1, y1;
 };
@@ -10,11 +12,11 @@ struct ArrowScales {
   double shaft;  // world length per unit of boundary speed
   double head;   // length of each head line
 };
-ArrowScales BoundaryArrowScales();
+ArrowScales BoundaryArrowScales(const CellGrid& g);
 
 constexpr double kDegreesToRadians = 0.0174533;
 
 // The shaft and the two head lines of the arrow of one cell, each starting
 // at the arrow's tip; false when the cell carries no boundary speed.
-bool BoundaryArrowLines(int cell, int type, double degreesToRadians, double shaftScale,
-                        double headLength, LineSegment lines[3]);
+bool BoundaryArrowLines(const CellGrid& g, int cell, int type, double degreesToRadians,
+                        double shaftScale, double headLength, LineSegment lines[3]);

@@ -3,13 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "flow/streamlines.h"
-
-CellGrid cellGrid;
-
 namespace {
-
-bool referenceAlgorithms = false;
 
 void ResetStatistics(CellGrid& g) {
   g.maxCellSpeed = 0;
@@ -20,8 +14,7 @@ void ResetStatistics(CellGrid& g) {
   g.boundarySpeedTenth = -1.0;
 }
 
-void CreateNodes(const std::vector<double>& xyz) {
-  CellGrid& g = cellGrid;
+void CreateNodes(CellGrid& g, const std::vector<double>& xyz) {
   g.nodeCount = static_cast<int>(xyz.size() / 3);
   g.nodes.assign(g.nodeCount, GridNode{});
   for (int n = 0; n < g.nodeCount; ++n) {
@@ -31,8 +24,7 @@ void CreateNodes(const std::vector<double>& xyz) {
   }
 }
 
-void NumberCells() {
-  CellGrid& g = cellGrid;
+void NumberCells(CellGrid& g) {
   const int nc = g.columns;
   int b = 0;
   for (int i = 0; i < g.cellCount; ++i) {
@@ -56,8 +48,7 @@ void AppendIncident(GridNode& node, int cell) { node.incidentCells[node.incident
 
 // Node (i, j) is a corner of the up to four cells around it; listing them
 // south-west, south-east, north-west, north-east gives ascending indices.
-void RecordIncidentCellsDirectly() {
-  CellGrid& g = cellGrid;
+void RecordIncidentCellsDirectly(CellGrid& g) {
   const int nc = g.columns, nr = g.rows;
   for (int j = 0; j <= nr; ++j) {
     for (int i = 0; i <= nc; ++i) {
@@ -70,8 +61,7 @@ void RecordIncidentCellsDirectly() {
   }
 }
 
-void RecordIncidentCellsByScan() {
-  CellGrid& g = cellGrid;
+void RecordIncidentCellsByScan(CellGrid& g) {
   for (int n = 0; n < g.nodeCount; ++n) {
     GridNode& node = g.nodes[n];
     for (int c = 0; c < g.cellCount; ++c) {
@@ -83,18 +73,17 @@ void RecordIncidentCellsByScan() {
 }
 
 // Every cell starts linked to the cells beside it, none past the edges.
-void AssignFirstTypes() {
-  for (GridCell& cell : cellGrid.cells) {
-    cell.type = RingType(cell.index);
-    for (int k = 0; k < 4; ++k) cell.neighbours[k] = GridNeighbour(cell.index, k);
+void AssignFirstTypes(CellGrid& g) {
+  for (GridCell& cell : g.cells) {
+    cell.type = RingType(g, cell.index);
+    for (int k = 0; k < 4; ++k) cell.neighbours[k] = GridNeighbour(g, cell.index, k);
   }
 }
 
 // The fast LocateCell needs every node column to share one x and every node
 // row one y, in non-decreasing order; grids built from the drawing always
 // are, and any other grid falls back to the scan.
-void BuildLocationTables() {
-  CellGrid& g = cellGrid;
+void BuildLocationTables(CellGrid& g) {
   const int nc = g.columns, nr = g.rows;
   g.columnX.assign(nc + 1, 0.0);
   g.rowY.assign(nr + 1, 0.0);
@@ -111,15 +100,15 @@ void BuildLocationTables() {
   g.rectilinear = ok;
 }
 
-int ConnectNodesWith(const std::vector<double>& xyz, void (*recordIncidentCells)()) {
-  CellGrid& g = cellGrid;
+int ConnectNodesWith(CellGrid& g, const std::vector<double>& xyz,
+                     void (*recordIncidentCells)(CellGrid&)) {
   const long long expected = static_cast<long long>(g.columns + 1) * (g.rows + 1);
   if (g.cellCount == 0 || static_cast<long long>(xyz.size()) != 3 * expected) return 0;
-  CreateNodes(xyz);
-  NumberCells();
-  recordIncidentCells();
-  AssignFirstTypes();
-  BuildLocationTables();
+  CreateNodes(g, xyz);
+  NumberCells(g);
+  recordIncidentCells(g);
+  AssignFirstTypes(g);
+  BuildLocationTables(g);
   return 1;
 }
 
@@ -136,8 +125,7 @@ int FirstInterval(const std::vector<double>& v, double a) {
 
 }  // namespace
 
-void AllocateGrid(int columns, int rows) {
-  CellGrid& g = cellGrid;
+void AllocateGrid(CellGrid& g, int columns, int rows) {
   g.cells.assign(static_cast<size_t>(columns) * rows, GridCell{});
   g.cellCount = columns * rows;
   g.columns = columns;
@@ -150,25 +138,24 @@ void AllocateGrid(int columns, int rows) {
   ResetStatistics(g);
 }
 
-int ConnectNodes(const std::vector<double>& xyz) {
-  return ConnectNodesWith(xyz, referenceAlgorithms ? RecordIncidentCellsByScan
-                                                   : RecordIncidentCellsDirectly);
+int ConnectNodes(CellGrid& g, const std::vector<double>& xyz) {
+  return ConnectNodesWith(g, xyz, g.referenceAlgorithms ? RecordIncidentCellsByScan
+                                                        : RecordIncidentCellsDirectly);
 }
 
-int ConnectNodesByScan(const std::vector<double>& xyz) {
-  return ConnectNodesWith(xyz, RecordIncidentCellsByScan);
+int ConnectNodesByScan(CellGrid& g, const std::vector<double>& xyz) {
+  return ConnectNodesWith(g, xyz, RecordIncidentCellsByScan);
 }
 
-int ComputeExtent() {
-  CellGrid& g = cellGrid;
+int ComputeExtent(CellGrid& g) {
   if (g.cellCount == 0 || g.nodes.empty()) return 0;
-  const GridNode& start = CornerNode(g.cells[0], CornerBottomLeft);
+  const GridNode& start = CornerNode(g, g.cells[0], CornerBottomLeft);
   g.xmin = g.xmax = start.x;
   g.ymin = g.ymax = start.y;
   g.zmin = g.zmax = start.z;
   for (const GridCell& cell : g.cells) {
     for (int k = 0; k < 4; ++k) {
-      const GridNode& n = CornerNode(cell, k);
+      const GridNode& n = CornerNode(g, cell, k);
       if (n.x < g.xmin) g.xmin = n.x;
       if (n.x > g.xmax) g.xmax = n.x;
       if (n.y < g.ymin) g.ymin = n.y;
@@ -182,13 +169,12 @@ int ComputeExtent() {
   return 1;
 }
 
-int LocateCellByScan(double x, double y) {
-  const CellGrid& g = cellGrid;
+int LocateCellByScan(const CellGrid& g, double x, double y) {
   if (g.cellCount == 0 || g.nodes.empty()) return -1;
   for (const GridCell& cell : g.cells) {
-    const GridNode& bl = CornerNode(cell, CornerBottomLeft);
-    const GridNode& br = CornerNode(cell, CornerBottomRight);
-    const GridNode& tl = CornerNode(cell, CornerTopLeft);
+    const GridNode& bl = CornerNode(g, cell, CornerBottomLeft);
+    const GridNode& br = CornerNode(g, cell, CornerBottomRight);
+    const GridNode& tl = CornerNode(g, cell, CornerTopLeft);
     if (bl.x <= x && x <= br.x && bl.y <= y && y <= tl.y) return cell.index;
   }
   return -1;
@@ -197,10 +183,9 @@ int LocateCellByScan(double x, double y) {
 // The scan's answer is the cell of the lowest row, then the lowest column,
 // whose closed node intervals hold the point; on a rectilinear grid both
 // are found by binary search over the node lines.
-int LocateCell(double x, double y) {
-  const CellGrid& g = cellGrid;
+int LocateCell(const CellGrid& g, double x, double y) {
   if (g.cellCount == 0 || g.nodes.empty()) return -1;
-  if (referenceAlgorithms || !g.rectilinear) return LocateCellByScan(x, y);
+  if (g.referenceAlgorithms || !g.rectilinear) return LocateCellByScan(g, x, y);
   const int column = FirstInterval(g.columnX, x);
   if (column < 0) return -1;
   const int row = FirstInterval(g.rowY, y);
@@ -208,8 +193,8 @@ int LocateCell(double x, double y) {
   return row * g.columns + column;
 }
 
-int GridNeighbour(int index, int slot) {
-  const int nc = cellGrid.columns, nr = cellGrid.rows;
+int GridNeighbour(const CellGrid& g, int index, int slot) {
+  const int nc = g.columns, nr = g.rows;
   const int r = index / nc, c = index % nc;
   switch (slot) {
     case LinkSouth: return r > 0 ? index - nc : NoNeighbour;
@@ -220,8 +205,8 @@ int GridNeighbour(int index, int slot) {
   }
 }
 
-std::int16_t RingType(int index) {
-  const int nc = cellGrid.columns, nr = cellGrid.rows;
+std::int16_t RingType(const CellGrid& g, int index) {
+  const int nc = g.columns, nr = g.rows;
   const int r = index / nc, c = index % nc;
   if (r == 0 && c == 0) return BottomLeftCorner;
   if (r == nr - 1 && c == 0) return TopLeftCorner;
@@ -234,19 +219,9 @@ std::int16_t RingType(int index) {
   return Interior;
 }
 
-GridRect GridCorners() {
-  const CellGrid& g = cellGrid;
+GridRect GridCorners(const CellGrid& g) {
   if (g.nodes.empty()) return {0, 0, 0, 0};
   const GridNode& bl = g.nodes[0];
   const GridNode& tr = g.nodes[(g.columns + 1) * g.rows + g.columns];
   return {bl.x, tr.x, bl.y, tr.y};
 }
-
-void ReleaseGrid() {
-  CellGrid empty;
-  std::swap(cellGrid, empty);
-  ClearStreamlines();
-}
-
-void UseReferenceAlgorithms(bool on) { referenceAlgorithms = on; }
-bool UsingReferenceAlgorithms() { return referenceAlgorithms; }

@@ -1,4 +1,4 @@
-// The cell grid of the flow analysis: one global rectangular grid of
+// The cell grid of the flow analysis: a rectangular grid of
 // columns × rows cells and (columns + 1) × (rows + 1) corner nodes, numbered
 // row by row from the bottom left.  Grid construction fills it, the solver
 // stores the potential and velocities in it, tracing reads them back.
@@ -72,6 +72,12 @@ struct CellGrid {
   double cellSpeedTenth = -1.0;
   double boundarySpeedTenth = -1.0;
   double xmin = 0, xmax = 0, ymin = 0, ymax = 0, zmin = 0, zmax = 0;
+  // 25 × the larger side of the extent: the x velocity prescribed on the
+  // west and east sides.
+  double inflowSpeed = 0;
+  // LocateCell scans every cell and ConnectNodes compares every node with
+  // every corner: the reference the fast forms must match.
+  bool referenceAlgorithms = false;
 
   // Point location tables, valid when every node column shares one x and
   // every node row one y, both non-decreasing: the node x's of row 0 and
@@ -81,51 +87,39 @@ struct CellGrid {
   std::vector<double> rowY;
 };
 
-extern CellGrid cellGrid;
-
 // Creates columns × rows cells in their construction state, replacing any
 // previous grid, and resets the speed statistics.
-void AllocateGrid(int columns, int rows);
+void AllocateGrid(CellGrid& g, int columns, int rows);
 // Creates the nodes from x, y, z triples in node-index order, numbers the
 // cells, computes their centres, records each node's incident cells, links
 // the neighbours and gives every cell its first type.  Answers 0 (and
 // changes nothing) when the triples do not match the allocated grid.
-int ConnectNodes(const std::vector<double>& xyz);
+int ConnectNodes(CellGrid& g, const std::vector<double>& xyz);
 // The same with the incident cells found by comparing every node with every
 // corner of every cell; kept as the reference the direct form must match.
-int ConnectNodesByScan(const std::vector<double>& xyz);
+int ConnectNodesByScan(CellGrid& g, const std::vector<double>& xyz);
 // Recomputes the extent and the cell size; 1 when the grid has cells.
-int ComputeExtent();
+int ComputeExtent(CellGrid& g);
 // The first cell in index order whose closed rectangle holds (x, y), or -1.
-int LocateCell(double x, double y);
+int LocateCell(const CellGrid& g, double x, double y);
 // The same by scanning every cell; the reference LocateCell must match.
-int LocateCellByScan(double x, double y);
+int LocateCellByScan(const CellGrid& g, double x, double y);
 
 struct GridRect {
   double xmin, xmax, ymin, ymax;
 };
 // The rectangle spanned by the bottom-left and top-right nodes of the grid.
-GridRect GridCorners();
+GridRect GridCorners(const CellGrid& g);
 
-inline int CellRow(int index) { return index / cellGrid.columns; }
-inline int CellColumn(int index) { return index % cellGrid.columns; }
-inline const GridNode& CornerNode(const GridCell& cell, int slot) {
-  return cellGrid.nodes[cell.corners[slot]];
+inline int CellRow(const CellGrid& g, int index) { return index / g.columns; }
+inline int CellColumn(const CellGrid& g, int index) { return index % g.columns; }
+inline const GridNode& CornerNode(const CellGrid& g, const GridCell& cell, int slot) {
+  return g.nodes[cell.corners[slot]];
 }
 
 // The cell beside `index` on the grid in the direction of `slot` (a
 // LinkSlot), or NoNeighbour past the grid's edge.
-int GridNeighbour(int index, int slot);
+int GridNeighbour(const CellGrid& g, int index, int slot);
 // The type a cell first gets from its place: a corner or edge of the outer
 // ring, tested corners first, else Interior.
-std::int16_t RingType(int index);
-
-// Empties the grid and the streamline list.
-void ReleaseGrid();
-
-// With the reference algorithms on, LocateCell scans every cell,
-// ConnectNodes compares every node with every corner and the solver sweeps
-// the cell records directly.  The benchmark and the tests use this to prove
-// that the fast forms give identical results.
-void UseReferenceAlgorithms(bool on);
-bool UsingReferenceAlgorithms();
+std::int16_t RingType(const CellGrid& g, int index);

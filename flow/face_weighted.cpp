@@ -56,11 +56,10 @@ struct System {
   int End() const { return margin + n; }
 };
 
-System Assemble(double dx, double dy) {
-  const CellGrid& g = cellGrid;
+System Assemble(const CellGrid& g, double dx, double dy) {
   System s(g.columns, g.cellCount);
   for (const GridCell& c : g.cells) {
-    const CellEquation e = CellEquationOf(c, dx, dy);
+    const CellEquation e = CellEquationOf(g, c, dx, dy);
     if (e.diagonal == 0) continue;
     const int p = s.At(c.index);
     s.diag[p] = e.diagonal;
@@ -260,16 +259,16 @@ class ConjugateGradients {
 
 // Scales the prescribed outflow to the inflow when solid cells on the west
 // or east side have left them unequal; the system has no solution otherwise.
-void BalanceOutflow(double dy) {
+void BalanceOutflow(CellGrid& g, double dy) {
   double in = 0, out = 0;
-  for (const GridCell& c : cellGrid.cells) {
+  for (const GridCell& c : g.cells) {
     if (!IsFluid(c)) continue;
     if (PrescribesSide(c.type, LinkWest)) in += c.westU * dy;
     if (PrescribesSide(c.type, LinkEast)) out += c.eastU * dy;
   }
   if (out == 0 || std::fabs(in - out) <= 1e-12 * std::fabs(in)) return;
   const double scale = in / out;
-  for (GridCell& c : cellGrid.cells) {
+  for (GridCell& c : g.cells) {
     if (IsFluid(c) && PrescribesSide(c.type, LinkEast)) c.eastU *= scale;
   }
 }
@@ -280,16 +279,15 @@ void BalanceOutflow(double dy) {
 // links to the other across it.  Every other side is closed: a prescribed
 // one carries its face value, one towards a solid or missing cell is an
 // impermeable wall.
-bool SharesOpenFace(const GridCell& c, int slot) {
-  const CellGrid& g = cellGrid;
+bool SharesOpenFace(const CellGrid& g, const GridCell& c, int slot) {
   const int j = c.neighbours[slot];
-  if (j == NoNeighbour || j != GridNeighbour(c.index, slot)) return false;
+  if (j == NoNeighbour || j != GridNeighbour(g, c.index, slot)) return false;
   const GridCell& other = g.cells[j];
   return IsFluid(other) && !PrescribesSide(c.type, slot) && !PrescribesSide(other.type, Opposite(slot)) &&
          other.neighbours[Opposite(slot)] == c.index;
 }
 
-CellEquation CellEquationOf(const GridCell& c, double dx, double dy) {
+CellEquation CellEquationOf(const CellGrid& g, const GridCell& c, double dx, double dy) {
   CellEquation e;
   if (!IsFluid(c)) return e;
   const double ax = 1 / (dx * dx), ay = 1 / (dy * dy);
@@ -297,7 +295,7 @@ CellEquation CellEquationOf(const GridCell& c, double dx, double dy) {
     const double w = k == LinkEast || k == LinkWest ? ax : ay;
     if (PrescribesSide(c.type, k)) {
       e.prescribed += PrescribedTerm(c, k, dx, dy) * w;
-    } else if (SharesOpenFace(c, k)) {
+    } else if (SharesOpenFace(g, c, k)) {
       e.weight[k] = w;
       e.diagonal += w;
     }
@@ -305,12 +303,12 @@ CellEquation CellEquationOf(const GridCell& c, double dx, double dy) {
   return e;
 }
 
-void SolveFaceWeighted(double dx, double dy, long maxIterations) {
-  CellGrid& g = cellGrid;
-  lastSolve = SolveReport{};
-  if (g.cellCount == 0) return;
-  BalanceOutflow(dy);
-  System s = Assemble(dx, dy);
+SolveReport SolveFaceWeighted(CellGrid& g, double dx, double dy, long maxIterations,
+                              ProgressPoints& progress) {
+  SolveReport lastSolve;
+  if (g.cellCount == 0) return lastSolve;
+  BalanceOutflow(g, dy);
+  System s = Assemble(g, dx, dy);
   const std::vector<std::vector<int>> regions = Regions(s);
   MarkRegions(s, regions);
   std::vector<double> start(s.Size());
@@ -335,7 +333,7 @@ void SolveFaceWeighted(double dx, double dy, long maxIterations) {
       }
       cg.Step();
       ++lastSolve.sweeps;
-      AdvanceGauge();
+      progress.AdvanceGauge();
     }
     if (!lastSolve.converged) break;
     for (const std::vector<int>& region : regions) cg.ShiftToZeroMean(region);
@@ -348,13 +346,13 @@ void SolveFaceWeighted(double dx, double dy, long maxIterations) {
   for (GridCell& c : g.cells) {
     if (IsFluid(c)) c.potential = cg.Solution()[s.At(c.index)];
   }
+  return lastSolve;
 }
 
-double FaceWeightedResidual(double dx, double dy) {
-  const CellGrid& g = cellGrid;
+double FaceWeightedResidual(const CellGrid& g, double dx, double dy) {
   long double residual = 0, rhs = 0;
   for (const GridCell& c : g.cells) {
-    const CellEquation e = CellEquationOf(c, dx, dy);
+    const CellEquation e = CellEquationOf(g, c, dx, dy);
     if (!IsFluid(c)) continue;
     long double r = static_cast<long double>(e.prescribed) - static_cast<long double>(e.diagonal) * c.potential;
     for (int k = 0; k < 4; ++k) {

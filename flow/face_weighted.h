@@ -5,6 +5,9 @@
 #pragma once
 
 #include "flow/cell_grid.h"
+#include "flow/solver.h"
+
+class ProgressPoints;
 
 // A fluid cell's equation: diagonal × φ = Σ weight[k] × φ(neighbour k) +
 // prescribed.  A side open to a fluid neighbour has its weight (and adds it
@@ -17,7 +20,7 @@ struct CellEquation {
   double weight[4] = {0, 0, 0, 0};  // by LinkSlot
   double prescribed = 0;
 };
-CellEquation CellEquationOf(const GridCell& cell, double dx, double dy);
+CellEquation CellEquationOf(const CellGrid& g, const GridCell& cell, double dx, double dy);
 
 // The relative residual the solve stops at: |b - Aφ| <= this × |b|.
 constexpr double kResidualRatio = 1e-13;
@@ -30,15 +33,16 @@ bool PrescribesSide(std::int16_t type, int slot);
 // prescribes it and each links to the other across it.  Every other side is
 // closed: a prescribed one carries its face value, one towards a solid or
 // missing cell is an impermeable wall.
-bool SharesOpenFace(const GridCell& cell, int slot);
+bool SharesOpenFace(const CellGrid& g, const GridCell& cell, int slot);
 
-// Solves the system of the current grid from its current potentials and
-// stores the result in the fluid cells; fills lastSolve.  A west or east
+// Solves the system of the grid from its current potentials and stores the
+// result in the fluid cells; reports the iterations.  A west or east
 // side left unequal by solid ring cells gets its outflow scaled to the
 // inflow first.  The potential of each connected fluid region is shifted
 // to a zero mean, which is the one constant its equations leave free.
-void SolveFaceWeighted(double dx, double dy, long maxIterations);
+SolveReport SolveFaceWeighted(CellGrid& g, double dx, double dy, long maxIterations,
+                              ProgressPoints& progress);
 
 // |b - Aφ| / |b| of the current potentials, evaluated in extended
 // precision; 0 when b is 0.
-double FaceWeightedResidual(double dx, double dy);
+double FaceWeightedResidual(const CellGrid& g, double dx, double dy);

@@ -3,11 +3,10 @@
 #include <GL/gl.h>
 
 #include "flow/boundary_arrows.h"
-#include "flow/cell_grid.h"
-#include "flow/streamlines.h"
 
-void DrawStreamlines() {
-  if (cellGrid.rows == 0 || streamlines.empty()) return;
+void DrawStreamlines(const AnalysisResult& result) {
+  const StreamlineList& streamlines = result.streamlines;
+  if (result.grid.rows == 0 || streamlines.empty()) return;
   glLineWidth(1.0f);
   glColor3d(1.0, 0.0, 0.0);
   for (const Streamline& line : streamlines) {
@@ -25,20 +24,20 @@ void DrawStreamlines() {
   }
 }
 
-void DrawBoundaryArrows() {
-  if (cellGrid.cellCount == 0) return;
-  const ArrowScales scales = BoundaryArrowScales();
-  for (const GridCell& c : cellGrid.cells) {
+void DrawBoundaryArrows(const CellGrid& g) {
+  if (g.cellCount == 0) return;
+  const ArrowScales scales = BoundaryArrowScales(g);
+  for (const GridCell& c : g.cells) {
     if (c.type != Interior) {
-      DrawBoundaryArrow(c.index, c.type, kDegreesToRadians, scales.shaft, scales.head);
+      DrawBoundaryArrow(g, c.index, c.type, kDegreesToRadians, scales.shaft, scales.head);
     }
   }
 }
 
-void DrawBoundaryArrow(int cell, int type, double degreesToRadians, double shaftScale,
-                       double headLength) {
+void DrawBoundaryArrow(const CellGrid& g, int cell, int type, double degreesToRadians,
+                       double shaftScale, double headLength) {
   LineSegment lines[3];
-  if (!BoundaryArrowLines(cell, type, degreesToRadians, shaftScale, headLength, lines)) return;
+  if (!BoundaryArrowLines(g, cell, type, degreesToRadians, shaftScale, headLength, lines)) return;
   glColor3d(1.0, 0.0, 0.0);
   glBegin(GL_LINES);
   for (const LineSegment& s : lines) {
@@ -46,4 +45,9 @@ void DrawBoundaryArrow(int cell, int type, double degreesToRadians, double shaft
     glVertex3d(s.x1, s.y1, 0.0);
   }
   glEnd();
+}
+
+void DrawFlowResult(const AnalysisResult& result) {
+  DrawStreamlines(result);
+  DrawBoundaryArrows(result.grid);
 }

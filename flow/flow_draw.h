@@ -1,11 +1,15 @@
-// OpenGL drawing of the flow results, called by the scene redraw after the
+// OpenGL drawing of a flow result, called by the scene redraw after the
 // drawing's entities: the streamlines, then the wind arrows.  Both draw
-// nothing when there is no grid.
+// nothing when the result has no grid.
 #pragma once
 
+#include "flow/analysis.h"
+
 // Red polylines, each starting with a red dot at its seed.
-void DrawStreamlines();
+void DrawStreamlines(const AnalysisResult& result);
 // A red arrow for the prescribed wind of every boundary cell that has one.
-void DrawBoundaryArrows();
-void DrawBoundaryArrow(int cell, int type, double degreesToRadians, double shaftScale,
-                       double headLength);
+void DrawBoundaryArrows(const CellGrid& g);
+void DrawBoundaryArrow(const CellGrid& g, int cell, int type, double degreesToRadians,
+                       double shaftScale, double headLength);
+// The streamlines and the arrows of the result, in that order.
+void DrawFlowResult(const AnalysisResult& result);

@@ -5,25 +5,20 @@
 #include <string>
 
 #include "flow/boundary_arrows.h"
-#include "flow/cell_grid.h"
-#include "flow/grid_build.h"
-#include "flow/solver.h"
-#include "flow/streamlines.h"
-#include "model/entity.h"
 
 namespace {
 
 constexpr int kMaxPictureHeight = 10000;
 
-void WriteCells(std::FILE* f) {
-  std::fprintf(f, "cells %d\n", cellGrid.cellCount);
-  for (const GridCell& c : cellGrid.cells) {
+void WriteCells(std::FILE* f, const CellGrid& g) {
+  std::fprintf(f, "cells %d\n", g.cellCount);
+  for (const GridCell& c : g.cells) {
     std::fprintf(f, "%d %d %.17g %.17g %.17g %.17g %.17g\n", c.index, c.type, c.potential,
                  c.centreVelX, c.centreVelY, c.centreSpeed, c.centreDirection);
   }
 }
 
-void WriteStreamlines(std::FILE* f) {
+void WriteStreamlines(std::FILE* f, const StreamlineList& streamlines) {
   std::fprintf(f, "streamlines %zu\n", streamlines.size());
   size_t k = 0;
   for (const Streamline& line : streamlines) {
@@ -42,9 +37,9 @@ struct Frame {
 
 // The drawing's extents grown about their centre by the fit factor, then
 // grown on one axis to the picture's shape.
-Frame FitFrame() {
+Frame FitFrame(const std::vector<Wall>& walls) {
   double xmin = 0, xmax = 10, ymin = 0, ymax = 10;
-  drawingExtents(xmin, xmax, ymin, ymax);
+  WallExtents(walls, xmin, xmax, ymin, ymax);
   const double cx = (xmin + xmax) * 0.5, cy = (ymin + ymax) * 0.5;
   double w = (xmax - xmin) * kPictureFitFactor, h = (ymax - ymin) * kPictureFitFactor;
   if (!(w > 0)) w = h > 0 ? h : 1;
@@ -63,28 +58,28 @@ Frame FitFrame() {
   return f;
 }
 
-std::string ColourOf(const Entity& e) {
-  const long c = e.selected ? 0xFF0000 : e.color;
+std::string ColourOf(const Wall& w) {
+  const long c = w.selected ? 0xFF0000 : w.color;
   char text[16];
   std::snprintf(text, sizeof text, "#%02lx%02lx%02lx", (c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
   return text;
 }
 
 // Back to front, as the canvas paints them.
-void WriteWalls(std::FILE* f, const Frame& fr) {
-  forEachBackToFront([&](const Entity* e) {
-    double x, y;
-    std::fprintf(f, "<polygon fill=\"%s\" points=\"", ColourOf(*e).c_str());
-    for (int i = 0; i < 4 && e->handlePoint(i, x, y); ++i) {
-      std::fprintf(f, "%s%.3f,%.3f", i ? " " : "", fr.px(x), fr.py(y));
+void WriteWalls(std::FILE* f, const Frame& fr, const std::vector<Wall>& walls) {
+  for (auto w = walls.rbegin(); w != walls.rend(); ++w) {
+    std::fprintf(f, "<polygon fill=\"%s\" points=\"", ColourOf(*w).c_str());
+    for (int i = 0; i < 4; ++i) {
+      std::fprintf(f, "%s%.3f,%.3f", i ? " " : "", fr.px(w->outline[2 * i]),
+                   fr.py(w->outline[2 * i + 1]));
     }
     std::fprintf(f, "\"/>\n");
-  });
+  }
 }
 
-void WriteStreamlinePaths(std::FILE* f, const Frame& fr) {
-  if (cellGrid.rows == 0) return;
-  for (const Streamline& line : streamlines) {
+void WriteStreamlinePaths(std::FILE* f, const Frame& fr, const AnalysisResult& result) {
+  if (result.grid.rows == 0) return;
+  for (const Streamline& line : result.streamlines) {
     const StreamPoint& seed = line.points.front();
     std::fprintf(f, "<circle cx=\"%.3f\" cy=\"%.3f\" r=\"2.5\" fill=\"red\"/>\n", fr.px(seed.x),
                  fr.py(seed.y));
@@ -97,13 +92,14 @@ void WriteStreamlinePaths(std::FILE* f, const Frame& fr) {
   }
 }
 
-void WriteArrows(std::FILE* f, const Frame& fr) {
-  if (cellGrid.cellCount == 0) return;
-  const ArrowScales scales = BoundaryArrowScales();
-  for (const GridCell& c : cellGrid.cells) {
+void WriteArrows(std::FILE* f, const Frame& fr, const CellGrid& g) {
+  if (g.cellCount == 0) return;
+  const ArrowScales scales = BoundaryArrowScales(g);
+  for (const GridCell& c : g.cells) {
     LineSegment lines[3];
     if (c.type == Interior ||
-        !BoundaryArrowLines(c.index, c.type, kDegreesToRadians, scales.shaft, scales.head, lines)) {
+        !BoundaryArrowLines(g, c.index, c.type, kDegreesToRadians, scales.shaft, scales.head,
+                            lines)) {
       continue;
     }
     for (const LineSegment& s : lines) {
@@ -115,29 +111,29 @@ void WriteArrows(std::FILE* f, const Frame& fr) {
 
 }  // namespace
 
-bool WriteFlowDump(std::FILE* f) {
-  const CellGrid& g = cellGrid;
+bool WriteFlowDump(std::FILE* f, const AnalysisResult& result) {
+  const CellGrid& g = result.grid;
   std::fprintf(f, "grid %d %d %.17g %.17g\n", g.columns, g.rows, g.cellWidth, g.cellHeight);
   std::fprintf(f, "extent %.17g %.17g %.17g %.17g\n", g.xmin, g.xmax, g.ymin, g.ymax);
-  std::fprintf(f, "inflow %.17g\n", inflowSpeed);
-  std::fprintf(f, "sweeps %ld\n", lastSolve.sweeps);
+  std::fprintf(f, "inflow %.17g\n", g.inflowSpeed);
+  std::fprintf(f, "sweeps %ld\n", result.solve.sweeps);
   std::fprintf(f, "speeds %.17g %.17g %.17g %.17g\n", g.maxCellSpeed, g.minCellSpeed,
                g.maxBoundarySpeed, g.minBoundarySpeed);
-  WriteCells(f);
-  WriteStreamlines(f);
+  WriteCells(f, g);
+  WriteStreamlines(f, result.streamlines);
   return std::ferror(f) == 0;
 }
 
-bool WriteFlowPicture(std::FILE* f) {
-  const Frame fr = FitFrame();
+bool WriteFlowPicture(std::FILE* f, const std::vector<Wall>& walls, const AnalysisResult& result) {
+  const Frame fr = FitFrame(walls);
   std::fprintf(f,
                "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" "
                "viewBox=\"0 0 %d %d\">\n",
                fr.width, fr.height, fr.width, fr.height);
   std::fprintf(f, "<rect width=\"100%%\" height=\"100%%\" fill=\"white\"/>\n");
-  WriteWalls(f, fr);
-  WriteStreamlinePaths(f, fr);
-  WriteArrows(f, fr);
+  WriteWalls(f, fr, walls);
+  WriteStreamlinePaths(f, fr, result);
+  WriteArrows(f, fr, result.grid);
   std::fprintf(f, "</svg>\n");
   return std::ferror(f) == 0;
 }

@@ -4,12 +4,18 @@
 #pragma once
 
 #include <cstdio>
+#include <vector>
 
-// Writes the dump; false on a write error.
-bool WriteFlowDump(std::FILE* file);
+#include "flow/analysis.h"
+#include "model/wall.h"
+
+// Writes the dump of the result; false on a write error.
+bool WriteFlowDump(std::FILE* file, const AnalysisResult& result);
 
 constexpr int kPictureWidth = 1000;
 constexpr double kPictureFitFactor = 1.10;
-// Writes the picture framed as fitting the view frames the drawing, on a
-// canvas kPictureWidth pixels wide; false on a write error.
-bool WriteFlowPicture(std::FILE* file);
+// Writes the picture of the walls and the result, framed as fitting the view
+// frames the drawing, on a canvas kPictureWidth pixels wide; false on a
+// write error.
+bool WriteFlowPicture(std::FILE* file, const std::vector<Wall>& walls,
+                      const AnalysisResult& result);

@@ -6,20 +6,19 @@
 
 #include "flow/cell_grid.h"
 #include "flow/progress.h"
-#include "model/entity.h"
-
-double inflowSpeed = 0;
 
 namespace {
 
 constexpr double kDegreesPerRadian = 57.295;
 
-void MarkCellAt(double x, double y) {
-  const int c = LocateCell(x, y);
-  if (c != -1) cellGrid.cells[c].type = Solid;
+void MarkCellAt(CellGrid& g, double x, double y) {
+  const int c = LocateCell(g, x, y);
+  if (c != -1) g.cells[c].type = Solid;
 }
 
-bool IsSolid(int cell) { return cell != NoNeighbour && cellGrid.cells[cell].type == Solid; }
+bool IsSolid(const CellGrid& g, int cell) {
+  return cell != NoNeighbour && g.cells[cell].type == Solid;
+}
 
 // The new type of an interior cell from which of its neighbours are solid;
 // Interior when none, two opposite, or three or four are.
@@ -40,9 +39,9 @@ std::int16_t WallType(bool south, bool east, bool north, bool west) {
   return Interior;
 }
 
-void ClassifyWallCell(GridCell& cell) {
+void ClassifyWallCell(const CellGrid& g, GridCell& cell) {
   bool solid[4];
-  for (int k = 0; k < 4; ++k) solid[k] = IsSolid(cell.neighbours[k]);
+  for (int k = 0; k < 4; ++k) solid[k] = IsSolid(g, cell.neighbours[k]);
   const std::int16_t type =
       WallType(solid[LinkSouth], solid[LinkEast], solid[LinkNorth], solid[LinkWest]);
   if (type == Interior) return;
@@ -60,11 +59,12 @@ bool OnEastSide(std::int16_t type) {
   return type == BottomRightCorner || type == TopRightCorner || type == RightEdge;
 }
 
-void PrescribeRingCell(GridCell& cell, std::int16_t type, double westU, double eastU) {
+void PrescribeRingCell(CellGrid& g, GridCell& cell, std::int16_t type, double westU,
+                       double eastU) {
   cell.type = type;
   cell.westU = westU;
   cell.eastU = eastU;
-  ComputeBoundaryDirection(cell.index);
+  ComputeBoundaryDirection(g, cell.index);
 }
 
 }  // namespace
@@ -106,7 +106,8 @@ void UpdateMinimum(double& minimum, double value) {
   if (std::fabs(minimum) > std::fabs(value)) minimum = value;
 }
 
-void BuildGrid(double xmin, double xmax, double ymin, double ymax, int columns, int rows) {
+void BuildGrid(CellGrid& g, const std::vector<Wall>& walls, double xmin, double xmax, double ymin,
+               double ymax, int columns, int rows, ProgressPoints& progress) {
   const double dx = (xmax - xmin) / columns;
   const double dy = (ymax - ymin) / rows;
   std::vector<double> xyz;
@@ -119,50 +120,48 @@ void BuildGrid(double xmin, double xmax, double ymin, double ymax, int columns, 
       xyz.push_back(y);
       xyz.push_back(0.0);
       x += dx;
-      AdvanceGauge();
+      progress.AdvanceGauge();
     }
     y += dy;
   }
-  AdvanceGauge();
-  AdvanceGauge();
-  AllocateGrid(columns, rows);
-  AdvanceGauge();
-  ConnectNodes(xyz);
+  progress.AdvanceGauge();
+  progress.AdvanceGauge();
+  AllocateGrid(g, columns, rows);
+  progress.AdvanceGauge();
+  ConnectNodes(g, xyz);
   xyz = std::vector<double>();
-  AdvanceGauge();
-  ComputeExtent();
-  AdvanceGauge();
-  AdvanceGauge();
-  SetBoundaryValues();
-  AdvanceGauge();
-  cellGrid.boundarySpeedTenth = 0.1 * cellGrid.maxBoundarySpeed;
-  AdvanceGauge();
-  MarkDrawingSolid();
-  AdvanceGauge();
-  ClassifyWallCells();
+  progress.AdvanceGauge();
+  ComputeExtent(g);
+  progress.AdvanceGauge();
+  progress.AdvanceGauge();
+  SetBoundaryValues(g);
+  progress.AdvanceGauge();
+  g.boundarySpeedTenth = 0.1 * g.maxBoundarySpeed;
+  progress.AdvanceGauge();
+  MarkDrawingSolid(g, walls, progress);
+  progress.AdvanceGauge();
+  ClassifyWallCells(g, progress);
 }
 
-void SetBoundaryValues() {
-  CellGrid& g = cellGrid;
+void SetBoundaryValues(CellGrid& g) {
   const double w = g.xmax - g.xmin, h = g.ymax - g.ymin;
-  inflowSpeed = 25.0 * (w > h ? w : h);
+  g.inflowSpeed = 25.0 * (w > h ? w : h);
   for (GridCell& cell : g.cells) {
     cell.potential = cell.westU = cell.northQ = cell.eastU = cell.southQ = 0;
-    const std::int16_t type = RingType(cell.index);
+    const std::int16_t type = RingType(g, cell.index);
     if (type == Interior) {
       cell.type = Interior;
-      for (int k = 0; k < 4; ++k) cell.neighbours[k] = GridNeighbour(cell.index, k);
+      for (int k = 0; k < 4; ++k) cell.neighbours[k] = GridNeighbour(g, cell.index, k);
     } else {
       // The wind comes in through the whole west side and leaves through
       // the whole east side; north and south are closed.
-      PrescribeRingCell(cell, type, OnWestSide(type) ? inflowSpeed : 0,
-                        OnEastSide(type) ? inflowSpeed : 0);
+      PrescribeRingCell(g, cell, type, OnWestSide(type) ? g.inflowSpeed : 0,
+                        OnEastSide(type) ? g.inflowSpeed : 0);
     }
   }
 }
 
-void ComputeBoundaryDirection(int index) {
-  CellGrid& g = cellGrid;
+void ComputeBoundaryDirection(CellGrid& g, int index) {
   GridCell& cell = g.cells[index];
   double a = 0, b = 0;
   switch (cell.type) {
@@ -182,14 +181,14 @@ void ComputeBoundaryDirection(int index) {
 
 // A drawing of many walls takes a while to walk, so pending events (Esc
 // among them) get a pass every few thousand walls.
-void MarkDrawingSolid() {
+// The edge marked is the outline's first, from corner c0 to corner c1.
+void MarkDrawingSolid(CellGrid& g, const std::vector<Wall>& walls, ProgressPoints& progress) {
   constexpr int kWallsBetweenEvents = 4096;
-  int walls = 0;
-  forEachFrontToBack([&walls](const Entity* e) {
-    double x0, y0, x1, y1;
-    if (e->handlePoint(0, x0, y0) && e->handlePoint(1, x1, y1)) MarkSegmentSolid(x0, y0, x1, y1);
-    if (++walls % kWallsBetweenEvents == 0) ProcessEvents();
-  });
+  int count = 0;
+  for (const Wall& w : walls) {
+    MarkSegmentSolid(g, w.outline[0], w.outline[1], w.outline[2], w.outline[3]);
+    if (++count % kWallsBetweenEvents == 0) progress.ProcessEvents();
+  }
 }
 
 // Cuts the segment to the part inside the grid's extent (parametric
@@ -197,8 +196,7 @@ void MarkDrawingSolid() {
 // is inside.
 namespace {
 
-bool ClipToGrid(double& x0, double& y0, double& x1, double& y1) {
-  const CellGrid& g = cellGrid;
+bool ClipToGrid(const CellGrid& g, double& x0, double& y0, double& x1, double& y1) {
   const double dx = x1 - x0, dy = y1 - y0;
   double enter = 0, leave = 1;
   // Each pair bounds t by one side: p t <= q.
@@ -231,9 +229,8 @@ bool ClipToGrid(double& x0, double& y0, double& x1, double& y1) {
 // could take billions of steps when a wall is far larger than the grid.  A
 // step too small to move the coordinate ends the walk instead of looping
 // forever.
-void MarkSegmentSolid(double x0, double y0, double x1, double y1) {
-  const CellGrid& g = cellGrid;
-  if (g.cellCount == 0 || !ClipToGrid(x0, y0, x1, y1)) return;
+void MarkSegmentSolid(CellGrid& g, double x0, double y0, double x1, double y1) {
+  if (g.cellCount == 0 || !ClipToGrid(g, x0, y0, x1, y1)) return;
   const double ddx = x1 - x0, ddy = y1 - y0;
   const double slope = ddy / ddx, inverseSlope = ddx / ddy;
   const bool fromSecond = std::fabs(ddy) <= std::fabs(ddx) ? x0 >= x1 : y0 >= y1;
@@ -242,7 +239,7 @@ void MarkSegmentSolid(double x0, double y0, double x1, double y1) {
   if (std::fabs(ddy) <= std::fabs(ddx)) {
     const double step = 0.1 * g.cellWidth;
     while (x < endX) {
-      MarkCellAt(x, y);
+      MarkCellAt(g, x, y);
       y += step * slope;
       const double next = x + step;
       if (next == x) break;
@@ -251,19 +248,19 @@ void MarkSegmentSolid(double x0, double y0, double x1, double y1) {
   } else {
     const double step = 0.1 * g.cellHeight;
     while (y < endY) {
-      MarkCellAt(x, y);
+      MarkCellAt(g, x, y);
       x += step * inverseSlope;
       const double next = y + step;
       if (next == y) break;
       y = next;
     }
   }
-  MarkCellAt(endX, endY);
+  MarkCellAt(g, endX, endY);
 }
 
-void ClassifyWallCells() {
-  for (GridCell& cell : cellGrid.cells) {
-    AdvanceGauge();
-    if (cell.type == Interior) ClassifyWallCell(cell);
+void ClassifyWallCells(CellGrid& g, ProgressPoints& progress) {
+  for (GridCell& cell : g.cells) {
+    progress.AdvanceGauge();
+    if (cell.type == Interior) ClassifyWallCell(g, cell);
   }
 }

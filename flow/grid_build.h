@@ -3,9 +3,12 @@
 // them re-typed so that their wall faces are closed.
 #pragma once
 
-// 25 × the larger side of the grid extent: the x velocity prescribed on the
-// west and east sides.
-extern double inflowSpeed;
+#include <vector>
+
+#include "flow/cell_grid.h"
+#include "model/wall.h"
+
+class ProgressPoints;
 
 // The largest side of a grid extent the analysis takes.  The potential
 // grows like 25 × L² and the solver's sums like L² × cells²; far below
@@ -22,13 +25,16 @@ enum class ExtentCheck {
 ExtentCheck CheckGridExtent(double xmin, double xmax, double ymin, double ymax, int columns,
                             int rows);
 
-void BuildGrid(double xmin, double xmax, double ymin, double ymax, int columns, int rows);
-void SetBoundaryValues();
-void ComputeBoundaryDirection(int cell);
+// Lays columns × rows cells over the extent with the wind on its outer ring,
+// the cells the walls cross made solid and the cells beside them re-typed.
+void BuildGrid(CellGrid& g, const std::vector<Wall>& walls, double xmin, double xmax, double ymin,
+               double ymax, int columns, int rows, ProgressPoints& progress);
+void SetBoundaryValues(CellGrid& g);
+void ComputeBoundaryDirection(CellGrid& g, int cell);
 // Marks every cell crossed by the drawn long edge of each wall as solid.
-void MarkDrawingSolid();
-void MarkSegmentSolid(double x0, double y0, double x1, double y1);
-void ClassifyWallCells();
+void MarkDrawingSolid(CellGrid& g, const std::vector<Wall>& walls, ProgressPoints& progress);
+void MarkSegmentSolid(CellGrid& g, double x0, double y0, double x1, double y1);
+void ClassifyWallCells(CellGrid& g, ProgressPoints& progress);
 
 // Keeps the larger magnitude / the smaller magnitude of a running statistic.
 void UpdateMaximum(double& maximum, double value);

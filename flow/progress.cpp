@@ -1,38 +1,37 @@
 #include "flow/progress.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cmath>
 #include <utility>
 
-double gaugeStep = 0;
+ProgressPoints::ProgressPoints(AnalysisProgress& progress)
+    : progress_(progress), cancel_(progress.CancelFlag()) {}
 
-namespace {
-FlowHooks hooks;
-}
-
-void SetFlowHooks(FlowHooks newHooks) { hooks = std::move(newHooks); }
-
-double NextGaugeValue(double value) {
+double ProgressPoints::NextGaugeValue(double value) const {
   const double sum = value + gaugeStep;
   return sum > 1.0 ? 0 : sum;
 }
 
-void AdvanceGauge() {
-  if (hooks.setGauge) {
-    const double value = NextGaugeValue(hooks.readGauge ? hooks.readGauge() : 0.0);
-    char text[64];
-    std::snprintf(text, sizeof text, "%.7f", value);
-    hooks.setGauge(text);
-  }
+// The gauge keeps seven decimals, as the text it is shown with does, so
+// that rounding never piles up over the many steps of an analysis.
+void ProgressPoints::AdvanceGauge() {
+  gauge_ = std::nearbyint(NextGaugeValue(gauge_) * 1e7) / 1e7;
+  progress_.GaugeMoved(gauge_);
   ProcessEvents();
 }
 
-void RequestRedraw() {
-  if (hooks.redraw) hooks.redraw();
+void ProgressPoints::RequestRedraw(const AnalysisResult& partial) {
+  StopIfCancelled();
+  progress_.Redraw(partial);
 }
 
-void ProcessEvents() {
-  if (hooks.processEvents) hooks.processEvents();
+void ProgressPoints::ProcessEvents() {
+  progress_.Pause();
+  StopIfCancelled();
+}
+
+void ProgressPoints::StopIfCancelled() const {
+  if (cancel_ && cancel_->load(std::memory_order_relaxed)) throw AnalysisStopped{};
 }
 
 FramePacer::FramePacer(std::function<Clock::time_point()> now) : now_(std::move(now)) {}

@@ -1,38 +1,60 @@
-// Progress and redraw requests of the flow analysis.  The numerical code
-// knows no window: the shell installs hooks that read and set the gauge,
-// let the toolkit handle pending events and redraw the canvas.  With no
-// hooks installed (tests, the batch tool) these requests cost nothing.
+// How a flow analysis reports its progress and learns that it must stop.
+// The numerical code knows no window: whoever runs an analysis hands it an
+// AnalysisProgress, whose calls come from the thread running the analysis,
+// between its steps, where the result handed over is consistent.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <functional>
-#include <string>
 
-struct FlowHooks {
-  std::function<double()> readGauge;                 // the gauge's value as a number
-  std::function<void(const std::string&)> setGauge;  // the gauge's new value text
-  std::function<void()> processEvents;               // one pass of the event loop
-  std::function<void()> redraw;                      // show the current results
+struct AnalysisResult;
+
+class AnalysisProgress {
+ public:
+  virtual ~AnalysisProgress() = default;
+
+  // The gauge's new value, from 0 to 1, at every gauge step.
+  virtual void GaugeMoved(double value) { (void)value; }
+  // After every gauge step and between the points of a streamline: a pause
+  // where the caller may do other work (let the window handle its events).
+  virtual void Pause() {}
+  // The result as far as it is built: the grid once laid, then solved, then
+  // the streamlines as they grow.  Valid only during the call.
+  virtual void Redraw(const AnalysisResult& partial) { (void)partial; }
+  // A flag that, once set, stops the analysis at its next gauge step, pause
+  // or redraw; null for an analysis that always runs to the end.
+  virtual const std::atomic<bool>* CancelFlag() const { return nullptr; }
 };
 
-// A hook may throw AnalysisStopped to abandon the computation at a gauge or
-// redraw point.  The grid and streamlines are then left part-built: whoever
-// catches it releases them (ReleaseGrid).
+// The points where one analysis reports to its AnalysisProgress: the gauge
+// it moves and its checks for a stop.  A stop unwinds the analysis with
+// AnalysisStopped, which Analyse catches.
+class ProgressPoints {
+ public:
+  explicit ProgressPoints(AnalysisProgress& progress);
+
+  // The fraction each AdvanceGauge adds to the gauge.
+  double gaugeStep = 0;
+
+  // Moves the gauge on by gaugeStep, wrapping to 0 past 1, as "%.7f" would
+  // write it, reports it and pauses once.
+  void AdvanceGauge();
+  // The gauge's next value after `value`: value + gaugeStep, or 0 past 1.
+  double NextGaugeValue(double value) const;
+  void RequestRedraw(const AnalysisResult& partial);
+  void ProcessEvents();
+
+ private:
+  void StopIfCancelled() const;
+
+  AnalysisProgress& progress_;
+  const std::atomic<bool>* cancel_;
+  double gauge_ = 0;
+};
+
+// Thrown by ProgressPoints once the cancel flag is set.
 struct AnalysisStopped {};
-
-// Replaces the installed hooks; FlowHooks{} removes them.
-void SetFlowHooks(FlowHooks hooks);
-
-// The fraction each AdvanceGauge adds to the gauge.
-extern double gaugeStep;
-
-// Moves the gauge on by gaugeStep, wrapping to 0 past 1, writes it back
-// with "%.7f" and lets pending events run once.
-void AdvanceGauge();
-// The gauge's next value after `value`: value + gaugeStep, or 0 past 1.
-double NextGaugeValue(double value);
-void RequestRedraw();
-void ProcessEvents();
 
 // Paces the redraws a computation asks for.  A frame is drawn only once the
 // time since the previous frame ended is kFrameShare times what that frame

@@ -6,13 +6,11 @@
 #include <cstring>
 #include <vector>
 
+#include "flow/analysis.h"
 #include "flow/cell_grid.h"
 #include "flow/face_weighted.h"
 #include "flow/grid_build.h"
 #include "flow/progress.h"
-
-SolverSettings solverSettings;
-SolveReport lastSolve;
 
 namespace {
 
@@ -24,8 +22,8 @@ constexpr long kMaxIterations = 20000;
 
 bool IsFluid(const GridCell& c) { return c.type >= Interior && c.type <= RightEdge; }
 
-bool CountsInSum(int neighbour) {
-  return neighbour != NoNeighbour && cellGrid.cells[neighbour].type != Solid;
+bool CountsInSum(const CellGrid& g, int neighbour) {
+  return neighbour != NoNeighbour && g.cells[neighbour].type != Solid;
 }
 
 // The new potential of a fluid cell is factor × ((S + term1) + term2) with
@@ -104,15 +102,14 @@ struct Wavefront {
 // where that place is beyond the edge or solid.  Cells of any other type
 // (Unassigned, or a code no cell type has) are summed by their neighbours
 // but never updated, which the wavefront does not model.
-bool LinksFollowTheGrid() {
-  const CellGrid& g = cellGrid;
+bool LinksFollowTheGrid(const CellGrid& g) {
   for (const GridCell& c : g.cells) {
     if (c.type < Interior || c.type > Solid) return false;
     if (c.type == Solid) continue;
     for (int k = 0; k < 4; ++k) {
-      const int beside = GridNeighbour(c.index, k);
+      const int beside = GridNeighbour(g, c.index, k);
       const bool empty = beside == NoNeighbour || g.cells[beside].type == Solid;
-      if (CountsInSum(c.neighbours[k]) ? c.neighbours[k] != beside : !empty) return false;
+      if (CountsInSum(g, c.neighbours[k]) ? c.neighbours[k] != beside : !empty) return false;
     }
   }
   return true;
@@ -129,8 +126,7 @@ void PlanSteps(Wavefront& w) {
   }
 }
 
-Wavefront MakeWavefront(double dx, double dy) {
-  const CellGrid& g = cellGrid;
+Wavefront MakeWavefront(const CellGrid& g, double dx, double dy) {
   Wavefront w;
   if (g.cellCount == 0) return w;
   w.rows = g.rows;
@@ -216,8 +212,8 @@ double SweepWavefront(Wavefront& w) {
 double SweepWavefront(Wavefront& w) { return SweepWavefrontBy2(w); }
 #endif
 
-void StorePotentials(const Wavefront& w) {
-  for (GridCell& c : cellGrid.cells) {
+void StorePotentials(CellGrid& g, const Wavefront& w) {
+  for (GridCell& c : g.cells) {
     if (IsFluid(c)) c.potential = w.phi[w.Index(c.index / w.columns, c.index % w.columns)];
   }
 }
@@ -225,13 +221,12 @@ void StorePotentials(const Wavefront& w) {
 // ---------------------------------------------------------------------------
 // The sweep written directly against the cell records, kept as the
 // reference the fast sweeps must match.
-double SweepCellRecords(double dx, double dy) {
-  CellGrid& g = cellGrid;
+double SweepCellRecords(CellGrid& g, double dx, double dy) {
   double largest = -1000.0;
   for (GridCell& c : g.cells) {
     double sum = 0.0;
     for (int k = 0; k < 4; ++k) {
-      if (CountsInSum(c.neighbours[k])) sum += g.cells[c.neighbours[k]].potential;
+      if (CountsInSum(g, c.neighbours[k])) sum += g.cells[c.neighbours[k]].potential;
     }
     double updated = c.potential;
     switch (c.type) {
@@ -253,42 +248,40 @@ double SweepCellRecords(double dx, double dy) {
   return largest;
 }
 
-bool SweepLimitReached(long sweeps) {
-  return solverSettings.maxSweeps > 0 && sweeps >= solverSettings.maxSweeps;
-}
-
 // Sweeps until the largest change is within the tolerance or the sweep
-// limit is reached.
+// limit (when above 0) is reached.
 template <class Sweep>
-void RunSweeps(Sweep sweep, double tolerance) {
-  lastSolve = SolveReport{};
+SolveReport RunSweeps(Sweep sweep, double tolerance, long maxSweeps, ProgressPoints& progress) {
+  SolveReport report;
   for (;;) {
     const double largest = sweep();
-    ++lastSolve.sweeps;
-    AdvanceGauge();
-    if (!(largest > tolerance)) return;
-    if (SweepLimitReached(lastSolve.sweeps)) {
-      lastSolve.converged = false;
-      return;
+    ++report.sweeps;
+    progress.AdvanceGauge();
+    if (!(largest > tolerance)) return report;
+    if (maxSweeps > 0 && report.sweeps >= maxSweeps) {
+      report.converged = false;
+      return report;
     }
   }
 }
 
-void IteratePotential(double dx, double dy, double tolerance) {
+SolveReport IteratePotential(CellGrid& g, double dx, double dy, double tolerance,
+                             const AnalysisOptions& options, ProgressPoints& progress) {
   // A grid whose links were edited by hand is swept cell by cell.
-  if (UsingReferenceAlgorithms() || !LinksFollowTheGrid()) {
-    RunSweeps([&] { return SweepCellRecords(dx, dy); }, tolerance);
-  } else {
-    Wavefront w = MakeWavefront(dx, dy);
-    RunSweeps([&] { return SweepWavefront(w); }, tolerance);
-    StorePotentials(w);
+  if (options.referenceAlgorithms || !LinksFollowTheGrid(g)) {
+    return RunSweeps([&] { return SweepCellRecords(g, dx, dy); }, tolerance, options.maxSweeps,
+                     progress);
   }
+  Wavefront w = MakeWavefront(g, dx, dy);
+  const SolveReport report =
+      RunSweeps([&] { return SweepWavefront(w); }, tolerance, options.maxSweeps, progress);
+  StorePotentials(g, w);
+  return report;
 }
 
-double Potential(int index) { return cellGrid.cells[index].potential; }
+double Potential(const CellGrid& g, int index) { return g.cells[index].potential; }
 
-void RecordCentreVelocity(GridCell& p, double u, double q) {
-  CellGrid& g = cellGrid;
+void RecordCentreVelocity(CellGrid& g, GridCell& p, double u, double q) {
   p.centreVelX = u;
   p.centreVelY = -q;
   const double speed = std::sqrt(q * q + u * u);
@@ -300,13 +293,13 @@ void RecordCentreVelocity(GridCell& p, double u, double q) {
 
 }  // namespace
 
-double ScaledTolerance() {
-  const double r = inflowSpeed * cellGrid.cellWidth / (25.0 * 13.0 * 13.0 / 60.0);
+double ScaledTolerance(const CellGrid& g) {
+  const double r = g.inflowSpeed * g.cellWidth / (25.0 * 13.0 * 13.0 / 60.0);
   return 0.3 * (r < 1 ? r : 1);
 }
 
-void ResetFlowValues() {
-  for (GridCell& c : cellGrid.cells) {
+void ResetFlowValues(CellGrid& g) {
+  for (GridCell& c : g.cells) {
     if (c.type == Interior || c.type == Solid) {
       c.potential = c.centreVelX = c.centreVelY = c.westU = c.northQ = c.eastU = c.southQ = 0;
       c.centreDirection = c.centreSpeed = c.boundarySpeed = c.boundaryDirection = 0;
@@ -315,41 +308,43 @@ void ResetFlowValues() {
   }
 }
 
-void SolvePotential() {
-  CellGrid& g = cellGrid;
+SolveReport SolvePotential(CellGrid& g, const AnalysisOptions& options, ProgressPoints& progress) {
   const double dx = g.cellWidth, dy = g.cellHeight;
-  AdvanceGauge();
-  if (solverSettings.scheme == SolverScheme::Literal) {
-    const double tolerance = solverSettings.tolerance > 0 ? solverSettings.tolerance : ScaledTolerance();
-    IteratePotential(dx, dy, tolerance);
+  progress.AdvanceGauge();
+  SolveReport report;
+  if (options.scheme == SolverScheme::Literal) {
+    const double tolerance = options.tolerance > 0 ? options.tolerance : ScaledTolerance(g);
+    report = IteratePotential(g, dx, dy, tolerance, options, progress);
   } else {
-    SolveFaceWeighted(dx, dy, solverSettings.maxSweeps > 0 ? solverSettings.maxSweeps : kMaxIterations);
+    report = SolveFaceWeighted(g, dx, dy, options.maxSweeps > 0 ? options.maxSweeps : kMaxIterations,
+                               progress);
   }
-  AdvanceGauge();
-  for (int i = 0; i < g.cellCount; ++i) ComputeFaceVelocities(i);
+  progress.AdvanceGauge();
+  for (int i = 0; i < g.cellCount; ++i) ComputeFaceVelocities(g, options.scheme, i);
   for (GridNode& n : g.nodes) n.velX = n.velY = 0;
   for (int i = 0; i < g.cellCount; ++i) {
-    AdvanceGauge();
-    ComputeCentreVelocity(i);
-    AccumulateNodeVelocity(i);
+    progress.AdvanceGauge();
+    ComputeCentreVelocity(g, options.scheme, i);
+    AccumulateNodeVelocity(g, i);
   }
-  AverageNodeVelocities();
+  AverageNodeVelocities(g);
   g.cellSpeedTenth = 0.1 * g.maxCellSpeed;
+  return report;
 }
 
-void ComputeFaceVelocities(int index) {
-  CellGrid& g = cellGrid;
+void ComputeFaceVelocities(CellGrid& g, SolverScheme scheme, int index) {
   GridCell& p = g.cells[index];
   const double dx = g.cellWidth, dy = g.cellHeight;
-  if (solverSettings.scheme == SolverScheme::Accurate) {
+  if (scheme == SolverScheme::Accurate) {
     // A prescribed face keeps its value; a face towards a solid cell is a
     // wall, with nothing flowing through it.
     if (!IsFluid(p)) return;
     if (!PrescribesSide(p.type, LinkWest)) {
-      p.westU = SharesOpenFace(p, LinkWest) ? (p.potential - Potential(index - 1)) / dx : 0;
+      p.westU = SharesOpenFace(g, p, LinkWest) ? (p.potential - Potential(g, index - 1)) / dx : 0;
     }
     if (!PrescribesSide(p.type, LinkNorth)) {
-      p.northQ = SharesOpenFace(p, LinkNorth) ? (p.potential - Potential(index + g.columns)) / dy : 0;
+      p.northQ =
+          SharesOpenFace(g, p, LinkNorth) ? (p.potential - Potential(g, index + g.columns)) / dy : 0;
     }
     return;
   }
@@ -360,20 +355,19 @@ void ComputeFaceVelocities(int index) {
     case BottomLeftCorner: case LeftEdge: north = true; break;
     default: break;
   }
-  if (west) p.westU = (p.potential - Potential(index - 1)) / dx;
-  if (north) p.northQ = (p.potential - Potential(index + g.columns)) / dy;
+  if (west) p.westU = (p.potential - Potential(g, index - 1)) / dx;
+  if (north) p.northQ = (p.potential - Potential(g, index + g.columns)) / dy;
 }
 
-void ComputeCentreVelocity(int index) {
-  CellGrid& g = cellGrid;
+void ComputeCentreVelocity(CellGrid& g, SolverScheme scheme, int index) {
   GridCell& p = g.cells[index];
   const int east = p.neighbours[LinkEast], south = p.neighbours[LinkSouth];
-  if (solverSettings.scheme == SolverScheme::Accurate && IsFluid(p)) {
+  if (scheme == SolverScheme::Accurate && IsFluid(p)) {
     // The centre lies half a cell from each face, so its velocity is the
     // mean of the two opposite faces', a prescribed face included.
     const double eastFace = east == NoNeighbour ? p.eastU : g.cells[east].westU;
     const double southFace = south == NoNeighbour ? p.southQ : g.cells[south].northQ;
-    RecordCentreVelocity(p, (p.westU + eastFace) * 0.5, (p.northQ + southFace) * 0.5);
+    RecordCentreVelocity(g, p, (p.westU + eastFace) * 0.5, (p.northQ + southFace) * 0.5);
     return;
   }
   // A grid built from a drawing always links these neighbours; a cell whose
@@ -385,21 +379,20 @@ void ComputeCentreVelocity(int index) {
     return (p.northQ + (south == NoNeighbour ? p.southQ : g.cells[south].northQ)) * 0.5;
   };
   switch (p.type) {
-    case Interior: RecordCentreVelocity(p, eastAverage(), southAverage()); break;
-    case TopLeftCorner: RecordCentreVelocity(p, p.westU, p.northQ); break;
-    case TopRightCorner: RecordCentreVelocity(p, p.eastU, p.northQ); break;
-    case BottomLeftCorner: RecordCentreVelocity(p, p.westU, p.southQ); break;
-    case BottomRightCorner: RecordCentreVelocity(p, p.eastU, p.southQ); break;
-    case TopEdge: RecordCentreVelocity(p, eastAverage(), p.northQ); break;
-    case LeftEdge: RecordCentreVelocity(p, p.westU, southAverage()); break;
-    case BottomEdge: RecordCentreVelocity(p, eastAverage(), p.southQ); break;
-    case RightEdge: RecordCentreVelocity(p, p.eastU, southAverage()); break;
-    default: RecordCentreVelocity(p, 0, 0); break;
+    case Interior: RecordCentreVelocity(g, p, eastAverage(), southAverage()); break;
+    case TopLeftCorner: RecordCentreVelocity(g, p, p.westU, p.northQ); break;
+    case TopRightCorner: RecordCentreVelocity(g, p, p.eastU, p.northQ); break;
+    case BottomLeftCorner: RecordCentreVelocity(g, p, p.westU, p.southQ); break;
+    case BottomRightCorner: RecordCentreVelocity(g, p, p.eastU, p.southQ); break;
+    case TopEdge: RecordCentreVelocity(g, p, eastAverage(), p.northQ); break;
+    case LeftEdge: RecordCentreVelocity(g, p, p.westU, southAverage()); break;
+    case BottomEdge: RecordCentreVelocity(g, p, eastAverage(), p.southQ); break;
+    case RightEdge: RecordCentreVelocity(g, p, p.eastU, southAverage()); break;
+    default: RecordCentreVelocity(g, p, 0, 0); break;
   }
 }
 
-void AccumulateNodeVelocity(int index) {
-  CellGrid& g = cellGrid;
+void AccumulateNodeVelocity(CellGrid& g, int index) {
   const GridCell& p = g.cells[index];
   for (int k = 0; k < 4; ++k) {
     GridNode& n = g.nodes[p.corners[k]];
@@ -408,8 +401,8 @@ void AccumulateNodeVelocity(int index) {
   }
 }
 
-void AverageNodeVelocities() {
-  for (GridNode& n : cellGrid.nodes) {
+void AverageNodeVelocities(CellGrid& g) {
+  for (GridNode& n : g.nodes) {
     if (n.incidentCount > 0) {
       n.velX /= n.incidentCount;
       n.velY /= n.incidentCount;

@@ -10,33 +10,32 @@
 // earlier results were made with it.
 #pragma once
 
+#include "flow/cell_grid.h"
+
+struct AnalysisOptions;
+class ProgressPoints;
+
 // The literal scheme's default tolerance: 0.3 × min(1, r) with
 // r = inflowSpeed × cellWidth / (25 × 13² / 60).  The change of a sweep
 // scales with the potential's step across one cell, so an absolute 0.3
 // would stop small drawings, narrow ones and fine grids long before the
 // potential has settled.  On the 60 × 60 grid of a drawing at least as
 // wide as tall this is 0.3 × min(1, (L / 13)²), L the larger side.
-double ScaledTolerance();
+double ScaledTolerance(const CellGrid& g);
 
 enum class SolverScheme { Accurate, Literal };
 
-struct SolverSettings {
-  SolverScheme scheme = SolverScheme::Accurate;
-  double tolerance = 0;  // literal scheme: > 0 an absolute tolerance; otherwise ScaledTolerance()
-  long maxSweeps = 0;    // > 0: give up after this many sweeps or iterations
-};
-extern SolverSettings solverSettings;
-
+// What a SolvePotential did.
 struct SolveReport {
   long sweeps = 0;  // sweeps of the literal scheme, iterations of the accurate one
   bool converged = true;
 };
-// What the last SolvePotential did.
-extern SolveReport lastSolve;
 
-void ResetFlowValues();
-void SolvePotential();
-void ComputeFaceVelocities(int cell);
-void ComputeCentreVelocity(int cell);
-void AccumulateNodeVelocity(int cell);
-void AverageNodeVelocities();
+void ResetFlowValues(CellGrid& g);
+// Solves the potential with the options' scheme, tolerance and sweep limit,
+// then the face, centre and node velocities.
+SolveReport SolvePotential(CellGrid& g, const AnalysisOptions& options, ProgressPoints& progress);
+void ComputeFaceVelocities(CellGrid& g, SolverScheme scheme, int cell);
+void ComputeCentreVelocity(CellGrid& g, SolverScheme scheme, int cell);
+void AccumulateNodeVelocity(CellGrid& g, int cell);
+void AverageNodeVelocities(CellGrid& g);

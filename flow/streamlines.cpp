@@ -3,15 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "flow/analysis.h"
 #include "flow/cell_grid.h"
 #include "flow/progress.h"
 
-StreamlineList streamlines;
-
 namespace {
-
-bool firstRefinement = false;
-double lastHalfOffset = 0;
 
 // The step of one Runge-Kutta stage for the velocity (u, v); false when
 // the trace must stop (|u| = |v|, including no flow at all).
@@ -23,8 +19,8 @@ bool StageStep(double u, double v, double h0, double& h) {
   return true;
 }
 
-bool Stage(double x, double y, double h0, double& u, double& w, double& h) {
-  return InterpolateVelocity(x, y, u, w) != -1 && StageStep(u, w, h0, h);
+bool Stage(const CellGrid& g, double x, double y, double h0, double& u, double& w, double& h) {
+  return InterpolateVelocity(g, x, y, u, w) != -1 && StageStep(u, w, h0, h);
 }
 
 // Walks a streamline to the segment used at X: the point before the first
@@ -48,14 +44,14 @@ double HeightAt(const Streamline& line, size_t at, double X) {
   return p.y + (X - p.x) * (q.y - p.y) / (q.x - p.x);
 }
 
-bool WallBetween(int cellA, int cellB) {
-  for (int c = cellA; c < cellB; c += cellGrid.columns) {
-    if (cellGrid.cells[c].type == Solid) return true;
+bool WallBetween(const CellGrid& g, int cellA, int cellB) {
+  for (int c = cellA; c < cellB; c += g.columns) {
+    if (g.cells[c].type == Solid) return true;
   }
   return false;
 }
 
-Streamline& NewStreamline(double x, double y) {
+Streamline& NewStreamline(StreamlineList& streamlines, double x, double y) {
   streamlines.emplace_back();
   Streamline& line = streamlines.back();
   line.points.push_back({x, y});
@@ -64,31 +60,29 @@ Streamline& NewStreamline(double x, double y) {
 
 }  // namespace
 
-size_t StreamlinePointLimit() {
-  return 20 * static_cast<size_t>(cellGrid.columns + cellGrid.rows);
+size_t StreamlinePointLimit(const CellGrid& g) {
+  return 20 * static_cast<size_t>(g.columns + g.rows);
 }
 
-void ClearStreamlines() { StreamlineList().swap(streamlines); }
+void ClearStreamlines(StreamlineList& streamlines) { StreamlineList().swap(streamlines); }
 
 void AppendStreamPoint(Streamline& line, double x, double y) { line.points.push_back({x, y}); }
 
-void SeedStreamlines() {
-  const CellGrid& g = cellGrid;
-  const GridNode& bottom = CornerNode(g.cells[0], CornerBottomLeft);
-  const GridNode& top = CornerNode(g.cells[(g.rows - 1) * g.columns], CornerBottomLeft);
-  NewStreamline(bottom.x, bottom.y + g.cellHeight / 2);
-  NewStreamline(top.x, top.y + g.cellHeight / 2);
+void SeedStreamlines(const CellGrid& g, StreamlineList& streamlines) {
+  const GridNode& bottom = CornerNode(g, g.cells[0], CornerBottomLeft);
+  const GridNode& top = CornerNode(g, g.cells[(g.rows - 1) * g.columns], CornerBottomLeft);
+  NewStreamline(streamlines, bottom.x, bottom.y + g.cellHeight / 2);
+  NewStreamline(streamlines, top.x, top.y + g.cellHeight / 2);
 }
 
-int InterpolateVelocity(double x, double y, double& u, double& v) {
-  const CellGrid& g = cellGrid;
-  const int c = LocateCell(x, y);
+int InterpolateVelocity(const CellGrid& g, double x, double y, double& u, double& v) {
+  const int c = LocateCell(g, x, y);
   if (c == -1 || g.cells[c].type == Solid) return -1;
   const GridCell& cell = g.cells[c];
-  const GridNode& bl = CornerNode(cell, CornerBottomLeft);
-  const GridNode& br = CornerNode(cell, CornerBottomRight);
-  const GridNode& tl = CornerNode(cell, CornerTopLeft);
-  const GridNode& tr = CornerNode(cell, CornerTopRight);
+  const GridNode& bl = CornerNode(g, cell, CornerBottomLeft);
+  const GridNode& br = CornerNode(g, cell, CornerBottomRight);
+  const GridNode& tl = CornerNode(g, cell, CornerTopLeft);
+  const GridNode& tr = CornerNode(g, cell, CornerTopRight);
   const double s = (x - bl.x) / (br.x - bl.x);
   const double t = (y - bl.y) / (tl.y - bl.y);
   u = bl.velX * (1 - s) * (1 - t) + br.velX * s * (1 - t) + tl.velX * (1 - s) * t + tr.velX * s * t;
@@ -96,21 +90,21 @@ int InterpolateVelocity(double x, double y, double& u, double& v) {
   return c;
 }
 
-void TraceStreamline(Streamline& line) {
-  const CellGrid& g = cellGrid;
+void TraceStreamline(AnalysisResult& result, Streamline& line, ProgressPoints& progress) {
+  const CellGrid& g = result.grid;
   const double dx = g.cellWidth, dy = g.cellHeight;
-  const GridRect r = GridCorners();
+  const GridRect r = GridCorners(g);
   const double h0 = 0.6 * std::min(dx, dy);
-  const size_t limit = StreamlinePointLimit();
+  const size_t limit = StreamlinePointLimit(g);
   double x = line.points.front().x, y = line.points.front().y;
   if (x > r.xmax) return;
   bool ok = true;
   while (!(y > r.ymax || x < r.xmin || y < r.ymin || !ok)) {
     double u1, w1, h1, u2, w2, h2, u3, w3, h3, u4, w4, h4;
-    ok = Stage(x, y, h0, u1, w1, h1) &&
-         Stage(x + u1 * h1 * 0.5, y + w1 * h1 * 0.5, h0, u2, w2, h2) &&
-         Stage(x + u2 * h2 * 0.5, y + w2 * h2 * 0.5, h0, u3, w3, h3) &&
-         Stage(x + u3 * h3, y + w3 * h3, h0, u4, w4, h4);
+    ok = Stage(g, x, y, h0, u1, w1, h1) &&
+         Stage(g, x + u1 * h1 * 0.5, y + w1 * h1 * 0.5, h0, u2, w2, h2) &&
+         Stage(g, x + u2 * h2 * 0.5, y + w2 * h2 * 0.5, h0, u3, w3, h3) &&
+         Stage(g, x + u3 * h3, y + w3 * h3, h0, u4, w4, h4);
     if (!ok) break;
     const double nx = x + (u1 + 2 * u2 + 2 * u3 + u4) * h4 * 0.1666;
     const double ny = y + (w1 + 2 * w2 + 2 * w3 + w4) * h4 * 0.1666;
@@ -120,84 +114,88 @@ void TraceStreamline(Streamline& line) {
     if (x > r.xmax) return;
     if (y <= r.ymax && x >= r.xmin && y >= r.ymin && ok) {
       AppendStreamPoint(line, x, y);
-      RequestRedraw();
-      ProcessEvents();
+      progress.RequestRedraw(result);
+      progress.ProcessEvents();
       if (line.points.size() >= limit) return;
     }
   }
 }
 
 // The gap at one x position, or false when it is not measured there.
-static bool GapAt(const Streamline& a, const Streamline& b, double X, double& gap) {
+static bool GapAt(const CellGrid& g, const Streamline& a, const Streamline& b, double X,
+                  double& gap) {
   size_t atA, atB;
   if (!SegmentAt(a, X, atA)) return false;
-  const int cellA = LocateCell(a.points[atA].x, a.points[atA].y);
+  const int cellA = LocateCell(g, a.points[atA].x, a.points[atA].y);
   if (cellA == -1) return false;
   if (!SegmentAt(b, X, atB)) return false;
-  const int cellB = LocateCell(b.points[atB].x, b.points[atB].y);
+  const int cellB = LocateCell(g, b.points[atB].x, b.points[atB].y);
   if (cellB == -1) return false;
-  if (cellA < cellB && WallBetween(cellA, cellB)) return false;
+  if (cellA < cellB && WallBetween(g, cellA, cellB)) return false;
   gap = HeightAt(b, atB, X) - HeightAt(a, atA, X);
   return true;
 }
 
-double StreamlineGap(const Streamline& a, const Streamline& b) {
-  const CellGrid& g = cellGrid;
+double StreamlineGap(const CellGrid& g, const Streamline& a, const Streamline& b) {
   double best = -1.0;
   const double step = 0.5 * g.cellWidth;
   for (double X = g.xmin; X <= g.xmax; X += step) {
     double gap;
-    if (GapAt(a, b, X, gap) && best <= gap) best = gap;
+    if (GapAt(g, a, b, X, gap) && best <= gap) best = gap;
     if (X + step == X) break;  // a step too small to move X would never end
   }
   return best;
 }
 
-void RefineStreamlines(double gap, Streamline& a, Streamline& b) {
+void RefineStreamlines(AnalysisResult& result, Refinement& refinement, double gap, Streamline& a,
+                       Streamline& b, ProgressPoints& progress) {
+  const CellGrid& g = result.grid;
   Streamline* lower = &a;
   for (;;) {
     const double offset = (b.points.front().y - lower->points.front().y) * 0.5;
-    if (firstRefinement) {
-      firstRefinement = false;
-      lastHalfOffset = offset;
+    if (refinement.firstRefinement) {
+      refinement.firstRefinement = false;
+      refinement.lastHalfOffset = offset;
     } else {
-      const bool settled = std::fabs(lastHalfOffset - offset) < 0.05;
-      lastHalfOffset = offset;
+      const bool settled = std::fabs(refinement.lastHalfOffset - offset) < 0.05;
+      refinement.lastHalfOffset = offset;
       if (settled) return;
     }
-    if (!(gap > 2.5 * cellGrid.cellHeight)) return;
-    AdvanceGauge();
-    Streamline& middle =
-        NewStreamline(lower->points.front().x, lower->points.front().y + offset);
-    TraceStreamline(middle);
-    RequestRedraw();
-    ProcessEvents();
-    AdvanceGauge();
-    RefineStreamlines(StreamlineGap(*lower, middle), *lower, middle);
-    AdvanceGauge();
-    gap = StreamlineGap(middle, b);
-    AdvanceGauge();
+    if (!(gap > 2.5 * g.cellHeight)) return;
+    progress.AdvanceGauge();
+    Streamline& middle = NewStreamline(result.streamlines, lower->points.front().x,
+                                       lower->points.front().y + offset);
+    TraceStreamline(result, middle, progress);
+    progress.RequestRedraw(result);
+    progress.ProcessEvents();
+    progress.AdvanceGauge();
+    RefineStreamlines(result, refinement, StreamlineGap(g, *lower, middle), *lower, middle,
+                      progress);
+    progress.AdvanceGauge();
+    gap = StreamlineGap(g, middle, b);
+    progress.AdvanceGauge();
     lower = &middle;
   }
 }
 
-void ComputeStreamlines() {
-  AdvanceGauge();
-  ClearStreamlines();
-  AdvanceGauge();
-  if (cellGrid.cellCount == 0) return;
-  SeedStreamlines();
+void ComputeStreamlines(AnalysisResult& result, ProgressPoints& progress) {
+  StreamlineList& streamlines = result.streamlines;
+  progress.AdvanceGauge();
+  ClearStreamlines(streamlines);
+  progress.AdvanceGauge();
+  if (result.grid.cellCount == 0) return;
+  SeedStreamlines(result.grid, streamlines);
   for (Streamline& line : streamlines) {
-    AdvanceGauge();
-    TraceStreamline(line);
+    progress.AdvanceGauge();
+    TraceStreamline(result, line, progress);
   }
-  RequestRedraw();
-  ProcessEvents();
+  progress.RequestRedraw(result);
+  progress.ProcessEvents();
   Streamline& a = streamlines[0];
   Streamline& b = streamlines[1];
-  AdvanceGauge();
-  const double gap = StreamlineGap(a, b);
-  AdvanceGauge();
-  firstRefinement = true;
-  RefineStreamlines(gap, a, b);
+  progress.AdvanceGauge();
+  const double gap = StreamlineGap(result.grid, a, b);
+  progress.AdvanceGauge();
+  Refinement refinement;
+  RefineStreamlines(result, refinement, gap, a, b, progress);
 }

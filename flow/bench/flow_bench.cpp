@@ -19,8 +19,8 @@
 #include "flow/progress.h"
 #include "flow/solver.h"
 #include "flow/streamlines.h"
-#include "model/entity.h"
 #include "model/drawing_file.h"
+#include "model/entity_list.h"
 
 namespace {
 
@@ -35,27 +35,33 @@ double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
-StageTimes TimeAnalysis(int cells = kGridCells) {
+// The walls of the drawing being timed and the result of its last run.
+struct Bench {
+  std::vector<Wall> walls;
+  AnalysisOptions options;
+  AnalysisResult result;
+};
+
+StageTimes TimeAnalysis(Bench& b) {
+  AnalysisProgress silent;
   StageTimes t;
   auto start = Clock::now();
-  gaugeStep = 0.0001;
-  BuildGridFromDrawing(cells);
+  BuildGridStage(b.result, b.walls, b.options, silent);
   t.grid = Seconds(start);
   start = Clock::now();
-  ComputeFlowStage();
+  ComputeFlowStage(b.result, b.options, silent);
   t.flow = Seconds(start);
-  gaugeStep = 0.01;
   start = Clock::now();
-  ComputeStreamlineStage();
+  ComputeStreamlineStage(b.result, silent);
   t.streamlines = Seconds(start);
   return t;
 }
 
-std::string DumpText() {
+std::string DumpText(const AnalysisResult& result) {
   char* buffer = nullptr;
   size_t size = 0;
   std::FILE* f = open_memstream(&buffer, &size);
-  WriteFlowDump(f);
+  WriteFlowDump(f, result);
   std::fclose(f);
   std::string text(buffer, size);
   std::free(buffer);
@@ -63,22 +69,21 @@ std::string DumpText() {
 }
 
 // The fastest of a few runs, so that a busy machine disturbs less.
-StageTimes BestOf(int runs, int cells = kGridCells) {
+StageTimes BestOf(Bench& b, int runs) {
   StageTimes best;
   for (int r = 0; r < runs; ++r) {
-    const StageTimes t = TimeAnalysis(cells);
+    const StageTimes t = TimeAnalysis(b);
     if (r == 0 || t.total() < best.total()) best = t;
   }
   return best;
 }
 
-StageTimes LiteralBestOf(int runs, bool reference, std::string& dump) {
-  solverSettings.scheme = SolverScheme::Literal;
-  UseReferenceAlgorithms(reference);
-  const StageTimes best = BestOf(runs);
-  dump = DumpText();
-  UseReferenceAlgorithms(false);
-  solverSettings.scheme = SolverScheme::Accurate;
+StageTimes LiteralBestOf(Bench& b, int runs, bool reference, std::string& dump) {
+  b.options = AnalysisOptions{};
+  b.options.scheme = SolverScheme::Literal;
+  b.options.referenceAlgorithms = reference;
+  const StageTimes best = BestOf(b, runs);
+  dump = DumpText(b.result);
   return best;
 }
 
@@ -102,19 +107,20 @@ void PrintStages(const char* label, const StageTimes& t) {
               t.grid * 1e3, t.flow * 1e3, t.streamlines * 1e3, t.total() * 1e3);
 }
 
-size_t StreamPoints() {
+size_t StreamPoints(const AnalysisResult& result) {
   size_t points = 0;
-  for (const Streamline& line : streamlines) points += line.points.size();
+  for (const Streamline& line : result.streamlines) points += line.points.size();
   return points;
 }
 
-bool BenchLiteral(int runs) {
+bool BenchLiteral(Bench& b, int runs) {
   std::string fastDump, referenceDump;
-  const StageTimes reference = LiteralBestOf(1, true, referenceDump);
-  const StageTimes fast = LiteralBestOf(runs, false, fastDump);
-  const double updates = static_cast<double>(lastSolve.sweeps) * cellGrid.cellCount;
-  std::printf("  literal scheme: sweeps %ld, streamlines %zu, points %zu\n", lastSolve.sweeps,
-              streamlines.size(), StreamPoints());
+  const StageTimes reference = LiteralBestOf(b, 1, true, referenceDump);
+  const StageTimes fast = LiteralBestOf(b, runs, false, fastDump);
+  const AnalysisResult& r = b.result;
+  const double updates = static_cast<double>(r.solve.sweeps) * r.grid.cellCount;
+  std::printf("  literal scheme: sweeps %ld, streamlines %zu, points %zu\n", r.solve.sweeps,
+              r.streamlines.size(), StreamPoints(r));
   PrintStages("reference", reference);
   PrintStages("fast", fast);
   std::printf("  ns per cell update %.2f (reference %.2f)\n", fast.flow * 1e9 / updates,
@@ -124,26 +130,32 @@ bool BenchLiteral(int runs) {
   return fastDump == referenceDump;
 }
 
-void BenchAccurate(int runs, int cells) {
-  const StageTimes t = BestOf(runs, cells);
+void BenchAccurate(Bench& b, int runs, int cells) {
+  b.options = AnalysisOptions{};
+  b.options.cells = cells;
+  const StageTimes t = BestOf(b, runs);
+  const AnalysisResult& r = b.result;
   std::printf("  accurate scheme, %d x %d: iterations %ld%s, residual %.1e, streamlines %zu, "
               "points %zu\n",
-              cells, cells, lastSolve.sweeps, lastSolve.converged ? "" : " (NOT CONVERGED)",
-              FaceWeightedResidual(cellGrid.cellWidth, cellGrid.cellHeight), streamlines.size(),
-              StreamPoints());
+              cells, cells, r.solve.sweeps, r.solve.converged ? "" : " (NOT CONVERGED)",
+              FaceWeightedResidual(r.grid, r.grid.cellWidth, r.grid.cellHeight),
+              r.streamlines.size(), StreamPoints(r));
   PrintStages("accurate", t);
 }
 
 bool BenchDrawing(const std::string& path, int runs) {
+  EntityList drawing;
   ReadReport report;
   std::string error;
-  if (!LoadDrawingFile(path, report, error) || !EntityList) {
+  if (!LoadDrawingFile(path, 0.15, drawing, report, error) || drawing.empty()) {
     std::printf("%s: cannot analyse (%s)\n", path.c_str(), error.c_str());
     return false;
   }
   std::printf("%s\n", path.c_str());
-  const bool identical = BenchLiteral(runs);
-  for (int cells : {kGridCells, 240, 400}) BenchAccurate(cells == kGridCells ? runs : 1, cells);
+  Bench b;
+  b.walls = drawing.walls();
+  const bool identical = BenchLiteral(b, runs);
+  for (int cells : {kGridCells, 240, 400}) BenchAccurate(b, cells == kGridCells ? runs : 1, cells);
   return identical;
 }
 
@@ -159,7 +171,5 @@ int main(int argc, char** argv) {
   }
   bool identical = true;
   for (const std::string& path : drawings) identical = BenchDrawing(path, runs) && identical;
-  deleteAll();
-  ReleaseGrid();
   return identical ? 0 : 1;
 }

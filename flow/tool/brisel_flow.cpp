@@ -5,13 +5,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <functional>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "flow/analysis.h"
 #include "flow/flow_report.h"
 #include "flow/solver.h"
-#include "model/entity.h"
 #include "model/drawing_file.h"
+#include "model/entity_list.h"
 
 namespace {
 
@@ -113,7 +117,20 @@ int ParseArguments(int argc, char** argv, Options& o) {
   return 0;
 }
 
-std::string AnalysisProblem(AnalysisOutcome outcome) {
+// What ended a failed analysis, in words.
+std::string FailureText(const std::exception_ptr& failure) {
+  try {
+    if (failure) std::rethrow_exception(failure);
+  } catch (const std::bad_alloc&) {
+    return "memória insuficiente para o cálculo";
+  } catch (const std::exception& e) {
+    return std::string("o cálculo falhou: ") + e.what();
+  } catch (...) {
+  }
+  return "o cálculo falhou por um erro inesperado";
+}
+
+std::string AnalysisProblem(AnalysisOutcome outcome, const std::exception_ptr& failure) {
   switch (outcome) {
     case AnalysisOutcome::EmptyDrawing: return "nada a analisar: o desenho está vazio";
     case AnalysisOutcome::NoArea: return "o desenho precisa ter largura e altura";
@@ -125,13 +142,16 @@ std::string AnalysisProblem(AnalysisOutcome outcome) {
     case AnalysisOutcome::NoResult: return "o cálculo deu valores não finitos";
     case AnalysisOutcome::NotConverged:
       return "o escoamento não convergiu (com --scheme literal, experimente uma --tolerance maior)";
-    case AnalysisOutcome::Done: break;
+    case AnalysisOutcome::Failed: return FailureText(failure);
+    case AnalysisOutcome::Done:
+    case AnalysisOutcome::Stopped: break;
   }
   return "";
 }
 
 // Writes with `write` to the path, or to standard output for "-".
-bool WriteOutput(const std::string& path, bool (*write)(std::FILE*), std::string& error) {
+bool WriteOutput(const std::string& path, const std::function<bool(std::FILE*)>& write,
+                 std::string& error) {
   if (path == "-") {
     const bool ok = write(stdout) && std::fflush(stdout) == 0;
     if (!ok) error = "saída padrão: erro de escrita";
@@ -154,23 +174,33 @@ int main(int argc, char** argv) {
   Options o;
   if (const int status = ParseArguments(argc, argv, o)) return status;
 
-  wallWidth = o.wallWidth;  // outlines are made as the lines are read
+  EntityList drawing;
   ReadReport report;
   std::string error;
-  if (!LoadDrawingFile(o.drawing, report, error)) return Failure(o.drawing + ": " + error);
-  // An analysis of part of the drawing would look like a result for all of it.
-  if (!report.complete) return Failure(o.drawing + ": a leitura " + report.StopSummary() + "; nada foi analisado");
-
-  solverSettings.scheme = o.scheme;
-  solverSettings.tolerance = o.tolerance;
-  if (o.scheme == SolverScheme::Literal) {
-    solverSettings.maxSweeps = kMaxCellUpdates / (static_cast<long>(o.cells) * o.cells);
+  if (!LoadDrawingFile(o.drawing, o.wallWidth, drawing, report, error)) {
+    return Failure(o.drawing + ": " + error);
   }
-  const AnalysisOutcome outcome = RunAnalysis(o.cells);
-  if (outcome != AnalysisOutcome::Done) return Failure(o.drawing + ": " + AnalysisProblem(outcome));
+  // An analysis of part of the drawing would look like a result for all of it.
+  if (!report.complete) {
+    return Failure(o.drawing + ": a leitura " + report.StopSummary() + "; nada foi analisado");
+  }
+  const std::vector<Wall> walls = drawing.walls();
 
-  if (!o.dump.empty() && !WriteOutput(o.dump, WriteFlowDump, error)) return Failure(error);
-  if (!o.svg.empty() && !WriteOutput(o.svg, WriteFlowPicture, error)) return Failure(error);
-  deleteAll();
+  AnalysisOptions options;
+  options.scheme = o.scheme;
+  options.tolerance = o.tolerance;
+  options.cells = o.cells;
+  if (o.scheme == SolverScheme::Literal) {
+    options.maxSweeps = kMaxCellUpdates / (static_cast<long>(o.cells) * o.cells);
+  }
+  const AnalysisResult result = Analyse(walls, options);
+  if (result.outcome != AnalysisOutcome::Done) {
+    return Failure(o.drawing + ": " + AnalysisProblem(result.outcome, result.failure));
+  }
+
+  const auto dump = [&](std::FILE* f) { return WriteFlowDump(f, result); };
+  const auto picture = [&](std::FILE* f) { return WriteFlowPicture(f, walls, result); };
+  if (!o.dump.empty() && !WriteOutput(o.dump, dump, error)) return Failure(error);
+  if (!o.svg.empty() && !WriteOutput(o.svg, picture, error)) return Failure(error);
   return 0;
 }

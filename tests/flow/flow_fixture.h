@@ -1,5 +1,5 @@
-// Shared set-up of the flow tests: every test starts from an empty drawing,
-// no grid, no hooks and the default solver settings.
+// Shared set-up of the flow tests: every test has a drawing, options and a
+// result of its own, with the names of the analysis's steps bound to them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,38 +13,79 @@
 #include "flow/progress.h"
 #include "flow/solver.h"
 #include "flow/streamlines.h"
-#include "model/entity.h"
 #include "model/drawing_file.h"
+#include "model/entity_list.h"
 
 class FlowTest : public ::testing::Test {
- protected:
-  void SetUp() override { Reset(); }
-  void TearDown() override { Reset(); }
+ public:
+  EntityList drawing;
+  AnalysisOptions options;
+  AnalysisResult result;
+  CellGrid& cellGrid = result.grid;
+  StreamlineList& streamlines = result.streamlines;
+  SolveReport& lastSolve = result.solve;
+  AnalysisProgress silent;
+  ProgressPoints points{silent};
 
-  static void Reset() {
-    deleteAll();
-    ReleaseGrid();
-    SetFlowHooks(FlowHooks{});
-    solverSettings = SolverSettings{};
-    UseReferenceAlgorithms(false);
-    gaugeStep = 0;
-    wallWidth = 0.15;
+  // A wall of the default width put in front, as a wall drawn is.
+  LineEntity* NewLine(double x0, double y0, double x1, double y1, PackedColor color = 0) {
+    auto* line = new LineEntity(x0, y0, x1, y1, 0.15, color);
+    drawing.insertAtFront(line);
+    return line;
+  }
+
+  void LoadSample(const std::string& name) {
+    ReadReport report;
+    std::string error;
+    ASSERT_TRUE(LoadDrawingFile(std::string(BRISEL_EXAMPLES_DIR) + "/" + name, 0.15, drawing,
+                                report, error))
+        << error;
+    ASSERT_FALSE(drawing.empty());
+  }
+
+  // The whole analysis of the drawing with the options, as "Calcular" runs it.
+  AnalysisOutcome RunAnalysis() {
+    result = Analyse(drawing.walls(), options);
+    return result.outcome;
+  }
+  AnalysisOutcome BuildGridFromDrawing() {
+    return BuildGridStage(result, drawing.walls(), options, silent);
   }
 
   // A grid over the rectangle with no walls, as "Calcular" would build it.
-  static void BuildOpenGrid(double xmin, double xmax, double ymin, double ymax, int n) {
+  void BuildGrid(double xmin, double xmax, double ymin, double ymax, int columns, int rows) {
+    cellGrid.referenceAlgorithms = options.referenceAlgorithms;
+    ::BuildGrid(cellGrid, {}, xmin, xmax, ymin, ymax, columns, rows, points);
+  }
+  void BuildOpenGrid(double xmin, double xmax, double ymin, double ymax, int n) {
     BuildGrid(xmin, xmax, ymin, ymax, n, n);
   }
 
-  static void LoadSample(const std::string& name) {
-    ReadReport report;
-    std::string error;
-    ASSERT_TRUE(LoadDrawingFile(std::string(BRISEL_EXAMPLES_DIR) + "/" + name, report, error))
-        << error;
-    ASSERT_NE(EntityList, nullptr);
+  void UseReferenceAlgorithms(bool on) {
+    options.referenceAlgorithms = on;
+    cellGrid.referenceAlgorithms = on;
+  }
+  void MarkSegmentSolid(double x0, double y0, double x1, double y1) {
+    ::MarkSegmentSolid(cellGrid, x0, y0, x1, y1);
+  }
+  void ClassifyWallCells() { ::ClassifyWallCells(cellGrid, points); }
+  int LocateCell(double x, double y) const { return ::LocateCell(cellGrid, x, y); }
+  int CellRow(int index) const { return ::CellRow(cellGrid, index); }
+  int CellColumn(int index) const { return ::CellColumn(cellGrid, index); }
+  void ResetFlowValues() { ::ResetFlowValues(cellGrid); }
+  void SolvePotential() { lastSolve = ::SolvePotential(cellGrid, options, points); }
+  void Solve() {
+    ResetFlowValues();
+    SolvePotential();
+  }
+  double ScaledTolerance() const { return ::ScaledTolerance(cellGrid); }
+  void TraceStreamline(Streamline& line) { ::TraceStreamline(result, line, points); }
+  std::size_t StreamlinePointLimit() const { return ::StreamlinePointLimit(cellGrid); }
+  double StreamlineGap(const Streamline& a, const Streamline& b) const {
+    return ::StreamlineGap(cellGrid, a, b);
   }
 
-  static void SetUniformNodeVelocity(double u, double v) {
+  void SetUniformNodeVelocity(double u, double v) {
     for (GridNode& n : cellGrid.nodes) {
       n.velX = u;
       n.velY = v;

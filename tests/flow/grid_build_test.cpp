@@ -19,8 +19,8 @@ TEST_F(GridBuildTest, HorizontalAndVerticalSegmentsMarkTheirRowAndColumn) {
 // A wall far wider than the drawing: only the part of its edge inside the
 // grid is walked, in a bounded number of steps.
 TEST_F(GridBuildTest, WallsMuchLargerThanTheGridAreWalkedInsideItOnly) {
-  new LineEntity(0, 0, 1e-9, 1e-9);
-  new LineEntity(0, 0, 0, 0);
+  NewLine(0, 0, 1e-9, 1e-9);
+  NewLine(0, 0, 0, 0);
   ASSERT_EQ(RunAnalysis(), AnalysisOutcome::Done);
   BuildOpenGrid(0, 10, 0, 10, 10);
   MarkSegmentSolid(-1e12, 5.5, 1e12, 5.5);

@@ -19,11 +19,11 @@ std::vector<double> NodeList(int columns, int rows, double xmin, double dx, doub
 }
 
 TEST_F(GridTest, IncidentCellsMatchTheFullComparison) {
-  AllocateGrid(7, 5);
-  ConnectNodesByScan(NodeList(7, 5, -1, 0.3, 2, 0.7));
+  AllocateGrid(cellGrid, 7, 5);
+  ConnectNodesByScan(cellGrid, NodeList(7, 5, -1, 0.3, 2, 0.7));
   const std::vector<GridNode> scanned = cellGrid.nodes;
-  AllocateGrid(7, 5);
-  ConnectNodes(NodeList(7, 5, -1, 0.3, 2, 0.7));
+  AllocateGrid(cellGrid, 7, 5);
+  ConnectNodes(cellGrid, NodeList(7, 5, -1, 0.3, 2, 0.7));
   ASSERT_EQ(cellGrid.nodes.size(), scanned.size());
   for (size_t n = 0; n < scanned.size(); ++n) {
     EXPECT_EQ(cellGrid.nodes[n].incidentCount, scanned[n].incidentCount) << n;
@@ -59,7 +59,7 @@ TEST_F(GridTest, FastLocateCellAgreesWithTheScan) {
     if (k % 3 == 1) px = cellGrid.nodes[node(random)].x;
     if (k % 3 == 2) py = cellGrid.nodes[node(random)].y;
     if (k % 7 == 0) px = std::nextafter(px, 100.0);
-    ASSERT_EQ(LocateCell(px, py), LocateCellByScan(px, py)) << px << " " << py;
+    ASSERT_EQ(LocateCell(px, py), LocateCellByScan(cellGrid, px, py)) << px << " " << py;
   }
 }
 

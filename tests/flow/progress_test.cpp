@@ -1,6 +1,7 @@
 // Redraws asked for during the analysis, paced on a stubbed clock: the
 // computation's steps and the frames advance it by chosen amounts.
 #include <chrono>
+#include <functional>
 
 #include "tests/flow/flow_fixture.h"
 
@@ -13,11 +14,14 @@ class FramePacingTest : public FlowTest {
   // Runs the analysis of a sample with every redraw request going through a
   // pacer; each request costs `step` of computation and each frame `frame`.
   void RunPaced(milliseconds step, milliseconds frame) {
-    LoadSample("house.dat");
+    if (drawing.empty()) LoadSample("house.dat");
     FramePacer pacer([this] { return now_; });
     requests_ = frames_ = 0;
-    FlowHooks hooks;
-    hooks.redraw = [&] {
+    struct Paced : AnalysisProgress {
+      std::function<void()> redraw;
+      void Redraw(const AnalysisResult&) override { redraw(); }
+    } progress;
+    progress.redraw = [&] {
       ++requests_;
       now_ += step;
       pacer.Offer([&] {
@@ -26,9 +30,8 @@ class FramePacingTest : public FlowTest {
         drawing_ += frame;
       });
     };
-    SetFlowHooks(hooks);
     const FramePacer::Clock::time_point start = now_;
-    ASSERT_EQ(RunAnalysis(), AnalysisOutcome::Done);
+    ASSERT_EQ(Analyse(drawing.walls(), options, progress).outcome, AnalysisOutcome::Done);
     elapsed_ = now_ - start;
   }
 

@@ -15,26 +15,21 @@ class LiteralSolverTest : public FlowTest {
  protected:
   void SetUp() override {
     FlowTest::SetUp();
-    solverSettings.scheme = SolverScheme::Literal;
+    options.scheme = SolverScheme::Literal;
   }
 };
 
-void Solve() {
-  ResetFlowValues();
-  SolvePotential();
-}
-
-double Residual() { return FaceWeightedResidual(cellGrid.cellWidth, cellGrid.cellHeight); }
+double Residual(const CellGrid& g) { return FaceWeightedResidual(g, g.cellWidth, g.cellHeight); }
 
 // On 2 × 2 cells of size 1 with inflow 50 the first sweep gives the
 // potentials -25, 12.5, -37.5, 12.5: its largest change is 37.5.
 TEST_F(LiteralSolverTest, SweepWhoseLargestChangeEqualsTheToleranceEndsTheIteration) {
   BuildOpenGrid(0, 2, 0, 2, 2);
-  solverSettings.tolerance = 37.5;
+  options.tolerance = 37.5;
   Solve();
   EXPECT_EQ(lastSolve.sweeps, 1);
   EXPECT_EQ(cellGrid.cells[2].potential, -37.5);
-  solverSettings.tolerance = 37.4;
+  options.tolerance = 37.4;
   Solve();
   EXPECT_GT(lastSolve.sweeps, 1);
 }
@@ -59,7 +54,7 @@ TEST_F(SolverTest, SquareCellsGiveTheLiteralUpdateForEveryCellType) {
   const double d = cellGrid.cellWidth;
   std::vector<double> weighted = start;
   for (GridCell& c : cellGrid.cells) {
-    const CellEquation e = CellEquationOf(c, d, d);
+    const CellEquation e = CellEquationOf(cellGrid, c, d, d);
     if (c.type == Solid) continue;
     double numerator = 0;
     for (int k = 0; k < 4; ++k) {
@@ -68,11 +63,11 @@ TEST_F(SolverTest, SquareCellsGiveTheLiteralUpdateForEveryCellType) {
     weighted[c.index] = (numerator + e.prescribed) / e.diagonal;
   }
   for (GridCell& c : cellGrid.cells) c.potential = start[c.index];
-  solverSettings.scheme = SolverScheme::Literal;
-  solverSettings.tolerance = 1e300;  // one sweep
+  options.scheme = SolverScheme::Literal;
+  options.tolerance = 1e300;  // one sweep
   SolvePotential();
   for (const GridCell& c : cellGrid.cells) {
-    EXPECT_NEAR(c.potential, weighted[c.index], 1e-12 * inflowSpeed) << c.index << " type " << c.type;
+    EXPECT_NEAR(c.potential, weighted[c.index], 1e-12 * cellGrid.inflowSpeed) << c.index << " type " << c.type;
   }
 }
 
@@ -83,11 +78,11 @@ TEST_F(SolverTest, UniformFlowThroughCellsWiderThanTallIsExact) {
   Solve();
   EXPECT_TRUE(lastSolve.converged);
   for (const GridCell& c : cellGrid.cells) {
-    ASSERT_NEAR(c.centreVelX, inflowSpeed, 1e-9 * inflowSpeed) << c.index;
-    ASSERT_NEAR(c.centreVelY, 0, 1e-9 * inflowSpeed) << c.index;
+    ASSERT_NEAR(c.centreVelX, cellGrid.inflowSpeed, 1e-9 * cellGrid.inflowSpeed) << c.index;
+    ASSERT_NEAR(c.centreVelY, 0, 1e-9 * cellGrid.inflowSpeed) << c.index;
     if (c.index % 60 > 0) {
-      ASSERT_NEAR(c.potential - cellGrid.cells[c.index - 1].potential, inflowSpeed * cellGrid.cellWidth,
-                  1e-9 * inflowSpeed * cellGrid.cellWidth);
+      ASSERT_NEAR(c.potential - cellGrid.cells[c.index - 1].potential, cellGrid.inflowSpeed * cellGrid.cellWidth,
+                  1e-9 * cellGrid.inflowSpeed * cellGrid.cellWidth);
     }
   }
 }
@@ -102,7 +97,7 @@ TEST_F(SolverTest, FlowOverAWallIsTheSameOnSquareAndOnWideCells) {
     MarkSegmentSolid(6.5, 0, 6.5, 2.7);
     ClassifyWallCells();
     Solve();
-    speed[k] = cellGrid.cells[LocateCell(6.5, 4.0)].centreVelX / inflowSpeed;
+    speed[k] = cellGrid.cells[LocateCell(6.5, 4.0)].centreVelX / cellGrid.inflowSpeed;
   }
   EXPECT_GT(speed[0], 1.7);  // the flow speeds up through the open half
   EXPECT_NEAR(speed[1], speed[0], 0.03 * speed[0]);
@@ -112,21 +107,21 @@ TEST_F(SolverTest, FlowOverAWallIsTheSameOnSquareAndOnWideCells) {
 // and its potential has a zero mean.
 TEST_F(SolverTest, ConvergedFieldIsIndependentOfTheStart) {
   LoadSample("house.dat");
-  BuildGridFromDrawing(60);
+  BuildGridFromDrawing();
   Solve();
-  EXPECT_LE(Residual(), kResidualRatio);
+  EXPECT_LE(Residual(cellGrid), kResidualRatio);
   std::vector<double> fromZero;
   double sum = 0;
   for (const GridCell& c : cellGrid.cells) {
     fromZero.push_back(c.potential);
     if (c.type != Solid) sum += c.potential;
   }
-  EXPECT_NEAR(sum / 3600, 0, 1e-12 * inflowSpeed * 13);
+  EXPECT_NEAR(sum / 3600, 0, 1e-12 * cellGrid.inflowSpeed * 13);
   for (GridCell& c : cellGrid.cells) c.potential = c.type == Solid ? 0 : 1e4 + std::cos(c.index) * 5e3;
   SolvePotential();
-  EXPECT_LE(Residual(), kResidualRatio);
+  EXPECT_LE(Residual(cellGrid), kResidualRatio);
   for (const GridCell& c : cellGrid.cells) {
-    ASSERT_NEAR(c.potential, fromZero[c.index], 1e-9 * inflowSpeed * 13) << c.index;
+    ASSERT_NEAR(c.potential, fromZero[c.index], 1e-9 * cellGrid.inflowSpeed * 13) << c.index;
   }
 }
 
@@ -137,17 +132,17 @@ TEST_F(SolverTest, OutflowMatchesTheInflowLeftBySolidWestCells) {
   cellGrid.cells[50].type = Solid;
   ClassifyWallCells();
   Solve();
-  EXPECT_LE(Residual(), kResidualRatio);
-  EXPECT_NEAR(cellGrid.cells[59].eastU, 0.9 * inflowSpeed, 1e-12 * inflowSpeed);
+  EXPECT_LE(Residual(cellGrid), kResidualRatio);
+  EXPECT_NEAR(cellGrid.cells[59].eastU, 0.9 * cellGrid.inflowSpeed, 1e-12 * cellGrid.inflowSpeed);
   for (int column = 2; column < 10; ++column) {
     double flow = 0;
     for (int row = 0; row < 10; ++row) flow += cellGrid.cells[row * 10 + column].westU;
-    EXPECT_NEAR(flow, 9 * inflowSpeed, 1e-9 * inflowSpeed) << column;
+    EXPECT_NEAR(flow, 9 * cellGrid.inflowSpeed, 1e-9 * cellGrid.inflowSpeed) << column;
   }
 }
 
 // Everything the analysis produces, bit for bit.
-std::vector<double> Results() {
+std::vector<double> Results(const CellGrid& cellGrid, const StreamlineList& streamlines) {
   std::vector<double> r;
   for (const GridCell& c : cellGrid.cells) {
     r.insert(r.end(), {double(c.type), c.potential, c.centreVelX, c.centreVelY, c.centreDirection});
@@ -169,23 +164,24 @@ TEST_F(LiteralSolverTest, FastAlgorithmsGiveTheReferenceResultsExactly) {
     LoadSample(sample);
     UseReferenceAlgorithms(true);
     RunAnalysis();
-    const std::vector<double> reference = Results();
+    const std::vector<double> reference = Results(cellGrid, streamlines);
     const long sweeps = lastSolve.sweeps;
     UseReferenceAlgorithms(false);
     RunAnalysis();
     EXPECT_EQ(lastSolve.sweeps, sweeps) << sample;
-    EXPECT_TRUE(SameBits(Results(), reference)) << sample;
+    EXPECT_TRUE(SameBits(Results(cellGrid, streamlines), reference)) << sample;
   }
 }
 
 // SolvePotential from the given starting potentials with the fast or the
 // reference sweep: the sweep count, then every potential.
-std::vector<double> SolvedFrom(const std::vector<double>& start, bool reference) {
+std::vector<double> SolvedFrom(FlowTest& t, const std::vector<double>& start, bool reference) {
+  CellGrid& cellGrid = t.cellGrid;
   for (GridCell& c : cellGrid.cells) c.potential = start[c.index];
-  UseReferenceAlgorithms(reference);
-  SolvePotential();
-  UseReferenceAlgorithms(false);
-  std::vector<double> r{double(lastSolve.sweeps)};
+  t.UseReferenceAlgorithms(reference);
+  t.SolvePotential();
+  t.UseReferenceAlgorithms(false);
+  std::vector<double> r{double(t.lastSolve.sweeps)};
   for (const GridCell& c : cellGrid.cells) r.push_back(c.potential);
   return r;
 }
@@ -194,8 +190,7 @@ std::vector<double> SolvedFrom(const std::vector<double>& start, bool reference)
 // subnormals, whose products underflow; values that overflow; one infinite
 // cell (a solid or spare place that took it in would turn it into NaN);
 // and one NaN cell, whose NaN changes the largest change must pass over.
-std::vector<std::vector<double>> UnusualStarts() {
-  const int n = cellGrid.cellCount;
+std::vector<std::vector<double>> UnusualStarts(int n) {
   std::vector<double> zeros, huge, infinite(n, 0.0), nan(n, 0.0);
   for (int i = 0; i < n; ++i) {
     const double tame[] = {-0.0, 5e-324, 0.0, -5e-324, -0.0, 1.5};
@@ -207,31 +202,32 @@ std::vector<std::vector<double>> UnusualStarts() {
   return {zeros, huge, infinite, nan};
 }
 
-void ExpectFastSolveMatchesReference(const char* what) {
-  for (const std::vector<double>& start : UnusualStarts()) {
-    const std::vector<double> reference = SolvedFrom(start, true);
-    EXPECT_TRUE(SameBits(SolvedFrom(start, false), reference)) << what;
+void ExpectFastSolveMatchesReference(FlowTest& t, const char* what) {
+  const int n = t.cellGrid.cellCount;
+  for (const std::vector<double>& start : UnusualStarts(n)) {
+    const std::vector<double> reference = SolvedFrom(t, start, true);
+    EXPECT_TRUE(SameBits(SolvedFrom(t, start, false), reference)) << what;
   }
-  EXPECT_TRUE(SameBits(SolvedFrom(std::vector<double>(cellGrid.cellCount), false),
-                       SolvedFrom(std::vector<double>(cellGrid.cellCount), true)))
+  EXPECT_TRUE(SameBits(SolvedFrom(t, std::vector<double>(n), false),
+                       SolvedFrom(t, std::vector<double>(n), true)))
       << what;
 }
 
 // Narrow grids, row counts that do not fill the vector lanes, and walls
 // inside the grid.
 TEST_F(LiteralSolverTest, FastSweepMatchesTheReferenceOnEveryGridShape) {
-  solverSettings.tolerance = 1e-9;
-  solverSettings.maxSweeps = 300;
+  options.tolerance = 1e-9;
+  options.maxSweeps = 300;
   const int shapes[][2] = {{2, 2}, {2, 7}, {7, 2}, {3, 5}, {12, 4}, {13, 9}, {4, 17}};
   for (const auto& shape : shapes) {
     BuildGrid(0, shape[0], 0, shape[1], shape[0], shape[1]);
     const std::string name = std::to_string(shape[0]) + "x" + std::to_string(shape[1]);
-    ExpectFastSolveMatchesReference(name.c_str());
+    ExpectFastSolveMatchesReference(*this, name.c_str());
   }
   BuildGrid(0, 13, 0, 9, 13, 9);
   for (int cell : {31, 32, 44, 45, 60, 100}) cellGrid.cells[cell].type = Solid;
   ClassifyWallCells();
-  ExpectFastSolveMatchesReference("walls");
+  ExpectFastSolveMatchesReference(*this, "walls");
 }
 
 // With no wind, a quarter of the smallest negative sum underflows to -0.0,
@@ -242,55 +238,55 @@ TEST_F(LiteralSolverTest, FastSweepKeepsTheSignOfZeroPotentials) {
   for (GridCell& c : cellGrid.cells) c.westU = c.eastU = c.northQ = c.southQ = 0;
   std::vector<double> start(cellGrid.cellCount, -0.0);
   start[3 * 6 + 3] = start[2 * 6 + 4] = -5e-324;
-  const std::vector<double> reference = SolvedFrom(start, true);
-  EXPECT_TRUE(SameBits(SolvedFrom(start, false), reference));
+  const std::vector<double> reference = SolvedFrom(*this, start, true);
+  EXPECT_TRUE(SameBits(SolvedFrom(*this, start, false), reference));
   EXPECT_FALSE(std::signbit(cellGrid.cells[3 * 6 + 3].potential));
 }
 
 // Links that do not follow the grid, and an unassigned cell, whose
 // potential its neighbours sum but which is never updated.
 TEST_F(LiteralSolverTest, FastSweepMatchesTheReferenceOnHandEditedLinks) {
-  solverSettings.tolerance = 1e-9;
-  solverSettings.maxSweeps = 300;
+  options.tolerance = 1e-9;
+  options.maxSweeps = 300;
   BuildGrid(0, 8, 0, 6, 8, 6);
   cellGrid.cells[19].neighbours[LinkEast] = NoNeighbour;
-  ExpectFastSolveMatchesReference("cut link");
+  ExpectFastSolveMatchesReference(*this, "cut link");
   cellGrid.cells[27].neighbours[LinkNorth] = 3;
-  ExpectFastSolveMatchesReference("far link");
+  ExpectFastSolveMatchesReference(*this, "far link");
   BuildGrid(0, 8, 0, 6, 8, 6);
   cellGrid.cells[20].type = Unassigned;
   std::vector<double> start(cellGrid.cellCount, 0.0);
   start[20] = 7.0;
-  const std::vector<double> reference = SolvedFrom(start, true);
-  EXPECT_TRUE(SameBits(SolvedFrom(start, false), reference));
+  const std::vector<double> reference = SolvedFrom(*this, start, true);
+  EXPECT_TRUE(SameBits(SolvedFrom(*this, start, false), reference));
   EXPECT_EQ(cellGrid.cells[20].potential, 7.0);
   cellGrid.cells[20].type = 12;  // a code no cell type has: also never updated
-  EXPECT_TRUE(SameBits(SolvedFrom(start, false), reference));
+  EXPECT_TRUE(SameBits(SolvedFrom(*this, start, false), reference));
 }
 
 // An absolute tolerance of 0.3 stops a drawing under a unit wide after one
 // sweep with a field that is mostly noise; the scaled tolerance solves it.
 TEST_F(LiteralSolverTest, SmallDrawingsAreSolvedToTheirScale) {
-  new LineEntity(0, 0, 0.6, 0);
-  new LineEntity(0.6, 0, 0.6, 0.4);
-  BuildGridFromDrawing(60);
-  solverSettings.tolerance = 0.3;
+  NewLine(0, 0, 0.6, 0);
+  NewLine(0.6, 0, 0.6, 0.4);
+  BuildGridFromDrawing();
+  options.tolerance = 0.3;
   Solve();
   EXPECT_EQ(lastSolve.sweeps, 1);
-  solverSettings.tolerance = 0;
+  options.tolerance = 0;
   Solve();
   EXPECT_GT(lastSolve.sweeps, 100);
   const double scaled = cellGrid.cells[30 * 60 + 30].centreVelX;
-  solverSettings.tolerance = ScaledTolerance() / 1000;
+  options.tolerance = ScaledTolerance() / 1000;
   Solve();
-  EXPECT_NEAR(scaled, cellGrid.cells[30 * 60 + 30].centreVelX, 0.05 * inflowSpeed);
+  EXPECT_NEAR(scaled, cellGrid.cells[30 * 60 + 30].centreVelX, 0.05 * cellGrid.inflowSpeed);
 }
 
 // A tall narrow drawing: the tolerance follows the potential's step across
 // one cell, so the sweeps go on until the field has settled and the
 // streamlines cross the whole grid.
 TEST_F(LiteralSolverTest, TallNarrowDrawingsAreSolvedToTheirCells) {
-  new LineEntity(0, 0, 0.5, 10);
+  NewLine(0, 0, 0.5, 10);
   ASSERT_EQ(RunAnalysis(), AnalysisOutcome::Done);
   EXPECT_GT(lastSolve.sweeps, 5000);
   ASSERT_FALSE(streamlines.empty());

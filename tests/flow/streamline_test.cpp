@@ -55,7 +55,9 @@ TEST_F(StreamlineTest, CloseStreamlinesGetNoneBetweenThem) {
   BuildOpenGrid(0, 10, 0, 10, 10);
   streamlines.push_back(Horizontal(0, 10, 1.5, 21));
   streamlines.push_back(Horizontal(0, 10, 3.5, 21));
-  RefineStreamlines(2.5 * cellGrid.cellHeight, streamlines[0], streamlines[1]);
+  Refinement refinement;
+  RefineStreamlines(result, refinement, 2.5 * cellGrid.cellHeight, streamlines[0], streamlines[1],
+                    points);
   EXPECT_EQ(streamlines.size(), 2u);
 }
 

@@ -1,0 +1,90 @@
+// The analysis as one call: two analyses of different drawings interleaved
+// in one process give exactly what each gives alone, and a stop keeps
+// nothing.
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#include "flow/flow_report.h"
+#include "tests/flow/flow_fixture.h"
+
+namespace {
+
+using AnalysisTest = FlowTest;
+
+std::string Dump(const AnalysisResult& result) {
+  char* buffer = nullptr;
+  size_t size = 0;
+  std::FILE* f = open_memstream(&buffer, &size);
+  WriteFlowDump(f, result);
+  std::fclose(f);
+  std::string text(buffer, size);
+  std::free(buffer);
+  return text;
+}
+
+std::vector<Wall> SampleWalls(const std::string& name) {
+  EntityList drawing;
+  ReadReport report;
+  std::string error;
+  LoadDrawingFile(std::string(BRISEL_EXAMPLES_DIR) + "/" + name, 0.15, drawing, report, error);
+  return drawing.walls();
+}
+
+// Calls `redraw` at every redraw point of the analysis it is given to.
+struct OnRedraw : AnalysisProgress {
+  std::function<void(const AnalysisResult&)> redraw;
+  void Redraw(const AnalysisResult& partial) override { redraw(partial); }
+};
+
+// The house on the accurate scheme pauses, half-way through its
+// streamlines, inside its progress while the L block runs to the end on
+// the literal scheme and a finer grid; then it goes on.  Each dump is the
+// one its analysis gives alone, bit for bit.
+TEST_F(AnalysisTest, InterleavedAnalysesGiveWhatEachGivesAlone) {
+  const std::vector<Wall> house = SampleWalls("house.dat"), block = SampleWalls("l_block.dat");
+  AnalysisOptions houseOptions, blockOptions;
+  blockOptions.scheme = SolverScheme::Literal;
+  blockOptions.cells = 45;
+  const std::string houseAlone = Dump(Analyse(house, houseOptions));
+  const std::string blockAlone = Dump(Analyse(block, blockOptions));
+  ASSERT_NE(houseAlone, blockAlone);
+
+  std::string blockInside;
+  int redraws = 0;
+  OnRedraw progress;
+  progress.redraw = [&](const AnalysisResult& partial) {
+    EXPECT_EQ(partial.grid.columns, 60);  // the house's own result, as far as it goes
+    if (++redraws != 200) return;
+    ASSERT_FALSE(partial.streamlines.empty());
+    blockInside = Dump(Analyse(block, blockOptions));
+  };
+  const AnalysisResult houseAround = Analyse(house, houseOptions, progress);
+  ASSERT_GT(redraws, 200);
+  EXPECT_EQ(houseAround.outcome, AnalysisOutcome::Done);
+  EXPECT_TRUE(Dump(houseAround) == houseAlone);
+  EXPECT_TRUE(blockInside == blockAlone);
+}
+
+// The cancel flag stops the analysis at its next gauge step: the outcome
+// says so and nothing of the result is kept.
+TEST_F(AnalysisTest, ACancelledAnalysisKeepsNothing) {
+  struct Cancelling : AnalysisProgress {
+    std::atomic<bool> cancel{false};
+    int steps = 0;
+    void GaugeMoved(double) override {
+      if (++steps == 5000) cancel = true;
+    }
+    const std::atomic<bool>* CancelFlag() const override { return &cancel; }
+  } progress;
+  const AnalysisResult r = Analyse(SampleWalls("house.dat"), options, progress);
+  EXPECT_EQ(r.outcome, AnalysisOutcome::Stopped);
+  EXPECT_EQ(progress.steps, 5000);
+  EXPECT_EQ(r.grid.cellCount, 0);
+  EXPECT_TRUE(r.grid.cells.empty());
+  EXPECT_TRUE(r.streamlines.empty());
+  EXPECT_FALSE(r.failure);
+}
+
+}  // namespace
