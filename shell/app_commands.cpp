@@ -2,7 +2,6 @@
 // the numeric key filter of the size fields and the canvas's mouse callbacks.
 #include <string>
 
-#include "model/entity.h"
 #include "shell/commands.h"
 #include "shell/credits.h"
 #include "shell/modes.h"
@@ -95,14 +94,14 @@ bool FocusInTextField(const tk::Event& ev) { return tk::KindOf(ev.element) == "t
 
 // Fired by "Sair" and by the window's close box.  Refusing keeps the window
 // open.
-int Exit(const tk::Event&) {
-  if (!SettleUnsavedChanges()) return tk::kIgnore;
+int Exit(Workspace& ws, const tk::Event&) {
+  if (!SettleUnsavedChanges(ws)) return tk::kIgnore;
   if (PipelineRunning()) {
     // The computation is reading the drawing; it ends the loop when done.
     RequestExitAfterPipeline();
     return tk::kIgnore;
   }
-  CloseDrawing();
+  CloseDrawing(ws);
   return tk::kClose;
 }
 
@@ -176,19 +175,19 @@ int Keyboard(const tk::Event&) {
 // tenth of the window, the page keys a whole height, even from a text field;
 // the other keys this program adds leave a text field alone, which has its
 // own use for them.
-int KeyCrtl(const tk::Event& ev) {
+int KeyCrtl(Workspace& ws, const tk::Event& ev) {
   const bool shift = !ev.status.empty() && ev.status[0] == 'S';
   switch (ev.key) {
     case tk::CtrlKey('z'):
       if (FocusInTextField(ev)) break;
       if (shift) {
-        RedoChange();
+        RedoChange(ws);
       } else {
-        UndoChange();
+        UndoChange(ws);
       }
       break;
     case tk::CtrlKey('y'):
-      if (!FocusInTextField(ev)) RedoChange();
+      if (!FocusInTextField(ev)) RedoChange(ws);
       break;
     case tk::kKeyEsc:
       // While "Calcular" runs, Esc only stops it.

@@ -8,8 +8,12 @@ struct Entry {
   int (*function)(const tk::Event&);
 };
 
+struct WorkspaceEntry {
+  const char* name;
+  int (*function)(Workspace&, const tk::Event&);
+};
+
 const Entry kCommands[] = {
-    {"Exit", Exit},
     {"ProjInfo", ProjInfo},
     {"ProjImagem", ProjImagem},
     {"ProjPrint", ProjPrint},
@@ -40,7 +44,6 @@ const Entry kCommands[] = {
     {"YsizeText", YsizeText},
     {"WidthText", WidthText},
     {"Keyboard", Keyboard},
-    {"KeyCrtl", KeyCrtl},
     {"BoundVel", BoundVel},
     {"VisResize", VisResize},
     {"VisRedraw", VisRedraw},
@@ -58,6 +61,13 @@ const Entry kCommands[] = {
     {"HsizeSet", HsizeSet},
     {"VsizeSet", VsizeSet},
     {"ProjGridStep", ProjGridStep},
+    {"ProjSelVertexMark", ProjSelVertexMark},
+    {"PaintCell", PaintCell},
+};
+
+const WorkspaceEntry kWorkspaceCommands[] = {
+    {"Exit", Exit},
+    {"KeyCrtl", KeyCrtl},
     {"Delete", Delete},
     {"FillSel", FillSel},
     {"UnFillSel", UnFillSel},
@@ -65,7 +75,6 @@ const Entry kCommands[] = {
     {"MoveSelBack", MoveSelBack},
     {"ProjGridOnOff", ProjGridOnOff},
     {"ProjSnapToGridOnOff", ProjSnapToGridOnOff},
-    {"ProjSelVertexMark", ProjSelVertexMark},
     {"ProjDspGeomChar", ProjDspGeomChar},
     {"XsizeSet", XsizeSet},
     {"YsizeSet", YsizeSet},
@@ -73,14 +82,17 @@ const Entry kCommands[] = {
     {"ProjReadFile", ProjReadFile},
     {"ProjSaveFile", ProjSaveFile},
     {"ViewGrid", ViewGrid},
-    {"PaintCell", PaintCell},
     {"ComputeStreamLine", ComputeStreamLine},
     {"ComputeFlow", ComputeFlow},
 };
 }  // namespace
 
-void RegisterCommands() {
+void RegisterCommands(Workspace& ws) {
   for (const Entry& entry : kCommands) tk::SetFunction(entry.name, entry.function);
+  for (const WorkspaceEntry& entry : kWorkspaceCommands) {
+    const auto function = entry.function;
+    tk::SetFunction(entry.name, [&ws, function](const tk::Event& ev) { return function(ws, ev); });
+  }
 }
 
 }  // namespace cmd

@@ -1,13 +1,18 @@
 // The named commands of the main window.  Each takes the event that fired
-// it and returns a toolkit callback code (tk::kDefault unless noted).
+// it and returns a toolkit callback code (tk::kDefault unless noted).  The
+// commands that work on the drawing or the flow result take the workspace
+// too, which they are registered with.
 #pragma once
 
+#include "shell/workspace.h"
 #include "toolkit/toolkit.h"
 
 namespace cmd {
 
+using shell::Workspace;
+
 // the foundation: exit, credits, placeholders, modes, keys, pick forwarding (app_commands.cpp)
-int Exit(const tk::Event& ev);
+int Exit(Workspace& ws, const tk::Event& ev);
 int ProjInfo(const tk::Event& ev);
 int ProjImagem(const tk::Event& ev);
 int ProjPrint(const tk::Event& ev);
@@ -38,7 +43,7 @@ int XsizeText(const tk::Event& ev);
 int YsizeText(const tk::Event& ev);
 int WidthText(const tk::Event& ev);
 int Keyboard(const tk::Event& ev);
-int KeyCrtl(const tk::Event& ev);
+int KeyCrtl(Workspace& ws, const tk::Event& ev);
 int BoundVel(const tk::Event& ev);
 
 // view commands (view_commands.cpp)
@@ -60,46 +65,49 @@ int VsizeSet(const tk::Event& ev);
 int ProjGridStep(const tk::Event& ev);
 
 // drawing and settings commands (model_commands.cpp)
-int Delete(const tk::Event& ev);
-int FillSel(const tk::Event& ev);
-int UnFillSel(const tk::Event& ev);
-int MoveSelFront(const tk::Event& ev);
-int MoveSelBack(const tk::Event& ev);
-int ProjGridOnOff(const tk::Event& ev);
-int ProjSnapToGridOnOff(const tk::Event& ev);
+int Delete(Workspace& ws, const tk::Event& ev);
+int FillSel(Workspace& ws, const tk::Event& ev);
+int UnFillSel(Workspace& ws, const tk::Event& ev);
+int MoveSelFront(Workspace& ws, const tk::Event& ev);
+int MoveSelBack(Workspace& ws, const tk::Event& ev);
+int ProjGridOnOff(Workspace& ws, const tk::Event& ev);
+int ProjSnapToGridOnOff(Workspace& ws, const tk::Event& ev);
 int ProjSelVertexMark(const tk::Event& ev);
-int ProjDspGeomChar(const tk::Event& ev);
-int XsizeSet(const tk::Event& ev);
-int YsizeSet(const tk::Event& ev);
-int WidthSet(const tk::Event& ev);
+int ProjDspGeomChar(Workspace& ws, const tk::Event& ev);
+int XsizeSet(Workspace& ws, const tk::Event& ev);
+int YsizeSet(Workspace& ws, const tk::Event& ev);
+int WidthSet(Workspace& ws, const tk::Event& ev);
 
 // open and save (file_commands.cpp)
-int ProjReadFile(const tk::Event& ev);
-int ProjSaveFile(const tk::Event& ev);
+int ProjReadFile(Workspace& ws, const tk::Event& ev);
+int ProjSaveFile(Workspace& ws, const tk::Event& ev);
 
 // the flow analysis (flow_commands.cpp)
-int ViewGrid(const tk::Event& ev);
+int ViewGrid(Workspace& ws, const tk::Event& ev);
 int PaintCell(const tk::Event& ev);
-int ComputeStreamLine(const tk::Event& ev);
-int ComputeFlow(const tk::Event& ev);
+int ComputeStreamLine(Workspace& ws, const tk::Event& ev);
+int ComputeFlow(Workspace& ws, const tk::Event& ev);
 
 // Shell services shared by the command files.
 void ShowViewSize(tk::Element* canvas);  // view_commands.cpp: "%6.1f" into htext, vtext
-void InitCanvas(tk::Element* canvas);    // view_commands.cpp: view, pickers, GL, first window
+// view_commands.cpp: view, pickers, GL, first window; the canvas shows the workspace.
+void InitCanvas(tk::Element* canvas, Workspace& ws);
 bool PipelineRunning();                  // flow_commands.cpp: "Calcular" is in progress
 void StopPipeline();  // flow_commands.cpp: the running computation stops at its next gauge step
-// flow_commands.cpp: releases the grid now, or when "Calcular" ends if it is using it.
-void ReleaseGridWhenFree();
+// flow_commands.cpp: releases the flow result now, or when "Calcular" ends
+// if it is computing it.
+void ReleaseGridWhenFree(Workspace& ws);
 // model_commands.cpp: take back the last change to the drawing, or make the
 // last one taken back again.
-void UndoChange();
-void RedoChange();
+void UndoChange(Workspace& ws);
+void RedoChange(Workspace& ws);
 // file_commands.cpp: before the drawing is replaced or the program ends, a
 // drawing changed since it was opened or saved is saved or discarded as the
 // user answers.  False when the user cancelled or the save failed.
-bool SettleUnsavedChanges();
+bool SettleUnsavedChanges(Workspace& ws);
 
-// Registers every command above under its name.
-void RegisterCommands();
+// Registers every command above under its name, those that take the
+// workspace bound to `ws`.
+void RegisterCommands(Workspace& ws);
 
 }  // namespace cmd

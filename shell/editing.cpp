@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#include "model/history.h"
+#include "model/drawing.h"
 #include "shell/commands.h"
 #include "shell/modes.h"
 #include "shell/pickers.h"
@@ -40,10 +40,12 @@ int BoxHandleNear(const Entity* e, double px, double py, double tolerance) {
   return -1;
 }
 
-void MakeOnlySelected(Entity* e) {
-  unselectAll();
+void MakeOnlySelected(EntityList& entities, Entity* e) {
+  entities.unselectAll();
   e->selected = 1;
 }
+
+Workspace& WorkspaceOf(void* userData) { return *static_cast<Workspace*>(userData); }
 
 // The endpoints of an entity, to put it back exactly after a preview.
 std::vector<PickPoint> SavedEndpoints(const Entity* e) {
@@ -53,9 +55,9 @@ std::vector<PickPoint> SavedEndpoints(const Entity* e) {
   return points;
 }
 
-void RestoreEndpoints(Entity* e, const std::vector<PickPoint>& points) {
+void RestoreEndpoints(Entity* e, const std::vector<PickPoint>& points, double wallWidth) {
   for (size_t i = 0; i < points.size(); ++i)
-    e->setEndpoint(static_cast<int>(i), points[i].x, points[i].y);
+    e->setEndpoint(static_cast<int>(i), points[i].x, points[i].y, wallWidth);
 }
 
 // How a box handle moves one axis: -1 it carries the low side (the high side
@@ -114,44 +116,47 @@ bool BoxHandleTransform(const Entity* e, int handle, double x, double y, Affine2
 
 // Shows the target as it would be with its end or its map applied, then puts
 // the model back exactly as it was.
-void PreviewDrag(double px, double py, double x, double y) {
+void PreviewDrag(double px, double py, double x, double y, double wallWidth) {
   Entity* target = dragState.dragTarget;
   const std::vector<PickPoint> saved = SavedEndpoints(target);
   if (dragState.vertexHandle >= 0) {
-    target->setEndpoint(dragState.vertexHandle, x, y);
+    target->setEndpoint(dragState.vertexHandle, x, y, wallWidth);
   } else {
     Affine2D m;
     if (!DragTransform(px, py, x, y, m)) return;
-    target->transform(m.a, m.b, m.c, m.d, m.e, m.f);
+    target->transform(m.a, m.b, m.c, m.d, m.e, m.f, wallWidth);
   }
   Redraw();
-  RestoreEndpoints(target, saved);
+  RestoreEndpoints(target, saved, wallWidth);
 }
 
 // ---- The callbacks given to the pickers -------------------------------------------
 
-void SelectAt(void*, double x, double y, double tolerance, bool keep) {
-  pickAtPoint(x, y, tolerance, keep);
+void SelectAt(void* ws, double x, double y, double tolerance, bool keep) {
+  WorkspaceOf(ws).drawing.entities.pickAtPoint(x, y, tolerance, keep);
   Redraw();
 }
 
-void SelectInFence(void*, double xmin, double xmax, double ymin, double ymax, bool keep) {
-  pickInFence(xmin, xmax, ymin, ymax, keep);
+void SelectInFence(void* ws, double xmin, double xmax, double ymin, double ymax, bool keep) {
+  WorkspaceOf(ws).drawing.entities.pickInFence(xmin, xmax, ymin, ymax, keep);
   Redraw();
 }
 
-void SnapAdjust(void*, double* x, double* y, double, bool control) { snapPoint(*x, *y, control); }
+void SnapAdjust(void* ws, double* x, double* y, double, bool control) {
+  WorkspaceOf(ws).drawing.settings.snapPoint(*x, *y, control);
+}
 
-void DragBegin(void*, double px, double py, double tolerance, bool, bool) {
-  BeginDrag(px, py, tolerance);
+void DragBegin(void* ws, double px, double py, double tolerance, bool, bool) {
+  BeginDrag(WorkspaceOf(ws), px, py, tolerance);
   Redraw();
 }
 
 // Before the press the cursor is drawn onto the handles of the selection, so
 // that the press lands exactly on one; during a drag it snaps to the grid.
-void DragAdjust(void*, double* x, double* y, double tolerance, bool control) {
-  if (dragState.dragTarget) return snapPoint(*x, *y, control);
-  findFrontToBack([&](const Entity* e) {
+void DragAdjust(void* ws, double* x, double* y, double tolerance, bool control) {
+  const Drawing& drawing = WorkspaceOf(ws).drawing;
+  if (dragState.dragTarget) return drawing.settings.snapPoint(*x, *y, control);
+  drawing.entities.findFrontToBack([&](const Entity* e) {
     if (!e->selected) return false;
     double hx = 0, hy = 0;
     const int vertex = VertexHandleNear(e, *x, *y, tolerance);
@@ -166,20 +171,23 @@ void DragAdjust(void*, double* x, double* y, double tolerance, bool control) {
 // changes only when the cursor point does.
 PickPoint lastPreview{NAN, NAN};
 
-void DragMotion(void*, double px, double py, double x, double y) {
+void DragMotion(void* ws, double px, double py, double x, double y) {
   ShowCursorPos(nullptr, x, y);
   if (!dragState.dragTarget || (x == lastPreview.x && y == lastPreview.y)) return;
   lastPreview = {x, y};
-  PreviewDrag(px, py, x, y);
+  PreviewDrag(px, py, x, y, WorkspaceOf(ws).drawing.settings.wallWidth);
 }
 
-void DragEnd(void*, double px, double py, double rx, double ry) { ApplyDrag(px, py, rx, ry); }
+void DragEnd(void* ws, double px, double py, double rx, double ry) {
+  ApplyDrag(WorkspaceOf(ws), px, py, rx, ry);
+}
 
 }  // namespace
 
-void CreatePickers(tk::Element* canvas) {
+void CreatePickers(tk::Element* canvas, Workspace& ws) {
   SelectPicker select;
   select.canvas = canvas;
+  select.userData = &ws;
   select.pointPick = SelectAt;
   select.fence = SelectInFence;
   select.adjust = SnapAdjust;
@@ -188,6 +196,7 @@ void CreatePickers(tk::Element* canvas) {
 
   DragPicker drag;
   drag.canvas = canvas;
+  drag.userData = &ws;
   drag.begin = DragBegin;
   drag.end = DragEnd;
   drag.adjust = DragAdjust;
@@ -195,15 +204,17 @@ void CreatePickers(tk::Element* canvas) {
   CreateDragPicker(drag);
 }
 
-bool CreateLine(double x0, double y0, double x1, double y1) {
+bool CreateLine(Workspace& ws, double x0, double y0, double x1, double y1) {
   // The drawing must not change under a running "Calcular".
   if (PipelineRunning()) return false;
+  Drawing& drawing = ws.drawing;
   LineEntity* line = nullptr;
-  history::RecordChange({}, [&] {
-    line = new (std::nothrow) LineEntity(x0, y0, x1, y1);
+  drawing.history.RecordChange({}, [&] {
+    line = new (std::nothrow) LineEntity(x0, y0, x1, y1, drawing.settings.wallWidth);
     if (!line) return;
-    history::Created(line);
-    MakeOnlySelected(line);
+    drawing.entities.insertAtFront(line);
+    drawing.history.Created(line);
+    MakeOnlySelected(drawing.entities, line);
   });
   if (!line) return false;
   Redraw();
@@ -224,8 +235,10 @@ bool BoxHandle(const Entity* e, int i, double& x, double& y) {
 
 // A drag is recorded from the press, so that undo gives back the selection
 // the press replaced as well as the target's shape.
-void BeginDrag(double px, double py, double tolerance) {
-  history::Begin();
+void BeginDrag(Workspace& ws, double px, double py, double tolerance) {
+  EntityList& entities = ws.drawing.entities;
+  History& history = ws.drawing.history;
+  history.Begin();
   dragState = DragState{};
   lastPreview = {NAN, NAN};
   auto vertexAt = [&](const Entity* e) {
@@ -234,17 +247,17 @@ void BeginDrag(double px, double py, double tolerance) {
   auto boxAt = [&](const Entity* e) {
     return e->selected ? BoxHandleNear(e, px, py, tolerance) : -1;
   };
-  if (Entity* e = findFrontToBack([&](const Entity* c) { return vertexAt(c) >= 0; })) {
+  if (Entity* e = entities.findFrontToBack([&](const Entity* c) { return vertexAt(c) >= 0; })) {
     dragState = {e, vertexAt(e), -1};
-  } else if (Entity* e = findFrontToBack([&](const Entity* c) { return boxAt(c) >= 0; })) {
+  } else if (Entity* e = entities.findFrontToBack([&](const Entity* c) { return boxAt(c) >= 0; })) {
     dragState = {e, -1, boxAt(e)};
   } else {
     dragState.dragTarget =
-        findFrontToBack([&](const Entity* e) { return e->hitTest(px, py, tolerance); });
+        entities.findFrontToBack([&](const Entity* e) { return e->hitTest(px, py, tolerance); });
   }
   if (!dragState.dragTarget) return;
-  history::Touch({dragState.dragTarget});
-  MakeOnlySelected(dragState.dragTarget);
+  history.Touch({dragState.dragTarget});
+  MakeOnlySelected(entities, dragState.dragTarget);
 }
 
 bool DragTransform(double px, double py, double x, double y, Affine2D& m) {
@@ -256,19 +269,21 @@ bool DragTransform(double px, double py, double x, double y, Affine2D& m) {
   return true;
 }
 
-void ApplyDrag(double px, double py, double rx, double ry) {
+void ApplyDrag(Workspace& ws, double px, double py, double rx, double ry) {
   Entity* target = dragState.dragTarget;
   // The drawing must not change under a running "Calcular".
   if (target && !PipelineRunning()) {
-    if (!history::Recording()) history::Begin();  // the press was not seen
-    history::Touch({target});
+    History& history = ws.drawing.history;
+    const double wallWidth = ws.drawing.settings.wallWidth;
+    if (!history.Recording()) history.Begin();  // the press was not seen
+    history.Touch({target});
     Affine2D m;
     if (dragState.vertexHandle >= 0) {
-      target->setEndpoint(dragState.vertexHandle, rx, ry);
+      target->setEndpoint(dragState.vertexHandle, rx, ry, wallWidth);
     } else if (DragTransform(px, py, rx, ry, m)) {
-      target->transform(m.a, m.b, m.c, m.d, m.e, m.f);
+      target->transform(m.a, m.b, m.c, m.d, m.e, m.f, wallWidth);
     }
-    history::Commit();
+    history.Commit();
   }
   dragState = DragState{};
   Redraw();

@@ -5,17 +5,21 @@
 
 #include "model/affine.h"
 #include "model/entity.h"
+#include "shell/workspace.h"
 #include "toolkit/toolkit.h"
 
 namespace cmd {
 
-// Creates the Select and Drag pickers of the canvas with the callbacks below.
-void CreatePickers(tk::Element* canvas);
+using shell::Workspace;
 
-// Makes a wall from (x0, y0) to (x1, y1), the only selected entity, and
-// shows it.  Nothing happens while "Calcular" runs or when the wall cannot
-// be allocated.  Returns whether a wall was made.
-bool CreateLine(double x0, double y0, double x1, double y1);
+// Creates the Select and Drag pickers of the canvas with the callbacks
+// below, working on the workspace's drawing.
+void CreatePickers(tk::Element* canvas, Workspace& ws);
+
+// Makes a wall of the current width from (x0, y0) to (x1, y1), the only
+// selected entity, and shows it.  Nothing happens while "Calcular" runs or
+// when the wall cannot be allocated.  Returns whether a wall was made.
+bool CreateLine(Workspace& ws, double x0, double y0, double x1, double y1);
 
 // ---- Drag -------------------------------------------------------------------
 struct DragState {
@@ -33,13 +37,13 @@ bool BoxHandle(const Entity* e, int i, double& x, double& y);
 // Picks what the drag will move from the press point: a vertex handle of a
 // selected entity, else one of its box handles, else any entity under the
 // point; the entity found becomes the only selected one.
-void BeginDrag(double px, double py, double tolerance);
+void BeginDrag(Workspace& ws, double px, double py, double tolerance);
 // The map taking the target from its place at the press to the cursor (x, y):
 // a scale about the opposite side for a box handle, a translation otherwise.
 // False when there is nothing to move or the cursor sits on the fixed side.
 bool DragTransform(double px, double py, double x, double y, Affine2D& m);
 // Applies the drag from the press point to the release point (rx, ry) to the
 // model, shows the result and forgets the target.
-void ApplyDrag(double px, double py, double rx, double ry);
+void ApplyDrag(Workspace& ws, double px, double py, double rx, double ry);
 
 }  // namespace cmd

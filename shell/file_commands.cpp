@@ -3,10 +3,8 @@
 #include <filesystem>
 #include <string>
 
-#include "flow/cell_grid.h"
-#include "model/history.h"
-#include "shell/commands.h"
 #include "model/drawing_file.h"
+#include "shell/commands.h"
 #include "shell/modes.h"
 #include "view/view.h"
 
@@ -43,45 +41,45 @@ void ReportStoppedRead(const std::string& path, const ReadReport& report) {
 
 // Empties the drawing, reads the chosen file and fits the view to it.  A file
 // that cannot be opened leaves the drawing as it was.
-void Open() {
+void Open(Drawing& drawing) {
   const std::string path = AskFileToOpen();
   if (path.empty()) return;
   ReadReport report;
   std::string error;
-  if (!LoadDrawingFile(path, report, error)) {
+  if (!LoadDrawingFile(path, drawing.settings.wallWidth, drawing.entities, report, error)) {
     tk::Message("Abrir arquivo", "Não foi possível abrir \"" + path + "\": " + error + ".");
     return;
   }
-  history::Clear();
-  history::MarkUnchanged();
+  drawing.history.Clear();
+  drawing.history.MarkUnchanged();
   ViewFit(handles.datascreen);
   if (!report.complete) ReportStoppedRead(path, report);
 }
 
 // Writes the drawing under the chosen name; an existing file is replaced
 // only once the new one is complete.  False when cancelled or failed.
-bool Save() {
+bool Save(Drawing& drawing) {
   std::string path = "*.*";
   if (tk::GetFile(path) == -1) return false;
   std::string error;
-  if (!SaveDrawingFile(path, error)) {
+  if (!SaveDrawingFile(path, drawing.entities, error)) {
     tk::Message("Salvar arquivo", "Não foi possível salvar \"" + path + "\": " + error +
                                       ".\nNenhum arquivo foi alterado.");
     return false;
   }
-  history::MarkUnchanged();
+  drawing.history.MarkUnchanged();
   return true;
 }
 
 }  // namespace
 
-bool SettleUnsavedChanges() {
-  if (!history::Changed()) return true;
+bool SettleUnsavedChanges(Workspace& ws) {
+  if (!ws.drawing.history.Changed()) return true;
   const int answer = tk::Choose("Desenho alterado",
                                 "O desenho foi alterado desde que foi aberto ou salvo.\n"
                                 "Deseja salvar as alterações?",
                                 {"Salvar", "Descartar", "Cancelar"});
-  if (answer == 0) return Save();
+  if (answer == 0) return Save(ws.drawing);
   return answer == 1;
 }
 
@@ -89,20 +87,20 @@ bool SettleUnsavedChanges() {
 // read while "Calcular" is still working on the drawing, nor before unsaved
 // changes are settled.  The view is fitted to the new drawing, and the size
 // read-outs follow it.
-int ProjReadFile(const tk::Event&) {
+int ProjReadFile(Workspace& ws, const tk::Event&) {
   if (PipelineRunning()) return tk::kDefault;
-  if (!SettleUnsavedChanges()) return tk::kDefault;
+  if (!SettleUnsavedChanges(ws)) return tk::kDefault;
   EndPick();
-  ReleaseGrid();
-  Open();
+  ReleaseGrid(ws.result);
+  Open(ws.drawing);
   ShowViewSize(handles.datascreen);
   ResetToSelect();
   return tk::kDefault;
 }
 
-int ProjSaveFile(const tk::Event&) {
+int ProjSaveFile(Workspace& ws, const tk::Event&) {
   EndPick();
-  Save();
+  Save(ws.drawing);
   ResumeMode();
   return tk::kDefault;
 }

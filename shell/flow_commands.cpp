@@ -1,20 +1,20 @@
 // The flow analysis commands: "Calcular" (ViewGrid) and the stages it runs.
 //
-// The computation runs inside the command and lets the toolkit handle
-// events as it goes, so the window stays live.  While it runs, the commands
-// that would release the grid or the drawing are held back (they ask
+// The computation runs inside the command, on the workspace's drawing, and
+// lets the toolkit handle events at its pauses, so the window stays live
+// and shows the result as it grows.  While it runs, the commands that
+// would release the result or change the drawing are held back (they ask
 // PipelineRunning), and an exit request waits until the end.  Esc stops it
-// (StopPipeline): at the next gauge or redraw point its hooks throw, and the
-// command discards what was computed so far.
+// (StopPipeline) through its cancel flag: nothing of the result is kept.
+#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <exception>
-#include <memory>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "flow/analysis.h"
-#include "flow/cell_grid.h"
-#include "flow/progress.h"
 #include "shell/commands.h"
 #include "shell/modes.h"
 #include "toolkit/toolkit.h"
@@ -34,8 +34,8 @@ constexpr const char* kStoppedMessage = "Cálculo interrompido: nenhum resultado
 const char* const kDrawingButtons[] = {"btsel", "btline", "btkeyboard", "btdel"};
 
 bool running = false;
-bool stopRequested = false;
-bool releasePending = false;  // a grid release asked for while the computation ran
+std::atomic<bool> stopRequested{false};
+bool releasePending = false;  // a result release asked for while the computation ran
 
 class Throttle {
  public:
@@ -54,49 +54,57 @@ class Throttle {
 
 void Redisplay() { ViewRedisplay(handles.datascreen); }
 
-// Unwinds the computation once Esc has asked for it to stop.
-void StopIfRequested() {
-  if (stopRequested) throw AnalysisStopped{};
-}
+// The window's side of a computation: the gauge shows its progress, the
+// event loop runs at its pauses, the canvas shows the result as far as it
+// is built, and Esc stops it.
+class WindowProgress : public AnalysisProgress {
+ public:
+  explicit WindowProgress(Workspace& ws) : ws_(ws) {}
+  WindowProgress(const WindowProgress&) = delete;
+  WindowProgress& operator=(const WindowProgress&) = delete;
 
-FlowHooks WindowHooks() {
-  auto frames = std::make_shared<FramePacer>();
-  auto events = std::make_shared<Throttle>(kEventInterval);
-  FlowHooks hooks;
-  hooks.readGauge = [] { return tk::GetFloat(handles.gauge, "VALUE"); };
-  hooks.setGauge = [](const std::string& text) { tk::SetAttribute(handles.gauge, "VALUE", text); };
-  hooks.processEvents = [events] {
-    if (events->Due()) tk::LoopStep();
-    StopIfRequested();
-  };
-  hooks.redraw = [frames] {
-    StopIfRequested();
-    frames->Offer(Redisplay);
-  };
-  return hooks;
-}
+  void GaugeMoved(double value) override {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.7f", value);
+    tk::SetAttribute(handles.gauge, "VALUE", text);
+  }
+  void Pause() override {
+    if (events_.Due()) tk::LoopStep();
+  }
+  void Redraw(const AnalysisResult& partial) override {
+    ws_.partial = &partial;
+    frames_.Offer(Redisplay);
+  }
+  const std::atomic<bool>* CancelFlag() const override { return &stopRequested; }
 
-// Marks the computation as running and wires its progress to the window for
-// as long as it lasts; at the end it shows the complete picture and lets a
-// held-back exit take effect.
+ private:
+  Workspace& ws_;
+  FramePacer frames_;
+  Throttle events_{kEventInterval};
+};
+
+// Marks the computation as running for as long as it lasts; at the end it
+// shows the complete picture and lets a held-back exit take effect.
 class ComputationScope {
  public:
-  ComputationScope() {
+  explicit ComputationScope(Workspace& ws) : ws_(ws) {
     running = true;
     stopRequested = false;
-    SetFlowHooks(WindowHooks());
   }
   ~ComputationScope() {
-    SetFlowHooks(FlowHooks{});
-    if (releasePending) ReleaseGrid();
+    ws_.partial = nullptr;
+    if (releasePending) ReleaseGrid(ws_.result);
     releasePending = false;
     Redisplay();
     running = false;
     stopRequested = false;
-    FinishPendingExit();
+    FinishPendingExit(ws_);
   }
   ComputationScope(const ComputationScope&) = delete;
   ComputationScope& operator=(const ComputationScope&) = delete;
+
+ private:
+  Workspace& ws_;
 };
 
 void SetDrawingButtonsActive(const char* active) {
@@ -139,14 +147,26 @@ void ReportUnusableDrawing(AnalysisOutcome outcome) {
                   "aproximado.");
       break;
     case AnalysisOutcome::Done:
+    case AnalysisOutcome::Stopped:
+    case AnalysisOutcome::Failed:
       break;
   }
 }
 
-// A failed stage leaves no grid rather than a half-built one, and says why.
-void ReportFailedAnalysis(const std::string& text) {
-  ReleaseGrid();
-  tk::Message("Calcular", text);
+// Says what ended a failed computation; only a failed allocation means
+// memory ran out.
+void ReportFailure(const std::exception_ptr& failure) {
+  try {
+    if (failure) std::rethrow_exception(failure);
+  } catch (const std::bad_alloc&) {
+    tk::Message("Calcular", "Memória insuficiente para o cálculo.");
+    return;
+  } catch (const std::exception& e) {
+    tk::Message("Calcular", std::string("O cálculo falhou: ") + e.what() + ".");
+    return;
+  } catch (...) {
+  }
+  tk::Message("Calcular", "O cálculo falhou por um erro inesperado.");
 }
 
 // The message of an earlier stop goes once a new computation starts.
@@ -154,23 +174,31 @@ void ClearStoppedMessage() {
   if (tk::GetAttribute(handles.datatopmsg, "TITLE") == kStoppedMessage) ShowPrompt(nullptr, " ");
 }
 
-// Runs one stage of the analysis; nothing it throws escapes into the
-// toolkit.  A stop (Esc) keeps nothing of the result either.  Only a failed
-// allocation means memory ran out.
-template <typename Stage>
-void RunGuarded(Stage stage) {
+// Runs a computation that leaves its result in the workspace and answers
+// its outcome.  A stop or a failure keeps nothing of the result; nothing
+// thrown escapes into the toolkit.  Only "Calcular" reports a drawing it
+// cannot analyse.
+template <typename Computation>
+void RunGuarded(Workspace& ws, bool reportUnusable, Computation computation) {
   ClearStoppedMessage();
+  AnalysisOutcome outcome = AnalysisOutcome::Failed;
+  std::exception_ptr failure;
   try {
-    stage();
-  } catch (const AnalysisStopped&) {
-    ReleaseGrid();
-    ShowPrompt(nullptr, kStoppedMessage);
-  } catch (const std::bad_alloc&) {
-    ReportFailedAnalysis("Memória insuficiente para o cálculo.");
-  } catch (const std::exception& e) {
-    ReportFailedAnalysis(std::string("O cálculo falhou: ") + e.what() + ".");
+    WindowProgress progress(ws);
+    outcome = computation(progress);
+    failure = ws.result.failure;
   } catch (...) {
-    ReportFailedAnalysis("O cálculo falhou por um erro inesperado.");
+    failure = std::current_exception();
+  }
+  ws.partial = nullptr;
+  ws.result.failure = nullptr;
+  if (Refused(outcome)) ReleaseGrid(ws.result);
+  if (outcome == AnalysisOutcome::Stopped) {
+    ShowPrompt(nullptr, kStoppedMessage);
+  } else if (outcome == AnalysisOutcome::Failed) {
+    ReportFailure(failure);
+  } else if (reportUnusable) {
+    ReportUnusableDrawing(outcome);
   }
 }
 
@@ -182,20 +210,22 @@ void StopPipeline() {
   if (running) stopRequested = true;
 }
 
-void ReleaseGridWhenFree() {
+void ReleaseGridWhenFree(Workspace& ws) {
   if (running) releasePending = true;
-  else ReleaseGrid();
+  else ReleaseGrid(ws.result);
 }
 
-int ViewGrid(const tk::Event&) {
+int ViewGrid(Workspace& ws, const tk::Event&) {
   if (running) return tk::kDefault;
   {
-    ComputationScope scope;
+    ComputationScope scope(ws);
     ShowGauge();
     SetDrawingButtonsActive("NO");
-    RunGuarded([] {
-      const AnalysisOutcome outcome = RunAnalysis(kGridCells);
-      ReportUnusableDrawing(outcome);
+    RunGuarded(ws, true, [&ws](AnalysisProgress& progress) {
+      AnalysisResult result = Analyse(ws.drawing.entities.walls(), ws.options, progress);
+      ws.partial = nullptr;
+      ws.result = std::move(result);
+      return ws.result.outcome;
     });
     SetDrawingButtonsActive("YES");
     HideGauge();
@@ -203,17 +233,20 @@ int ViewGrid(const tk::Event&) {
   return tk::kDefault;
 }
 
-int ComputeFlow(const tk::Event&) {
+int ComputeFlow(Workspace& ws, const tk::Event&) {
   if (running) return tk::kDefault;
-  ComputationScope scope;
-  RunGuarded(ComputeFlowStage);
+  ComputationScope scope(ws);
+  RunGuarded(ws, false, [&ws](AnalysisProgress& progress) {
+    return ComputeFlowStage(ws.result, ws.options, progress);
+  });
   return tk::kDefault;
 }
 
-int ComputeStreamLine(const tk::Event&) {
+int ComputeStreamLine(Workspace& ws, const tk::Event&) {
   if (running) return tk::kDefault;
-  ComputationScope scope;
-  RunGuarded(ComputeStreamlineStage);
+  ComputationScope scope(ws);
+  RunGuarded(ws, false,
+             [&ws](AnalysisProgress& progress) { return ComputeStreamlineStage(ws.result, progress); });
   return tk::kDefault;
 }
 

@@ -128,7 +128,7 @@ void StartMouseLine(const LineInput& input) {
   PickStart(r);
 }
 
-bool KeyboardLineEntry(bool (*create)(double, double, double, double),
+bool KeyboardLineEntry(const std::function<bool(double, double, double, double)>& create,
                        void (*message)(void*, const std::string&)) {
   if (message) message(nullptr, TextsOfLanguage().keyboard);
   double x0 = lastKeyedLine.x1, y0 = lastKeyedLine.y1;

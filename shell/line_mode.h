@@ -3,6 +3,7 @@
 // line entry used while the keyboard switch is on.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "toolkit/toolkit.h"
@@ -18,9 +19,9 @@ struct LineInput {
   // 1 line done or end point cancelled (start again), 0 first point or a
   // dialog cancelled (back to Select), -1 ended by another command.
   void (*done)(void* owner, int status) = nullptr;
-  bool (*create)(double x0, double y0, double x1, double y1) = nullptr;
+  std::function<bool(double x0, double y0, double x1, double y1)> create;
   void (*message)(void* owner, const std::string& text) = nullptr;
-  void (*adjust)(double& x, double& y, bool control) = nullptr;
+  std::function<void(double& x, double& y, bool control)> adjust;
   void (*coordinates)(void* owner, double x, double y) = nullptr;
 };
 
@@ -31,7 +32,7 @@ void StartMouseLine(const LineInput& input);
 // Asks for one whole line by dialog, starting where the last keyed line
 // ended; makes it through `create`.  False when the user cancelled or typed
 // a line of no length.
-bool KeyboardLineEntry(bool (*create)(double, double, double, double),
+bool KeyboardLineEntry(const std::function<bool(double, double, double, double)>& create,
                        void (*message)(void*, const std::string&));
 
 // With Shift, the end point is pulled onto the vertical, the horizontal or

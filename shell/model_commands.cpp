@@ -1,7 +1,4 @@
 // Commands that act on the drawing and its settings.
-#include "flow/cell_grid.h"
-#include "model/entity.h"
-#include "model/history.h"
 #include "shell/commands.h"
 #include "shell/modes.h"
 #include "shell/number_fields.h"
@@ -14,7 +11,8 @@ namespace {
 // The selection commands end whatever the mouse was doing, change the
 // drawing, show it and put the user back in the mode they were in.  Nothing
 // changes while "Calcular" is reading the drawing.
-int ChangeSelection(void (*operation)()) {
+template <typename Operation>
+int ChangeSelection(Operation operation) {
   if (PipelineRunning()) return tk::kDefault;
   EndPick();
   operation();
@@ -23,34 +21,37 @@ int ChangeSelection(void (*operation)()) {
   return tk::kDefault;
 }
 
-void SetGridSteps(tk::Element* xField, tk::Element* yField) {
+void SetGridSteps(DrawingSettings& settings, tk::Element* xField, tk::Element* yField) {
   double x = 0, y = 0;
   const bool xOk = shell::ReadFinitePositive(xField, x);
   const bool yOk = shell::ReadFinitePositive(yField, y);
   if (xOk && yOk) {
-    gridStepX = x;
-    gridStepY = y;
+    settings.gridStepX = x;
+    settings.gridStepY = y;
   }
   ShowViewSize(handles.datascreen);
 }
 
-// Runs an operation on the selected entities as one change that can be
-// undone.
-template <void (*operation)()>
-void RecordedOnSelection() {
-  history::RecordChange(selectedEntities(), operation);
+// Runs an operation on the list's selected entities, as one change that
+// can be undone, in the way of the selection commands.
+int ChangeRecordedSelection(Workspace& ws, void (EntityList::*operation)()) {
+  return ChangeSelection([&ws, operation] {
+    EntityList& entities = ws.drawing.entities;
+    ws.drawing.history.RecordChange(entities.selectedEntities(),
+                                    [&entities, operation] { (entities.*operation)(); });
+  });
 }
 
 // The removed walls are kept by the history, so that undo can bring them back.
-void RemoveSelection() { removeSelected(); }
+void RemoveSelection(EntityList& entities) { entities.removeSelected(); }
 
 // Undo and redo put back another drawing, for which the flow result was
 // not computed.
-void StepThroughHistory(bool (*step)()) {
+void StepThroughHistory(Workspace& ws, bool (History::*step)()) {
   if (PipelineRunning()) return;
   EndPick();
-  step();
-  ReleaseGrid();
+  (ws.drawing.history.*step)();
+  ReleaseGrid(ws.result);
   ViewRedisplay(handles.datascreen);
   ResumeMode();
 }
@@ -59,67 +60,73 @@ void StepThroughHistory(bool (*step)()) {
 
 // Deleting discards the flow result too, since it was computed for walls
 // that may no longer exist.
-int Delete(const tk::Event&) {
-  return ChangeSelection([] {
-    RecordedOnSelection<RemoveSelection>();
-    ReleaseGrid();
+int Delete(Workspace& ws, const tk::Event&) {
+  return ChangeSelection([&ws] {
+    EntityList& entities = ws.drawing.entities;
+    ws.drawing.history.RecordChange(entities.selectedEntities(),
+                                    [&entities] { RemoveSelection(entities); });
+    ReleaseGrid(ws.result);
   });
 }
 
-int FillSel(const tk::Event&) { return ChangeSelection(RecordedOnSelection<fillSelected>); }
-int UnFillSel(const tk::Event&) { return ChangeSelection(RecordedOnSelection<unfillSelected>); }
-int MoveSelFront(const tk::Event&) {
-  return ChangeSelection(RecordedOnSelection<moveSelectedToFront>);
+int FillSel(Workspace& ws, const tk::Event&) {
+  return ChangeRecordedSelection(ws, &EntityList::fillSelected);
 }
-int MoveSelBack(const tk::Event&) {
-  return ChangeSelection(RecordedOnSelection<moveSelectedToBack>);
+int UnFillSel(Workspace& ws, const tk::Event&) {
+  return ChangeRecordedSelection(ws, &EntityList::unfillSelected);
+}
+int MoveSelFront(Workspace& ws, const tk::Event&) {
+  return ChangeRecordedSelection(ws, &EntityList::moveSelectedToFront);
+}
+int MoveSelBack(Workspace& ws, const tk::Event&) {
+  return ChangeRecordedSelection(ws, &EntityList::moveSelectedToBack);
 }
 
-void UndoChange() {
-  if (history::UndoSteps() > 0) StepThroughHistory(history::Undo);
+void UndoChange(Workspace& ws) {
+  if (ws.drawing.history.UndoSteps() > 0) StepThroughHistory(ws, &History::Undo);
 }
 
-void RedoChange() {
-  if (history::RedoSteps() > 0) StepThroughHistory(history::Redo);
+void RedoChange(Workspace& ws) {
+  if (ws.drawing.history.RedoSteps() > 0) StepThroughHistory(ws, &History::Redo);
 }
 
 // Snapping needs the grid, so its toggle is usable only while the grid shows.
-int ProjGridOnOff(const tk::Event& ev) {
+int ProjGridOnOff(Workspace& ws, const tk::Event& ev) {
   const bool on = ev.state != 0;
   tk::SetAttribute(ev.element, "VALUE", on ? "ON" : "OFF");
   tk::SetAttribute(handles.snaptoggle, "ACTIVE", on ? "YES" : "NO");
-  gridShown = on;
+  ws.drawing.settings.gridShown = on;
   ViewRedisplay(handles.datascreen);
   return tk::kDefault;
 }
 
-int ProjSnapToGridOnOff(const tk::Event& ev) {
-  snapToGrid = ev.state != 0;
+int ProjSnapToGridOnOff(Workspace& ws, const tk::Event& ev) {
+  ws.drawing.settings.snapToGrid = ev.state != 0;
   return tk::kDefault;
 }
 
 int ProjSelVertexMark(const tk::Event&) { return tk::kDefault; }
 
-int ProjDspGeomChar(const tk::Event&) {
+int ProjDspGeomChar(Workspace& ws, const tk::Event&) {
   std::string text;
-  describeSelection(text);
+  ws.drawing.entities.describeSelection(text);
   tk::Message("Características geométricas", text);
   return tk::kDefault;
 }
 
-int XsizeSet(const tk::Event& ev) {
-  SetGridSteps(ev.element, tk::GetHandle("ygrid"));
+int XsizeSet(Workspace& ws, const tk::Event& ev) {
+  SetGridSteps(ws.drawing.settings, ev.element, tk::GetHandle("ygrid"));
   return tk::kDefault;
 }
 
-int YsizeSet(const tk::Event& ev) {
-  SetGridSteps(tk::GetHandle("xgrid"), ev.element);
+int YsizeSet(Workspace& ws, const tk::Event& ev) {
+  SetGridSteps(ws.drawing.settings, tk::GetHandle("xgrid"), ev.element);
   return tk::kDefault;
 }
 
-int WidthSet(const tk::Event& ev) {
+int WidthSet(Workspace& ws, const tk::Event& ev) {
   double width = 0;
-  if (shell::ReadFinitePositive(ev.element, width)) wallWidth = width;
+  if (shell::ReadFinitePositive(ev.element, width)) ws.drawing.settings.wallWidth = width;
   ShowViewSize(handles.datascreen);
   return tk::kDefault;
 }

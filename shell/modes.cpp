@@ -1,8 +1,7 @@
 #include "shell/modes.h"
 
-#include "flow/cell_grid.h"
-#include "model/entity.h"
-#include "model/history.h"
+#include <utility>
+
 #include "shell/commands.h"
 #include "shell/editing.h"
 #include "shell/line_mode.h"
@@ -18,6 +17,7 @@ ShellHandles handles;
 namespace {
 
 bool exitRequested = false;
+ModeActions modeActions;
 
 // Mode toggles a tool palette may carry; the main window has none of them
 // today, and setting an attribute on a missing element does nothing.
@@ -29,26 +29,28 @@ void ClearPrompt() { tk::SetAttribute(handles.datatopmsg, "TITLE", " "); }
 
 // One line asked for by dialog while the keyboard switch is on.  Returns
 // true when a line was made.
-bool EnterLineByKeyboard() { return KeyboardLineEntry(CreateLine, ShowPrompt); }
-
-void SnapWithControl(double& x, double& y, bool control) { snapPoint(x, y, control); }
+bool EnterLineByKeyboard() { return KeyboardLineEntry(modeActions.createLine, ShowPrompt); }
 
 void StartMouseLineOnCanvas() {
   LineInput input;
   input.canvas = handles.datascreen;
   input.done = PickDone;
-  input.create = CreateLine;
+  input.create = modeActions.createLine;
   input.message = ShowPrompt;
-  input.adjust = SnapWithControl;
+  input.adjust = modeActions.snap;
   input.coordinates = ShowCursorPos;
   StartMouseLine(input);
 }
 
 // Starting the mouse line mode removes the flow picture, since the drawing is
 // about to change; while "Calcular" runs, once it ends, as it is using it.
-void DiscardFlowResults() { ReleaseGridWhenFree(); }
+void DiscardFlowResults() {
+  if (modeActions.discardFlowResult) modeActions.discardFlowResult();
+}
 
 }  // namespace
+
+void SetModeActions(ModeActions actions) { modeActions = std::move(actions); }
 
 void FetchHandles() {
   handles.main = tk::GetHandle("main");
@@ -129,18 +131,18 @@ void ShowCursorPos(void*, double x, double y) {
 void RequestExitAfterPipeline() { exitRequested = true; }
 bool ExitPending() { return exitRequested; }
 
-void FinishPendingExit() {
+void FinishPendingExit(shell::Workspace& ws) {
   if (!exitRequested) return;
   exitRequested = false;
-  CloseDrawing();
+  CloseDrawing(ws);
   tk::ExitLoop();
 }
 
-void CloseDrawing() {
+void CloseDrawing(shell::Workspace& ws) {
   EndPick();
-  history::Clear();
-  deleteAll();
-  history::MarkUnchanged();  // an empty drawing has nothing to save
+  ws.drawing.history.Clear();
+  ws.drawing.entities.deleteAll();
+  ws.drawing.history.MarkUnchanged();  // an empty drawing has nothing to save
 }
 
 }  // namespace cmd

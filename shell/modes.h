@@ -6,8 +6,10 @@
 // had to end the interaction can start the same mode again (ResumeMode).
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "shell/workspace.h"
 #include "toolkit/toolkit.h"
 
 namespace cmd {
@@ -38,6 +40,15 @@ extern ShellHandles handles;
 // way (snapping only makes sense once the grid is shown).
 void FetchHandles();
 
+// What the line mode does to the drawing, given at start-up by whoever owns
+// it (SetModeActions): make a wall, snap a point, drop the flow picture.
+struct ModeActions {
+  std::function<bool(double x0, double y0, double x1, double y1)> createLine;
+  std::function<void(double& x, double& y, bool control)> snap;
+  std::function<void()> discardFlowResult;
+};
+void SetModeActions(ModeActions actions);
+
 // The three drawing modes.
 void SelectMode();
 void DragMode();
@@ -64,12 +75,12 @@ void ShowPrompt(void* owner, const std::string& text);
 void ShowCursorPos(void* owner, double x, double y);
 
 // Empties the drawing and forgets its history, as the program ends.
-void CloseDrawing();
+void CloseDrawing(shell::Workspace& ws);
 
 // Exit while "Calcular" runs only records the request: the drawing must not
 // be released under the computation.  The pipeline calls this when it ends;
 // it empties the drawing and ends the event loop if an exit was requested.
-void FinishPendingExit();
+void FinishPendingExit(shell::Workspace& ws);
 // Records an exit request made while the pipeline runs (used by Exit).
 void RequestExitAfterPipeline();
 bool ExitPending();

@@ -8,7 +8,7 @@
 
 namespace shell {
 
-void StartUp() {
+void StartUp(Workspace& workspace) {
   tk::Open();
   BuildMainWindow();
   // The buttons name their pictures, so these may come after the window.
@@ -16,9 +16,9 @@ void StartUp() {
   cmd::FetchHandles();
   // The canvas's GL context must exist before the canvas is set up.
   tk::Map(cmd::handles.main);
-  cmd::RegisterCommands();
+  cmd::RegisterCommands(workspace);
   tk::SetLanguage("PORTUGUESE");
-  cmd::InitCanvas(cmd::handles.datascreen);
+  cmd::InitCanvas(cmd::handles.datascreen, workspace);
   cmd::ShowViewSize(cmd::handles.datascreen);
   cmd::ResetToSelect();
   tk::ShowXY(cmd::handles.main, tk::kCenter, tk::kCenter);

@@ -5,6 +5,10 @@
 
 namespace shell {
 
-void StartUp();
+struct Workspace;
+
+// The commands, the canvas and the modes work on `workspace`, which must
+// outlive the window.
+void StartUp(Workspace& workspace);
 
 }  // namespace shell

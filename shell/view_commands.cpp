@@ -1,5 +1,6 @@
 // The view commands, the size read-outs and the canvas's start-up.
-#include "model/entity.h"
+#include <utility>
+
 #include "shell/commands.h"
 #include "shell/editing.h"
 #include "shell/modes.h"
@@ -19,9 +20,6 @@ tk::Element* CanvasOf(const tk::Event& ev) {
   return canvas ? canvas : handles.datascreen;
 }
 
-int DrawingExtentsOf(tk::Element*, double& xmin, double& xmax, double& ymin, double& ymax) {
-  return drawingExtents(xmin, xmax, ymin, ymax) ? 1 : 0;
-}
 
 // The shorter side of the canvas spans 10 world units about (5, 5) and the
 // window keeps the canvas's shape.
@@ -53,11 +51,30 @@ void ShowViewSize(tk::Element* canvas) {
   tk::SetfAttribute(handles.vtext, "VALUE", "%6.1f", height);
 }
 
-void InitCanvas(tk::Element* canvas) {
+// The canvas shows the workspace's drawing with the flow result being
+// computed, or else the last one, and fits the view to the drawing.
+void InitCanvas(tk::Element* canvas, Workspace& ws) {
   ViewCreate(canvas, 0);
-  ViewSetCallbacks(canvas, RedrawScene, DrawingExtentsOf);
+  const auto redraw = [&ws](tk::Element* c, double xmin, double xmax, double ymin, double ymax) {
+    RedrawScene(c, xmin, xmax, ymin, ymax,
+                Scene{ws.drawing.entities, ws.drawing.settings, ws.shownResult()});
+  };
+  const auto extents = [&ws](tk::Element*, double& xmin, double& xmax, double& ymin,
+                             double& ymax) {
+    return ws.drawing.entities.drawingExtents(xmin, xmax, ymin, ymax) ? 1 : 0;
+  };
+  ViewSetCallbacks(canvas, redraw, extents);
   FitToDrawing(canvas);
-  CreatePickers(canvas);
+  CreatePickers(canvas, ws);
+  ModeActions actions;
+  actions.createLine = [&ws](double x0, double y0, double x1, double y1) {
+    return CreateLine(ws, x0, y0, x1, y1);
+  };
+  actions.snap = [&ws](double& x, double& y, bool control) {
+    ws.drawing.settings.snapPoint(x, y, control);
+  };
+  actions.discardFlowResult = [&ws] { ReleaseGridWhenFree(ws); };
+  SetModeActions(std::move(actions));
   tk::GLMakeCurrent(canvas);
   SetupCanvasGL();
   const ViewWindow first = InitialWindow(canvas);

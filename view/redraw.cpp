@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "flow/flow_draw.h"
-#include "model/entity.h"
 #include "view/pick.h"
 #include "view/view.h"
 
@@ -93,7 +92,8 @@ void KeepDrawingLayer(const DrawingLayerKey& key) {
 // The walls and their selection marks over the cleared background: from the
 // kept pixels when the drawing, the window and the viewport are those they
 // were taken from, else drawn and kept.
-void DrawDrawingLayer(tk::Element* canvas, double xmin, double xmax, double ymin, double ymax) {
+void DrawDrawingLayer(tk::Element* canvas, double xmin, double xmax, double ymin, double ymax,
+                      const EntityList& entities) {
   DrawingLayerKey key;
   key.canvas = canvas;
   glGetIntegerv(GL_VIEWPORT, key.viewport);
@@ -101,13 +101,13 @@ void DrawDrawingLayer(tk::Element* canvas, double xmin, double xmax, double ymin
   key.window[1] = xmax;
   key.window[2] = ymin;
   key.window[3] = ymax;
-  const bool summarised = drawingSignature(key.drawing);
+  const bool summarised = entities.drawingSignature(key.drawing);
   if (summarised && drawingLayer.kept && drawingLayer.key == key) {
     PutDrawingLayer(key.viewport);
     return;
   }
   drawingLayer.kept = false;
-  drawEntities();
+  entities.drawEntities();
   if (summarised && key.viewport[2] > 0 && key.viewport[3] > 0) KeepDrawingLayer(key);
 }
 
@@ -115,13 +115,13 @@ void DrawDrawingLayer(tk::Element* canvas, double xmin, double xmax, double ymin
 
 // Layers in order, without depth test, so each covers the one before: the
 // walls, the streamlines, the wind arrows, the grid points.
-void RedrawScene(tk::Element* canvas, double xmin, double xmax, double ymin, double ymax) {
+void RedrawScene(tk::Element* canvas, double xmin, double xmax, double ymin, double ymax,
+                 const Scene& scene) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   SetProjection(xmin, xmax, ymin, ymax);
-  DrawDrawingLayer(canvas, xmin, xmax, ymin, ymax);
-  DrawStreamlines();
-  DrawBoundaryArrows();
-  if (gridShown) DrawGridPoints(canvas);
+  DrawDrawingLayer(canvas, xmin, xmax, ymin, ymax, scene.entities);
+  DrawFlowResult(scene.result);
+  if (scene.settings.gridShown) DrawGridPoints(canvas, scene.settings);
   glFlush();
   tk::GLSwapBuffers(canvas);
   PickSceneShown(canvas);
@@ -135,7 +135,8 @@ constexpr double kMaxGridPoints = 4.0e6;
 
 }  // namespace
 
-void DrawGridPoints(tk::Element* canvas) {
+void DrawGridPoints(tk::Element* canvas, const DrawingSettings& settings) {
+  const double gridStepX = settings.gridStepX, gridStepY = settings.gridStepY;
   int w = 0;
   ReadDrawSize(canvas, &w, nullptr);
   double xmin = 0, xmax = 0, ymin = 0, ymax = 0;

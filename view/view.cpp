@@ -91,8 +91,8 @@ ViewRecord* ViewFind(tk::Element* canvas) {
 void ViewSetCallbacks(tk::Element* canvas, RedrawCallback redraw, ExtentsCallback extents) {
   ViewRecord* view = ViewFind(canvas);
   if (!view) return;
-  view->redrawCallback = redraw;
-  view->extentsCallback = extents;
+  view->redrawCallback = std::move(redraw);
+  view->extentsCallback = std::move(extents);
 }
 
 void RedrawView(ViewRecord* view) {

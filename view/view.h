@@ -4,6 +4,7 @@
 // between world coordinates and canvas pixels.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,11 +16,12 @@ struct ViewWindow {
   double xmin, xmax, ymin, ymax;
 };
 
-using RedrawCallback = void (*)(tk::Element* canvas, double xmin, double xmax, double ymin,
-                                double ymax);
+// Draws the scene in the given window; its owner decides what it shows.
+using RedrawCallback =
+    std::function<void(tk::Element* canvas, double xmin, double xmax, double ymin, double ymax)>;
 // Nonzero when the drawing has extents.
-using ExtentsCallback = int (*)(tk::Element* canvas, double& xmin, double& xmax, double& ymin,
-                                double& ymax);
+using ExtentsCallback = std::function<int(tk::Element* canvas, double& xmin, double& xmax,
+                                          double& ymin, double& ymax)>;
 // Told how an interactive view command ended: 1 applied, 0 cancelled by the
 // user, -1 ended by another command.
 using FinishCallback = void (*)(tk::Element* canvas, int status);
@@ -46,8 +48,8 @@ struct ViewRecord {
   ViewWindow savedProjection{-1, 11, -1, 11};
   // Last values written to XMIN, XMAX, YMIN, YMAX, DX, DY, POSX, POSY.
   std::string scrollTexts[8];
-  RedrawCallback redrawCallback = nullptr;
-  ExtentsCallback extentsCallback = nullptr;
+  RedrawCallback redrawCallback;
+  ExtentsCallback extentsCallback;
   FinishCallback finishCallback = nullptr;
 };
 
@@ -59,7 +61,7 @@ extern bool viewResized;
 // ---- Operations on a canvas; each does nothing when the canvas has no view --
 int ViewCreate(tk::Element* canvas, int clientWord);
 ViewRecord* ViewFind(tk::Element* canvas);
-void ViewSetCallbacks(tk::Element* canvas, RedrawCallback redraw, ExtentsCallback extents);
+void ViewSetCallbacks(tk::Element* canvas, RedrawCallback redraw, ExtentsCallback extents = {});
 void FitToDrawing(tk::Element* canvas);
 void ViewFit(tk::Element* canvas);
 void ViewSetWindow(tk::Element* canvas, double xmin, double xmax, double ymin, double ymax);

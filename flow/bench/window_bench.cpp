@@ -17,10 +17,9 @@
 #include <vector>
 
 #include "flow/analysis.h"
-#include "flow/cell_grid.h"
-#include "model/entity.h"
-#include "shell/commands.h"
 #include "model/drawing_file.h"
+#include "model/entity_list.h"
+#include "shell/commands.h"
 #include "shell/modes.h"
 #include "shell/startup.h"
 #include "toolkit/toolkit.h"
@@ -47,18 +46,17 @@ double BestOf(int runs, const std::function<void()>& action) {
 // Walls 0.2 to 1 unit long in any direction, their first ends spread over
 // 100 x 60 units; the same seed gives the same drawing.
 bool WriteRandomWalls(int count, const std::string& path) {
-  deleteAll();
+  EntityList drawing;
   std::mt19937 random(20261206u + static_cast<unsigned>(count));
   std::uniform_real_distribution<double> x(0, 100), y(0, 60), length(0.2, 1.0),
       angle(0, 2 * M_PI);
   for (int i = 0; i < count; ++i) {
     const double x0 = x(random), y0 = y(random), l = length(random), a = angle(random);
-    new LineEntity(x0, y0, x0 + l * std::cos(a), y0 + l * std::sin(a));
+    drawing.insertAtFront(new LineEntity(x0, y0, x0 + l * std::cos(a), y0 + l * std::sin(a), 0.15));
   }
   std::string error;
-  const bool saved = SaveDrawingFile(path, error);
+  const bool saved = SaveDrawingFile(path, drawing, error);
   if (!saved) std::fprintf(stderr, "window-bench: %s: %s\n", path.c_str(), error.c_str());
-  deleteAll();
   return saved;
 }
 
@@ -75,18 +73,18 @@ tk::Event CanvasEvent() {
   return ev;
 }
 
-void OpenThroughTheMenu(const std::string& path) {
+void OpenThroughTheMenu(shell::Workspace& ws, const std::string& path) {
   tk::test::QueueAnswer({false, {path}});
-  cmd::ProjReadFile(tk::Event{});
+  cmd::ProjReadFile(ws, tk::Event{});
   Settle();
 }
 
-void Calcular() {
-  cmd::ViewGrid(tk::Event{});
+void Calcular(shell::Workspace& ws) {
+  cmd::ViewGrid(ws, tk::Event{});
   Settle();
 }
 
-void Command(int (*command)(const tk::Event&), tk::Event ev) {
+void Command(const std::function<int(const tk::Event&)>& command, tk::Event ev) {
   command(ev);
   Settle();
 }
@@ -113,26 +111,28 @@ void MoveTheWindow() {
 }
 
 // A view command timed on its own; says so when it does not change the view.
-void PrintViewStep(const char* label, int (*command)(const tk::Event&), tk::Event ev) {
+void PrintViewStep(const char* label, const std::function<int(const tk::Event&)>& command,
+                   tk::Event ev) {
   const ViewWindow before = Shown();
   const double seconds = BestOf(kRuns, [&] { Command(command, ev); });
   std::printf("  %-22s %8.3f s%s\n", label, seconds,
               Moved(before, Shown()) ? "" : "   (the view did not change)");
 }
 
-void BenchDrawing(int walls, const std::string& path) {
+void BenchDrawing(shell::Workspace& ws, int walls, const std::string& path) {
   std::printf("%d random walls (%s)\n", walls, path.c_str());
   const std::string batchCommand = std::string(BRISEL_FLOW_TOOL) + " " + path + " >/dev/null";
   int status = 0;
   const double batch = BestOf(kRuns, [&] { status = std::system(batchCommand.c_str()); });
   if (status != 0) std::printf("  the batch tool failed (status %d)\n", status);
 
-  const double open = BestOf(kRuns, [&] { OpenThroughTheMenu(path); });
+  const double open = BestOf(kRuns, [&] { OpenThroughTheMenu(ws, path); });
   // The analysis alone, as the batch tool runs it once the file is read.
-  const double analysis = BestOf(kRuns, [] { RunAnalysis(); });
-  ReleaseGrid();
-  const double window = BestOf(2, [] { Calcular(); });
-  const bool computed = cellGrid.cellCount > 0;
+  const double analysis =
+      BestOf(kRuns, [&] { Analyse(ws.drawing.entities.walls(), AnalysisOptions{}); });
+  ReleaseGrid(ws.result);
+  const double window = BestOf(2, [&] { Calcular(ws); });
+  const bool computed = ws.result.grid.cellCount > 0;
   std::printf("  %-22s %8.3f s   (reading the file included)\n", "batch tool", batch);
   std::printf("  %-22s %8.3f s\n", "analysis, no window", analysis);
   std::printf("  %-22s %8.3f s   goal 1 s (200 000 walls)\n", "open", open);
@@ -147,7 +147,8 @@ void BenchDrawing(int walls, const std::string& path) {
   PrintViewStep("zoom step (VisZoomIn)", cmd::VisZoomIn, CanvasEvent());
   tk::Event right = CanvasEvent();
   right.key = tk::kKeyRight;
-  PrintViewStep("pan (Right arrow)", cmd::KeyCrtl, right);
+  PrintViewStep("pan (Right arrow)", [&ws](const tk::Event& ev) { return cmd::KeyCrtl(ws, ev); },
+                right);
   std::fflush(stdout);
 }
 
@@ -172,17 +173,17 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  shell::StartUp();
+  shell::Workspace workspace;
+  shell::StartUp(workspace);
   for (int i = 0; i < 30; ++i) tk::LoopStep();
   tk::test::EnableScripting(true);
   for (int walls : sizes) {
     const std::string path = folder + "/walls" + std::to_string(walls) + ".dat";
-    if (walls > 0 && WriteRandomWalls(walls, path)) BenchDrawing(walls, path);
+    if (walls > 0 && WriteRandomWalls(walls, path)) BenchDrawing(workspace, walls, path);
     std::remove(path.c_str());
   }
   rmdir(folder.c_str());
-  ReleaseGrid();
-  deleteAll();
+  cmd::CloseDrawing(workspace);
   tk::Close();
   return 0;
 }
