@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/shell/workspace_access.h"
 #include "flow/boundary_arrows.h"
 #include "flow/cell_grid.h"
 #include "flow/face_weighted.h"
@@ -34,19 +35,19 @@ const char* const kButtons[] = {"btsel", "btline", "btkeyboard", "btdel"};
 class CalcularGuiTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    shell::StartUp();
+    shell::StartUp(shelltest::Ws());
     for (int i = 0; i < 30; ++i) tk::LoopStep();
   }
   static void TearDownTestSuite() {
-    ReleaseGrid();
-    deleteAll();
+    ReleaseGrid(shelltest::Ws().result);
+    shelltest::Entities().deleteAll();
     tk::Close();
   }
   void SetUp() override {
     tk::test::EnableScripting(true);
     tk::test::TakeMessages();
-    ReleaseGrid();
-    deleteAll();
+    ReleaseGrid(shelltest::Ws().result);
+    shelltest::Entities().deleteAll();
   }
 
   static tk::Element* Canvas() { return cmd::handles.datascreen; }
@@ -54,11 +55,13 @@ class CalcularGuiTest : public ::testing::Test {
   static void Open(const std::string& sample) {
     ReadReport report;
     std::string error;
-    ASSERT_TRUE(LoadDrawingFile(std::string(BRISEL_EXAMPLES_DIR) + "/" + sample, report, error));
+    ASSERT_TRUE(LoadDrawingFile(std::string(BRISEL_EXAMPLES_DIR) + "/" + sample,
+                                shelltest::Settings().wallWidth, shelltest::Entities(), report,
+                                error));
     ViewFit(Canvas());
   }
 
-  static void Calcular() { cmd::ViewGrid(tk::Event{}); }
+  static void Calcular() { cmd::ViewGrid(shelltest::Ws(), tk::Event{}); }
 
   // Whether the shown picture is red at a world point or a pixel next to it.
   static bool RedNear(double x, double y) {
@@ -98,9 +101,9 @@ class CalcularGuiTest : public ::testing::Test {
     ViewGetWindow(Canvas(), &xmin, &xmax, &ymin, &ymax);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     SetProjection(xmin, xmax, ymin, ymax);
-    forEachBackToFront([](Entity* e) { e->draw(); });
-    DrawStreamlines();
-    DrawBoundaryArrows();
+    shelltest::Entities().forEachBackToFront([](Entity* e) { e->draw(); });
+    DrawStreamlines(shelltest::Ws().result);
+    DrawBoundaryArrows(shelltest::Grid());
     return Picture(GL_BACK);
   }
 
@@ -108,7 +111,7 @@ class CalcularGuiTest : public ::testing::Test {
     char* buffer = nullptr;
     size_t size = 0;
     std::FILE* f = open_memstream(&buffer, &size);
-    WriteDrawing(f);
+    WriteDrawing(f, shelltest::Entities());
     std::fclose(f);
     std::string text(buffer, size);
     std::free(buffer);
@@ -131,20 +134,20 @@ TEST_F(CalcularGuiTest, ShowsRedStreamlinesAndWindArrows) {
   Open("house.dat");
   Calcular();
   ExpectRestoredControls();
-  ASSERT_EQ(cellGrid.cellCount, 3600);
-  ASSERT_GT(streamlines.size(), 2u);
+  ASSERT_EQ(shelltest::Grid().cellCount, 3600);
+  ASSERT_GT(shelltest::Streamlines().size(), 2u);
   // The picture is that of the converged, face-weighted field.
-  EXPECT_LE(FaceWeightedResidual(cellGrid.cellWidth, cellGrid.cellHeight), kResidualRatio);
+  EXPECT_LE(FaceWeightedResidual(shelltest::Grid(), shelltest::Grid().cellWidth, shelltest::Grid().cellHeight), kResidualRatio);
 
-  const Streamline& line = streamlines[streamlines.size() / 2];
+  const Streamline& line = shelltest::Streamlines()[shelltest::Streamlines().size() / 2];
   ASSERT_GT(line.points.size(), 10u);
   const StreamPoint& p = line.points[line.points.size() / 2];
   EXPECT_TRUE(RedNear(p.x, p.y));
 
-  const ArrowScales scales = BoundaryArrowScales();
-  const GridCell& west = cellGrid.cells[30 * 60];
+  const ArrowScales scales = BoundaryArrowScales(shelltest::Grid());
+  const GridCell& west = shelltest::Grid().cells[30 * 60];
   const double shaft = west.boundarySpeed * scales.shaft;
-  EXPECT_TRUE(RedNear(cellGrid.xmin - shaft / 2, west.centreY));  // a west arrow's shaft
+  EXPECT_TRUE(RedNear(shelltest::Grid().xmin - shaft / 2, west.centreY));  // a west arrow's shaft
 }
 
 // Walls are sent to OpenGL in one batch; the picture must be the one each
@@ -157,13 +160,13 @@ TEST_F(CalcularGuiTest, PictureAfterCalcularIsTheOneDrawnWallByWall) {
     if (*sample) {
       Open(sample);
     } else {
-      deleteAll();
-      for (int i = 0; i < 12; ++i) new LineEntity(i, 0, 12 - i, 6, (i % 3) * 0x7F3F1F + (i % 2));
-      new LineEntity(0, 3, 12, 3, 0x123456);
+      shelltest::Entities().deleteAll();
+      for (int i = 0; i < 12; ++i) shelltest::NewLine(i, 0, 12 - i, 6, (i % 3) * 0x7F3F1F + (i % 2));
+      shelltest::NewLine(0, 3, 12, 3, 0x123456);
       ViewFit(Canvas());
     }
     Calcular();
-    ASSERT_EQ(cellGrid.cellCount, 3600);
+    ASSERT_EQ(shelltest::Grid().cellCount, 3600);
     const std::vector<unsigned char> shown = Picture(GL_FRONT);
     const std::vector<unsigned char> wallByWall = PictureWallByWall();
     ASSERT_EQ(shown.size(), wallByWall.size());
@@ -178,17 +181,17 @@ TEST_F(CalcularGuiTest, PictureAfterCalcularIsTheOneDrawnWallByWall) {
 TEST_F(CalcularGuiTest, RefusedDrawingsSayWhyAndDiscardTheEarlierPicture) {
   Open("single_room.dat");
   Calcular();
-  ASSERT_EQ(cellGrid.cellCount, 3600);
-  deleteAll();
+  ASSERT_EQ(shelltest::Grid().cellCount, 3600);
+  shelltest::Entities().deleteAll();
   Calcular();
-  new LineEntity(0, 2, 6, 2);
+  shelltest::NewLine(0, 2, 6, 2);
   Calcular();
   const auto messages = tk::test::TakeMessages();
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0], "Calcular|O desenho está vazio: não há nada a calcular.");
   EXPECT_EQ(messages[1], "Calcular|O desenho precisa ter largura e altura.");
-  EXPECT_EQ(cellGrid.cellCount, 0);
-  EXPECT_TRUE(streamlines.empty());
+  EXPECT_EQ(shelltest::Grid().cellCount, 0);
+  EXPECT_TRUE(shelltest::Streamlines().empty());
   ExpectRestoredControls();
 }
 
@@ -196,14 +199,13 @@ TEST_F(CalcularGuiTest, RefusedDrawingsSayWhyAndDiscardTheEarlierPicture) {
 // the flow shown is not converged.
 TEST_F(CalcularGuiTest, AnUnconvergedSolveIsReportedAsApproximate) {
   Open("house.dat");
-  const SolverSettings saved = solverSettings;
-  solverSettings.maxSweeps = 2;
+  shelltest::Ws().options.maxSweeps = 2;
   Calcular();
-  solverSettings = saved;
+  shelltest::Ws().options = AnalysisOptions{};
   EXPECT_EQ(tk::test::TakeMessages(),
             std::vector<std::string>{"Calcular|O cálculo não convergiu no limite de iterações: "
                                      "o escoamento mostrado é aproximado."});
-  EXPECT_EQ(cellGrid.cellCount, 3600);
+  EXPECT_EQ(shelltest::Grid().cellCount, 3600);
   ExpectRestoredControls();
 }
 
@@ -218,8 +220,8 @@ TEST_F(CalcularGuiTest, LineModeDuringTheComputationDiscardsTheResultAtTheEnd) {
   });
   Calcular();
   ASSERT_TRUE(arrived);
-  EXPECT_EQ(cellGrid.cellCount, 0);
-  EXPECT_TRUE(streamlines.empty());
+  EXPECT_EQ(shelltest::Grid().cellCount, 0);
+  EXPECT_TRUE(shelltest::Streamlines().empty());
   ExpectRestoredControls();
   cmd::ResetToSelect();
 }
@@ -241,8 +243,8 @@ TEST_F(CalcularGuiTest, AFailureDuringTheComputationSaysWhatFailed) {
     tk::test::QueueEvent(c.fail);
     Calcular();
     EXPECT_EQ(tk::test::TakeMessages(), std::vector<std::string>{c.message});
-    EXPECT_EQ(cellGrid.cellCount, 0);
-    EXPECT_TRUE(streamlines.empty());
+    EXPECT_EQ(shelltest::Grid().cellCount, 0);
+    EXPECT_TRUE(shelltest::Streamlines().empty());
     ExpectRestoredControls();
   }
 }
@@ -253,40 +255,40 @@ TEST_F(CalcularGuiTest, AFailureDuringTheComputationSaysWhatFailed) {
 // computation.
 TEST_F(CalcularGuiTest, CommandsArrivingDuringTheComputationAreHeldBack) {
   Open("house.dat");
-  history::Clear();
-  history::MarkUnchanged();
-  EntityList->selected = 1;
-  cmd::Delete(tk::Event{});  // a change that could be undone
-  const Entity* const front = EntityList;
-  EntityList->selected = 1;
+  shelltest::Hist().Clear();
+  shelltest::Hist().MarkUnchanged();
+  shelltest::Entities().head()->selected = 1;
+  cmd::Delete(shelltest::Ws(), tk::Event{});  // a change that could be undone
+  const Entity* const front = shelltest::Entities().head();
+  shelltest::Entities().head()->selected = 1;
   const int popups = tk::test::ScriptedPopups();
   bool arrived = false;
   tk::test::QueueEvent([&] {
     arrived = true;
     ASSERT_TRUE(cmd::PipelineRunning());
-    const int cells = cellGrid.cellCount;
-    cmd::Delete(tk::Event{});
-    cmd::MoveSelBack(tk::Event{});
-    cmd::ProjReadFile(tk::Event{});
+    const int cells = shelltest::Grid().cellCount;
+    cmd::Delete(shelltest::Ws(), tk::Event{});
+    cmd::MoveSelBack(shelltest::Ws(), tk::Event{});
+    cmd::ProjReadFile(shelltest::Ws(), tk::Event{});
     cmd::Line(tk::Event{});
-    EXPECT_FALSE(cmd::CreateLine(0, 0, 1, 1));  // a line mode already running
-    cmd::ViewGrid(tk::Event{});
+    EXPECT_FALSE(cmd::CreateLine(shelltest::Ws(), 0, 0, 1, 1));  // a line mode already running
+    cmd::ViewGrid(shelltest::Ws(), tk::Event{});
     tk::test::Key(Canvas(), tk::CtrlKey('z'), " C");
     tk::test::QueueAnswer({false, {"Descartar"}});
-    cmd::Exit(tk::Event{});
-    EXPECT_EQ(EntityList, front);  // nothing deleted, moved, read or undone
-    EXPECT_EQ(cellGrid.cellCount, cells);
+    cmd::Exit(shelltest::Ws(), tk::Event{});
+    EXPECT_EQ(shelltest::Entities().head(), front);  // nothing deleted, moved, read or undone
+    EXPECT_EQ(shelltest::Grid().cellCount, cells);
     EXPECT_NE(cmd::modeRestart, cmd::LineMode);
     EXPECT_TRUE(cmd::ExitPending());
   });
   Calcular();
   ASSERT_TRUE(arrived);
   EXPECT_EQ(tk::test::ScriptedPopups(), popups + 1);  // the exit question, no Open dialog
-  EXPECT_EQ(cellGrid.cellCount, 3600);  // the computation finished
-  EXPECT_FALSE(streamlines.empty());
+  EXPECT_EQ(shelltest::Grid().cellCount, 3600);  // the computation finished
+  EXPECT_FALSE(shelltest::Streamlines().empty());
   // The exit took effect at the end: the drawing was emptied then.
   EXPECT_FALSE(cmd::ExitPending());
-  EXPECT_EQ(EntityList, nullptr);
+  EXPECT_EQ(shelltest::Entities().head(), nullptr);
   ExpectRestoredControls();
 }
 
@@ -306,15 +308,15 @@ TEST_F(CalcularGuiTest, EscStopsTheComputation) {
   Calcular();
   ASSERT_TRUE(arrived);
   ExpectRestoredControls();
-  EXPECT_EQ(cellGrid.cellCount, 0);
-  EXPECT_TRUE(streamlines.empty());
+  EXPECT_EQ(shelltest::Grid().cellCount, 0);
+  EXPECT_TRUE(shelltest::Streamlines().empty());
   EXPECT_EQ(Prompt(), "Cálculo interrompido: nenhum resultado foi mantido.");
   EXPECT_EQ(DrawingText(), drawing);
   EXPECT_TRUE(Picture(GL_FRONT) == drawingAlone);
 
   Calcular();
-  EXPECT_EQ(cellGrid.cellCount, 3600);
-  EXPECT_GT(streamlines.size(), 2u);
+  EXPECT_EQ(shelltest::Grid().cellCount, 3600);
+  EXPECT_GT(shelltest::Streamlines().size(), 2u);
   EXPECT_EQ(Prompt(), " ");
   ExpectRestoredControls();
 }

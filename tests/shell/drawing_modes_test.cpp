@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/shell/workspace_access.h"
 #include "model/entity.h"
 #include "model/history.h"
 #include "shell/commands.h"
@@ -31,7 +32,7 @@ struct Segment {
 // The walls from the front (the newest) to the back.
 std::vector<Segment> Walls() {
   std::vector<Segment> walls;
-  forEachFrontToBack([&](Entity* e) {
+  shelltest::Entities().forEachFrontToBack([&](Entity* e) {
     auto* l = static_cast<LineEntity*>(e);
     walls.push_back({l->x0, l->y0, l->x1, l->y1});
   });
@@ -40,7 +41,7 @@ std::vector<Segment> Walls() {
 
 std::vector<bool> Selection() {
   std::vector<bool> selected;
-  forEachFrontToBack([&](Entity* e) { selected.push_back(e->selected != 0); });
+  shelltest::Entities().forEachFrontToBack([&](Entity* e) { selected.push_back(e->selected != 0); });
   return selected;
 }
 
@@ -49,11 +50,11 @@ std::string Prompt() { return tk::GetAttribute(cmd::handles.datatopmsg, "TITLE")
 class DrawingModes : public ::testing::Test {
  protected:
   void SetUp() override {
-    deleteAll();
-    history::Clear();  // earlier walls must not make Abrir ask first
-    history::MarkUnchanged();
-    gridShown = snapToGrid = false;
-    gridStepX = gridStepY = 1;
+    shelltest::Entities().deleteAll();
+    shelltest::Hist().Clear();  // earlier walls must not make Abrir ask first
+    shelltest::Hist().MarkUnchanged();
+    shelltest::Settings().gridShown = shelltest::Settings().snapToGrid = false;
+    shelltest::Settings().gridStepX = shelltest::Settings().gridStepY = 1;
     cmd::keyboardEntry = false;
     tk::test::EnableScripting(true);
     ShowWindow(0, 10, 0, 10);
@@ -61,8 +62,8 @@ class DrawingModes : public ::testing::Test {
   }
   void TearDown() override {
     cmd::ResetToSelect();
-    deleteAll();
-    gridShown = snapToGrid = false;
+    shelltest::Entities().deleteAll();
+    shelltest::Settings().gridShown = shelltest::Settings().snapToGrid = false;
     tk::test::EnableScripting(false);
   }
 
@@ -132,8 +133,8 @@ class DrawingModes : public ::testing::Test {
   }
 
   static void ShowGridAndSnap(bool snap) {
-    gridShown = true;
-    snapToGrid = snap;
+    shelltest::Settings().gridShown = true;
+    shelltest::Settings().snapToGrid = snap;
   }
 };
 
@@ -141,8 +142,8 @@ class DrawingModes : public ::testing::Test {
 
 TEST_F(DrawingModes, TwoClicksMakeASelectedRedWallAndTheModeStartsAgain) {
   ShowGridAndSnap(true);
-  new LineEntity(1, 9, 9, 9);
-  EntityList->selected = 1;
+  shelltest::NewLine(1, 9, 9, 9);
+  shelltest::Entities().head()->selected = 1;
   cmd::Line(tk::Event{});
   Click(1.1, 1.2);
   Move(4.2, 4.9);
@@ -189,7 +190,7 @@ TEST_F(DrawingModes, ShiftLocksTheDirectionAndControlInvertsSnapping) {
   Click(6.7, 4.1, kShift);     // (7, 4) locked level: (7, 3)
   Click(5.3, 5.3, kControl);   // free
   Click(2.5, 5.6, kControl);
-  snapToGrid = false;
+  shelltest::Settings().snapToGrid = false;
   Click(7.8, 7.2, kControl);   // snapping off: Control snaps, to (8, 7)
   Click(8.8, 8.8, kControl);
   ASSERT_EQ(Walls().size(), 3u);
@@ -247,7 +248,7 @@ TEST_F(DrawingModes, KeyboardLineAsksLineAfterLineUntilCancel) {
 TEST_F(DrawingModes, APickEndedByAnotherCommandChangesNothing) {
   cmd::Line(tk::Event{});
   Click(2, 2);
-  cmd::ProjSaveFile(tk::Event{});  // cancelled; ends the pick, re-arms the mode
+  cmd::ProjSaveFile(shelltest::Ws(), tk::Event{});  // cancelled; ends the pick, re-arms the mode
   EXPECT_EQ(cmd::modeRestart, cmd::LineMode);
   EXPECT_EQ(pickService.request.echoStyle, EchoCross + EchoBox);
   Click(5, 5);
@@ -255,7 +256,7 @@ TEST_F(DrawingModes, APickEndedByAnotherCommandChangesNothing) {
   EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
   cmd::Line(tk::Event{});
   Click(5, 5);
-  cmd::ProjReadFile(tk::Event{});  // cancelled; back to Select all the same
+  cmd::ProjReadFile(shelltest::Ws(), tk::Event{});  // cancelled; back to Select all the same
   EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
   EXPECT_TRUE(Walls().empty());
 }
@@ -263,9 +264,9 @@ TEST_F(DrawingModes, APickEndedByAnotherCommandChangesNothing) {
 // ---- Select ---------------------------------------------------------------------------
 
 TEST_F(DrawingModes, SelectByClickAndByFenceWithAndWithoutShift) {
-  new LineEntity(1, 1, 4, 1);
-  new LineEntity(1, 3, 4, 3);
-  new LineEntity(6, 1, 6, 8);  // the front
+  shelltest::NewLine(1, 1, 4, 1);
+  shelltest::NewLine(1, 3, 4, 3);
+  shelltest::NewLine(6, 1, 6, 8);  // the front
   Click(6, 5);
   EXPECT_EQ(Selection(), (std::vector<bool>{true, false, false}));
   Click(2, 3, kShift);
@@ -295,7 +296,7 @@ TEST_F(DrawingModes, SelectByClickAndByFenceWithAndWithoutShift) {
 
 TEST_F(DrawingModes, DragStretchesByBoxHandlesAndMovesEndsAndWholeWalls) {
   ShowGridAndSnap(true);
-  Entity* wall = new LineEntity(0, 0, 4, 2);
+  Entity* wall = shelltest::NewLine(0, 0, 4, 2);
   wall->selected = 1;
   tk::test::Key(cmd::handles.datascreen, 'm');
   ASSERT_EQ(cmd::modeRestart, cmd::DragMode);
@@ -317,12 +318,12 @@ TEST_F(DrawingModes, DragStretchesByBoxHandlesAndMovesEndsAndWholeWalls) {
   ExpectWall(Walls()[0], 0, 0, 6, 5);
 
   // An unselected wall pressed anywhere moves whole, by the cursor's move.
-  snapToGrid = false;
-  new LineEntity(1, 8, 3, 8);
+  shelltest::Settings().snapToGrid = false;
+  shelltest::NewLine(1, 8, 3, 8);
   DragFromTo(2, 8, 3, 9);
   ASSERT_EQ(Walls().size(), 2u);
   ExpectWall(Walls()[0], 2, 9, 4, 9, 0.03);
-  snapToGrid = true;
+  shelltest::Settings().snapToGrid = true;
   EXPECT_EQ(Selection(), (std::vector<bool>{true, false}));
 
   // A click selects the wall under it and goes back to Select, moving
@@ -335,10 +336,10 @@ TEST_F(DrawingModes, DragStretchesByBoxHandlesAndMovesEndsAndWholeWalls) {
 
 TEST_F(DrawingModes, AHorizontalWallIsLengthenedByItsEndBoxHandle) {
   ShowGridAndSnap(true);
-  gridStepX = gridStepY = 0.5;
+  shelltest::Settings().gridStepX = shelltest::Settings().gridStepY = 0.5;
   // Close enough that the handles of the box lie outside the ends' reach.
   ShowWindow(2.5, 5.5, -1.5, 1.5);
-  Entity* wall = new LineEntity(0, 0, 4, 0);
+  Entity* wall = shelltest::NewLine(0, 0, 4, 0);
   wall->selected = 1;
   cmd::Drag(tk::Event{});
   ASSERT_LT(pickService.request.tolerance, 0.075);
@@ -347,7 +348,7 @@ TEST_F(DrawingModes, AHorizontalWallIsLengthenedByItsEndBoxHandle) {
 }
 
 TEST_F(DrawingModes, DragPreviewLeavesTheModelExactlyAsItWas) {
-  Entity* wall = new LineEntity(0.1, 0.3, 4.7, 2.9);
+  Entity* wall = shelltest::NewLine(0.1, 0.3, 4.7, 2.9);
   wall->selected = 1;
   const Segment before = Walls()[0];
   cmd::Drag(tk::Event{});
@@ -363,7 +364,7 @@ TEST_F(DrawingModes, DragPreviewLeavesTheModelExactlyAsItWas) {
 // Each wall with its selection, from the front.
 std::vector<std::vector<double>> Drawing() {
   std::vector<std::vector<double>> drawing;
-  forEachFrontToBack([&](Entity* e) {
+  shelltest::Entities().forEachFrontToBack([&](Entity* e) {
     std::vector<double> wall = e->shape();
     wall.push_back(e->selected);
     drawing.push_back(wall);
@@ -375,7 +376,7 @@ std::vector<std::vector<double>> Drawing() {
 // step: Control+Z takes them back one by one, selection included, and
 // Control+Y makes them again.
 TEST_F(DrawingModes, LinesAndDragsAreUndoneAndRedoneOneByOne) {
-  history::Clear();
+  shelltest::Hist().Clear();
   std::vector<std::vector<std::vector<double>>> states = {Drawing()};
   cmd::Line(tk::Event{});
   Click(1, 1);
@@ -406,7 +407,7 @@ TEST_F(DrawingModes, LinesAndDragsAreUndoneAndRedoneOneByOne) {
     tk::test::Key(Canvas(), tk::CtrlKey('y'), " C");
     EXPECT_EQ(Drawing(), states[i]) << "after redoing to state " << i;
   }
-  history::Clear();
+  shelltest::Hist().Clear();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "tests/shell/workspace_access.h"
 #include "model/entity.h"
 #include "shell/main_window.h"
 #include "shell/modes.h"
@@ -125,26 +126,26 @@ TEST(MainWindow, SettingsFieldsTakeOnlyFinitePositiveValues) {
   };
 
   commit(width, "0.3", "K_CR");
-  EXPECT_DOUBLE_EQ(wallWidth, 0.3);
+  EXPECT_DOUBLE_EQ(shelltest::Settings().wallWidth, 0.3);
   commit(width, "0", "KILLFOCUS_CB");
   commit(width, "", "K_CR");
   commit(width, ".", "K_CR");
   const std::string huge = "9" + std::string(400, '9');
   commit(width, huge.c_str(), "K_CR");
-  EXPECT_DOUBLE_EQ(wallWidth, 0.3);
+  EXPECT_DOUBLE_EQ(shelltest::Settings().wallWidth, 0.3);
 
   commit(ygrid, "0.5", "KILLFOCUS_CB");
   commit(xgrid, "2", "K_CR");
-  EXPECT_DOUBLE_EQ(gridStepX, 2.0);
-  EXPECT_DOUBLE_EQ(gridStepY, 0.5);
+  EXPECT_DOUBLE_EQ(shelltest::Settings().gridStepX, 2.0);
+  EXPECT_DOUBLE_EQ(shelltest::Settings().gridStepY, 0.5);
   commit(ygrid, "0", "K_CR");  // refused: neither step changes
   commit(xgrid, "4", "K_CR");
-  EXPECT_DOUBLE_EQ(gridStepX, 2.0);
-  EXPECT_DOUBLE_EQ(gridStepY, 0.5);
+  EXPECT_DOUBLE_EQ(shelltest::Settings().gridStepX, 2.0);
+  EXPECT_DOUBLE_EQ(shelltest::Settings().gridStepY, 0.5);
   commit(ygrid, "1", "K_CR");  // both taken: 4 and 1
   commit(xgrid, huge.c_str(), "KILLFOCUS_CB");
-  EXPECT_DOUBLE_EQ(gridStepX, 4.0);
-  EXPECT_DOUBLE_EQ(gridStepY, 1.0);
+  EXPECT_DOUBLE_EQ(shelltest::Settings().gridStepX, 4.0);
+  EXPECT_DOUBLE_EQ(shelltest::Settings().gridStepY, 1.0);
 
   tk::SetAttribute(htext, "VALUE", "junk");
   commit(width, "0", "K_CR");
@@ -154,8 +155,8 @@ TEST(MainWindow, SettingsFieldsTakeOnlyFinitePositiveValues) {
   std::snprintf(expected, sizeof expected, "%6.1f", w);
   EXPECT_EQ(tk::GetAttribute(htext, "VALUE"), expected);
 
-  wallWidth = 0.15;
-  gridStepX = gridStepY = 1.0;
+  shelltest::Settings().wallWidth = 0.15;
+  shelltest::Settings().gridStepX = shelltest::Settings().gridStepY = 1.0;
 }
 
 }  // namespace

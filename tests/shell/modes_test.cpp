@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/shell/workspace_access.h"
 #include "flow/cell_grid.h"
 #include "model/entity.h"
 #include "shell/commands.h"
@@ -21,7 +22,7 @@ class Modes : public ::testing::Test {
     cmd::ResetToSelect();
   }
   void TearDown() override {
-    deleteAll();
+    shelltest::Entities().deleteAll();
     cmd::keyboardEntry = false;
   }
 };
@@ -52,15 +53,15 @@ TEST_F(Modes, KeysInAFieldReachTheFieldAndEscStillSelects) {
 }
 
 TEST_F(Modes, StartingTheLineModeRemovesTheFlowPicture) {
-  new LineEntity(2, 2, 2, 6);
-  new LineEntity(2, 6, 6, 6);
-  cmd::ViewGrid(tk::Event{});
+  shelltest::NewLine(2, 2, 2, 6);
+  shelltest::NewLine(2, 6, 6, 6);
+  cmd::ViewGrid(shelltest::Ws(), tk::Event{});
   ASSERT_FALSE(cmd::PipelineRunning());
-  ASSERT_FALSE(cellGrid.cells.empty());
+  ASSERT_FALSE(shelltest::Grid().cells.empty());
   cmd::Select(From("btsel"));
-  EXPECT_FALSE(cellGrid.cells.empty());
+  EXPECT_FALSE(shelltest::Grid().cells.empty());
   cmd::Line(From("btline"));
-  EXPECT_TRUE(cellGrid.cells.empty());
+  EXPECT_TRUE(shelltest::Grid().cells.empty());
 }
 
 TEST_F(Modes, CursorReadoutsClearWhenThePointerLeaves) {

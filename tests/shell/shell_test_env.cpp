@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/shell/workspace_access.h"
 #include "shell/commands.h"
 #include "shell/startup.h"
 #include "shell/modes.h"
@@ -11,7 +12,7 @@ namespace {
 class MainWindowEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    shell::StartUp();
+    shell::StartUp(shelltest::Ws());
     shelltest::WaitFor([] { return tk::IsVisible(cmd::handles.main); });
   }
   void TearDown() override { tk::Close(); }

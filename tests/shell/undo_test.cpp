@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/shell/workspace_access.h"
 #include "flow/cell_grid.h"
 #include "model/entity.h"
 #include "model/history.h"
@@ -33,28 +34,28 @@ class UndoTest : public ::testing::Test {
   }
   void TearDown() override {
     // Leave no unsaved change behind, or the next Exit would ask.
-    history::Clear();
-    history::MarkUnchanged();
-    deleteAll();
-    ReleaseGrid();
+    shelltest::Hist().Clear();
+    shelltest::Hist().MarkUnchanged();
+    shelltest::Entities().deleteAll();
+    ReleaseGrid(shelltest::Ws().result);
     tk::test::EnableScripting(false);
     fs::remove_all(dir_);
   }
 
   // A room of four walls, as if just opened, with its east wall deleted.
   static void RoomWithEastWallDeleted() {
-    new LineEntity(0, 0, 4, 0);
-    (new LineEntity(4, 0, 4, 3))->selected = 1;
-    new LineEntity(4, 3, 0, 3);
-    new LineEntity(0, 3, 0, 0);
-    history::MarkUnchanged();
-    cmd::Delete(tk::Event{});
+    shelltest::NewLine(0, 0, 4, 0);
+    (shelltest::NewLine(4, 0, 4, 3))->selected = 1;
+    shelltest::NewLine(4, 3, 0, 3);
+    shelltest::NewLine(0, 3, 0, 0);
+    shelltest::Hist().MarkUnchanged();
+    cmd::Delete(shelltest::Ws(), tk::Event{});
     ASSERT_EQ(Walls(), 3);
   }
 
   static int Walls() {
     int n = 0;
-    forEachFrontToBack([&](Entity*) { ++n; });
+    shelltest::Entities().forEachFrontToBack([&](Entity*) { ++n; });
     return n;
   }
 
@@ -75,20 +76,20 @@ class UndoTest : public ::testing::Test {
 TEST_F(UndoTest, ControlKeysUndoAndRedoExceptInTextFields) {
   RoomWithEastWallDeleted();
   cmd::Drag(tk::Event{});
-  cmd::ViewGrid(tk::Event{});
-  ASSERT_FALSE(cellGrid.cells.empty());
+  cmd::ViewGrid(shelltest::Ws(), tk::Event{});
+  ASSERT_FALSE(shelltest::Grid().cells.empty());
 
   Key("htext", 'z');  // the field keeps Control+Z for its own text
   EXPECT_EQ(Walls(), 3);
-  EXPECT_FALSE(cellGrid.cells.empty());
+  EXPECT_FALSE(shelltest::Grid().cells.empty());
 
   Key("datascreen", 'z');
   ASSERT_EQ(Walls(), 4);
-  const auto* east = static_cast<const LineEntity*>(selectedEntities().at(0));
-  EXPECT_EQ(selectedEntities().size(), 1u);
+  const auto* east = static_cast<const LineEntity*>(shelltest::Entities().selectedEntities().at(0));
+  EXPECT_EQ(shelltest::Entities().selectedEntities().size(), 1u);
   EXPECT_EQ(east->x0, 4);
   EXPECT_EQ(east->y1, 3);
-  EXPECT_TRUE(cellGrid.cells.empty());  // the flow picture no longer fits
+  EXPECT_TRUE(shelltest::Grid().cells.empty());  // the flow picture no longer fits
   EXPECT_EQ(cmd::modeRestart, cmd::DragMode);
 
   Key("xgrid", 'y');
@@ -98,7 +99,7 @@ TEST_F(UndoTest, ControlKeysUndoAndRedoExceptInTextFields) {
   Key("datascreen", 'z');
   Key("datascreen", 'z', "SC");  // Control+Shift+Z redoes too
   EXPECT_EQ(Walls(), 3);
-  EXPECT_TRUE(selectedEntities().empty());
+  EXPECT_TRUE(shelltest::Entities().selectedEntities().empty());
 }
 
 // "Sair" and the close box over a changed drawing: cancel, a save that
@@ -107,7 +108,7 @@ TEST_F(UndoTest, ExitAsksAboutUnsavedChanges) {
   RoomWithEastWallDeleted();
   tk::Element* main = cmd::handles.main;
 
-  EXPECT_EQ(cmd::Exit(tk::Event{}), tk::kIgnore);  // no answer: closed box
+  EXPECT_EQ(cmd::Exit(shelltest::Ws(), tk::Event{}), tk::kIgnore);  // no answer: closed box
   EXPECT_EQ(tk::test::TakeMessages(), std::vector<std::string>{kQuestion});
   tk::test::QueueAnswer({false, {"Cancelar"}});
   EXPECT_EQ(tk::test::Fire(main, "CLOSE_CB"), tk::kIgnore);
@@ -117,24 +118,24 @@ TEST_F(UndoTest, ExitAsksAboutUnsavedChanges) {
   const fs::path failing = dir_ / "no-such-folder" / "plan.dat";
   tk::test::QueueAnswer({false, {"Salvar"}});
   tk::test::QueueAnswer({false, {failing.string()}});
-  EXPECT_EQ(cmd::Exit(tk::Event{}), tk::kIgnore);
+  EXPECT_EQ(cmd::Exit(shelltest::Ws(), tk::Event{}), tk::kIgnore);
   EXPECT_EQ(tk::test::TakeMessages().size(), 2u);  // the question, the failure
   tk::test::QueueAnswer({false, {"Salvar"}});
   tk::test::QueueAnswer({true, {}});  // the file dialog cancelled
-  EXPECT_EQ(cmd::Exit(tk::Event{}), tk::kIgnore);
+  EXPECT_EQ(cmd::Exit(shelltest::Ws(), tk::Event{}), tk::kIgnore);
   EXPECT_EQ(Walls(), 3);
-  EXPECT_TRUE(history::Changed());
+  EXPECT_TRUE(shelltest::Hist().Changed());
 
   const fs::path saved = dir_ / "plan.dat";
   tk::test::QueueAnswer({false, {"Salvar"}});
   tk::test::QueueAnswer({false, {saved.string()}});
-  EXPECT_EQ(cmd::Exit(tk::Event{}), tk::kClose);
+  EXPECT_EQ(cmd::Exit(shelltest::Ws(), tk::Event{}), tk::kClose);
   EXPECT_EQ(Contents(saved), "0\n0 0 0 4 0\n0\n0 4 3 0 3\n0\n0 0 3 0 0\n");
-  EXPECT_EQ(EntityList, nullptr);
+  EXPECT_EQ(shelltest::Entities().head(), nullptr);
   EXPECT_EQ(tk::test::PendingAnswers(), 0u);
 
   tk::test::TakeMessages();
-  EXPECT_EQ(cmd::Exit(tk::Event{}), tk::kClose);  // nothing changed: no question
+  EXPECT_EQ(cmd::Exit(shelltest::Ws(), tk::Event{}), tk::kClose);  // nothing changed: no question
   EXPECT_TRUE(tk::test::TakeMessages().empty());
 }
 
@@ -144,32 +145,32 @@ TEST_F(UndoTest, OpenAsksOnlyWhileTheDrawingDiffersFromTheSavedOne) {
   RoomWithEastWallDeleted();
   const fs::path saved = dir_ / "three.dat";
   tk::test::QueueAnswer({false, {saved.string()}});
-  cmd::ProjSaveFile(tk::Event{});
-  EXPECT_FALSE(history::Changed());
+  cmd::ProjSaveFile(shelltest::Ws(), tk::Event{});
+  EXPECT_FALSE(shelltest::Hist().Changed());
   Key("datascreen", 'z');
-  EXPECT_TRUE(history::Changed());
+  EXPECT_TRUE(shelltest::Hist().Changed());
 
   const int popups = tk::test::ScriptedPopups();
   tk::test::QueueAnswer({false, {"Cancelar"}});
-  cmd::ProjReadFile(tk::Event{});
+  cmd::ProjReadFile(shelltest::Ws(), tk::Event{});
   EXPECT_EQ(tk::test::ScriptedPopups(), popups + 1);  // no file dialog came
   EXPECT_EQ(Walls(), 4);
 
   Key("datascreen", 'y');  // back to the saved drawing: opening just opens
-  EXPECT_FALSE(history::Changed());
+  EXPECT_FALSE(shelltest::Hist().Changed());
   tk::test::QueueAnswer({false, {saved.string()}});
-  cmd::ProjReadFile(tk::Event{});
+  cmd::ProjReadFile(shelltest::Ws(), tk::Event{});
   EXPECT_EQ(Walls(), 3);
   EXPECT_EQ(tk::test::TakeMessages(), std::vector<std::string>{kQuestion});
-  EXPECT_EQ(history::UndoSteps(), 0u);  // an opened drawing starts a new history
+  EXPECT_EQ(shelltest::Hist().UndoSteps(), 0u);  // an opened drawing starts a new history
 
-  EntityList->selected = 1;
-  cmd::Delete(tk::Event{});
+  shelltest::Entities().head()->selected = 1;
+  cmd::Delete(shelltest::Ws(), tk::Event{});
   tk::test::QueueAnswer({false, {"Descartar"}});
   tk::test::QueueAnswer({false, {saved.string()}});
-  cmd::ProjReadFile(tk::Event{});
+  cmd::ProjReadFile(shelltest::Ws(), tk::Event{});
   EXPECT_EQ(Walls(), 3);
-  EXPECT_FALSE(history::Changed());
+  EXPECT_FALSE(shelltest::Hist().Changed());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/shell/workspace_access.h"
 #include "model/entity.h"
 #include "shell/modes.h"
 #include "toolkit/toolkit.h"
@@ -35,17 +36,17 @@ class CanvasTest : public ::testing::Test {
   }
 
   static void TearDownTestSuite() {
-    deleteAll();
+    shelltest::Entities().deleteAll();
     viewList.clear();
     cmd::handles = cmd::ShellHandles{};
     tk::Close();
   }
 
   void SetUp() override {
-    deleteAll();
-    wallWidth = 0.15;
-    gridStepX = gridStepY = 1.0;
-    gridShown = snapToGrid = false;
+    shelltest::Entities().deleteAll();
+    shelltest::Settings().wallWidth = 0.15;
+    shelltest::Settings().gridStepX = shelltest::Settings().gridStepY = 1.0;
+    shelltest::Settings().gridShown = shelltest::Settings().snapToGrid = false;
     redraws_ = 0;
     ASSERT_EQ(ViewCreate(canvas_, 0), 1);
     view_ = ViewFind(canvas_);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/shell/workspace_access.h"
 #include "model/entity.h"
 #include "shell/commands.h"
 #include "shell/startup.h"
@@ -36,11 +37,11 @@ class FileGuiTest : public ::testing::Test {
  protected:
   // The start-up of the program, up to the event loop.
   static void SetUpTestSuite() {
-    shell::StartUp();
+    shell::StartUp(shelltest::Ws());
     for (int i = 0; i < 30; ++i) tk::LoopStep();
   }
   static void TearDownTestSuite() {
-    deleteAll();
+    shelltest::Entities().deleteAll();
     tk::Close();
   }
 
@@ -49,7 +50,7 @@ class FileGuiTest : public ::testing::Test {
     fs::create_directories(dir_);
     tk::test::EnableScripting(true);
     tk::test::TakeMessages();
-    deleteAll();
+    shelltest::Entities().deleteAll();
   }
   void TearDown() override {
     tk::test::EnableScripting(false);
@@ -92,13 +93,13 @@ class FileGuiTest : public ::testing::Test {
 
   static std::vector<std::vector<double>> Lines() {
     std::vector<std::vector<double>> lines;
-    Entity* e = EntityList;
+    Entity* e = shelltest::Entities().head();
     if (!e) return lines;
     do {
       auto* line = static_cast<LineEntity*>(e);
       lines.push_back({double(line->color), line->x0, line->y0, line->x1, line->y1});
       e = e->next;
-    } while (e != EntityList);
+    } while (e != shelltest::Entities().head());
     return lines;
   }
 

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <vector>
 
+#include "tests/shell/workspace_access.h"
 #include "tests/view/canvas_fixture.h"
 #include "view/pick.h"
 
@@ -39,7 +40,7 @@ class PickTest : public CanvasTest {
     pickService.pickAperture = 8;
     pickService.referenceAxis = 'x';
     ReadDrawSize(canvas_, &width_, &height_);
-    ViewSetCallbacks(canvas_, RedrawScene, nullptr);
+    ViewSetCallbacks(canvas_, shelltest::SceneRedraw());
     ShowWindow(width_, height_, {0, 10, 0, 10});
     ViewRedisplay(canvas_);
   }
@@ -149,7 +150,7 @@ TEST_F(PickTest, RightButtonCancelsAndAbortEndsWithMinusOne) {
 }
 
 TEST_F(PickTest, EchoIsRedOverWhiteAndLeavesThePictureAsItWas) {
-  new LineEntity(1, 5, 9, 5);
+  shelltest::NewLine(1, 5, 9, 5);
   ViewRedisplay(canvas_);
   ASSERT_EQ(RedOnScreen().count, 0);
   PickRequest r = Request(PickKindPoint, EchoCross + EchoBox + EchoLine);

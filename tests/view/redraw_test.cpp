@@ -1,3 +1,4 @@
+#include "tests/shell/workspace_access.h"
 #include "tests/view/canvas_fixture.h"
 
 namespace {
@@ -20,7 +21,7 @@ class RedrawTest : public CanvasTest {
     ReadDrawSize(canvas_, &width_, &height_);
     ASSERT_GT(width_, 100);
     ASSERT_GT(height_, 100);
-    ViewSetCallbacks(canvas_, RedrawScene, nullptr);
+    ViewSetCallbacks(canvas_, shelltest::SceneRedraw());
     ShowWindow(width_, height_, {0, 10, 0, 10});
   }
 
@@ -57,7 +58,7 @@ class RedrawTest : public CanvasTest {
     std::vector<GLfloat> buffer(1 << 20);
     glFeedbackBuffer(GLsizei(buffer.size()), GL_2D, buffer.data());
     glRenderMode(GL_FEEDBACK);
-    DrawGridPoints(canvas_);
+    DrawGridPoints(canvas_, shelltest::Settings());
     const GLint used = glRenderMode(GL_RENDER);
     std::vector<std::pair<double, double>> points;
     for (GLint i = 0; i + 2 < used; i += 3) {
@@ -72,8 +73,8 @@ class RedrawTest : public CanvasTest {
 
 TEST_F(RedrawTest, WallsAreDrawnInTheirColourOrRedWithMarksWhenSelected) {
   ShowTenUnits();
-  Entity* blue = new LineEntity(1, 5, 9, 5, 255);
-  Entity* diagonal = new LineEntity(1, 1, 9, 9);
+  Entity* blue = shelltest::NewLine(1, 5, 9, 5, 255);
+  Entity* diagonal = shelltest::NewLine(1, 1, 9, 9);
   ViewRedisplay(canvas_);
   EXPECT_EQ(ShownAt(0.5, 0.5), kWhite);
   EXPECT_EQ(ShownAt(3, 5), kBlue);
@@ -99,8 +100,8 @@ TEST_F(RedrawTest, WallsAreDrawnInTheirColourOrRedWithMarksWhenSelected) {
   blue->color = 0xFF0000;
   ViewRedisplay(canvas_);
   EXPECT_EQ(ShownAt(3, 5), kRed);
-  blue->setEndpoint(0, 1, 7);
-  blue->setEndpoint(1, 9, 7);
+  blue->setEndpoint(0, 1, 7, shelltest::Settings().wallWidth);
+  blue->setEndpoint(1, 9, 7, shelltest::Settings().wallWidth);
   ViewRedisplay(canvas_);
   EXPECT_EQ(ShownAt(3, 5), kWhite);
   EXPECT_EQ(ShownAt(3, 7), kRed);
@@ -111,8 +112,8 @@ TEST_F(RedrawTest, WallsAreDrawnInTheirColourOrRedWithMarksWhenSelected) {
 
 TEST_F(RedrawTest, GridPointsLieOnTopAndTheProjectionStays) {
   ShowTenUnits();
-  new LineEntity(0, 5, 10, 5, 255);
-  gridShown = true;
+  shelltest::NewLine(0, 5, 10, 5, 255);
+  shelltest::Settings().gridShown = true;
   ViewRedisplay(canvas_);
   EXPECT_EQ(ShownAt(5, 5), kBlack);  // a node over the blue wall
   EXPECT_EQ(ShownAt(5.5, 5), kBlue);
@@ -134,10 +135,10 @@ TEST_F(RedrawTest, GridIsLeftOutWhenItsLargerStepIsUnderFivePixels) {
   // A quarter of the width in units: the larger step of 2 spans 8 pixels, so
   // the grid shows even though its x step of 0.5 spans only 2.
   const double quarter = width_ / 4.0;
-  gridStepX = 0.5;
-  gridStepY = 2.0;
+  shelltest::Settings().gridStepX = 0.5;
+  shelltest::Settings().gridStepY = 2.0;
   EXPECT_FALSE(GridPoints({0, quarter, 0, 4}).empty());
-  gridStepY = 0.5;
+  shelltest::Settings().gridStepY = 0.5;
   EXPECT_TRUE(GridPoints({0, quarter, 0, 4}).empty());
 }
 

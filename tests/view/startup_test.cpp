@@ -2,6 +2,7 @@
 // side of the canvas, centred on (5, 5).
 #include <gtest/gtest.h>
 
+#include "tests/shell/workspace_access.h"
 #include "shell/commands.h"
 #include "toolkit/toolkit.h"
 #include "view/view.h"
@@ -37,7 +38,7 @@ TEST_P(StartupTest, FirstWindowHasTheCanvasShape) {
   tk::ShowXY(dialog, 0, 0);
   tk::LoopStep();
 
-  cmd::InitCanvas(canvas);
+  cmd::InitCanvas(canvas, shelltest::Ws());
   ViewWindow w{};
   ViewGetWindow(canvas, &w.xmin, &w.xmax, &w.ymin, &w.ymax);
   EXPECT_NEAR(w.xmin, c.expected.xmin, 1e-9);

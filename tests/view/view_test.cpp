@@ -1,3 +1,4 @@
+#include "tests/shell/workspace_access.h"
 #include "tests/view/canvas_fixture.h"
 
 namespace {
@@ -46,10 +47,10 @@ TEST_F(ViewTest, FitFramesTheDrawingWithTheFitFactor) {
   ShowWindow(400, 400, {0, 1, 0, 1});
   ViewSetCallbacks(canvas_, CountingRedraw,
                    [](tk::Element*, double& a, double& b, double& c, double& d) {
-                     return drawingExtents(a, b, c, d) ? 1 : 0;
+                     return shelltest::Entities().drawingExtents(a, b, c, d) ? 1 : 0;
                    });
-  new LineEntity(0, 0, 20, 0);
-  new LineEntity(0, 0, 0, 10);
+  shelltest::NewLine(0, 0, 20, 0);
+  shelltest::NewLine(0, 0, 0, 10);
   const int before = redraws_;
   view_->previousWindows.push_back({0, 1, 0, 1});
   ViewFit(canvas_);

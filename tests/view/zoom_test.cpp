@@ -1,5 +1,6 @@
 // Zoom steps, the previous-window stack, pan steps, the dial and the size
 // operations on a real canvas of 400 x 500 pixels.
+#include "tests/shell/workspace_access.h"
 #include "view/zoom.h"
 
 #include <cmath>
@@ -21,7 +22,7 @@ class ZoomTest : public CanvasTest {
   }
 
   static int DrawingExtents(tk::Element*, double& a, double& b, double& c, double& d) {
-    return drawingExtents(a, b, c, d) ? 1 : 0;
+    return shelltest::Entities().drawingExtents(a, b, c, d) ? 1 : 0;
   }
 
   static ViewWindow Tall() { return {0, 10, -1.25, 11.25}; }
@@ -57,9 +58,9 @@ TEST_F(ZoomTest, DialScalesByAFifthOfItsAngleUntilTheZoomOutLimit) {
   EXPECT_NEAR(tk::GetFloat(canvas_, "XMIN"), 5 - 5 * 5 / 0.96, 1e-6);
 
   // A wall 0.1 long: the limit is 50 x 0.05 plus the wall width's share.
-  new LineEntity(5, 5, 5.1, 5);
+  shelltest::NewLine(5, 5, 5.1, 5);
   double xmin, xmax, ymin, ymax;
-  ASSERT_TRUE(drawingExtents(xmin, xmax, ymin, ymax));
+  ASSERT_TRUE(shelltest::Entities().drawingExtents(xmin, xmax, ymin, ymax));
   const double limit = 50 * std::max(xmax - xmin, ymax - ymin) / 2;
   ViewSetWindow(canvas_, 4.9, 5.2, 4.9, 5.2);
   for (int i = 0; i < 100; ++i) DialZoom(canvas_, -0.1);
