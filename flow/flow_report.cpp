@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "flow/boundary_arrows.h"
@@ -122,6 +123,18 @@ bool WriteFlowDump(std::FILE* f, const AnalysisResult& result) {
   WriteCells(f, g);
   WriteStreamlines(f, result.streamlines);
   return std::ferror(f) == 0;
+}
+
+std::string FlowDumpText(const AnalysisResult& result) {
+  char* buffer = nullptr;
+  size_t size = 0;
+  std::FILE* f = open_memstream(&buffer, &size);
+  if (!f) return "";
+  WriteFlowDump(f, result);
+  std::fclose(f);
+  std::string text(buffer, size);
+  std::free(buffer);
+  return text;
 }
 
 bool WriteFlowPicture(std::FILE* f, const std::vector<Wall>& walls, const AnalysisResult& result) {

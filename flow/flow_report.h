@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "flow/analysis.h"
@@ -11,6 +12,8 @@
 
 // Writes the dump of the result; false on a write error.
 bool WriteFlowDump(std::FILE* file, const AnalysisResult& result);
+// The dump as text.
+std::string FlowDumpText(const AnalysisResult& result);
 
 constexpr int kPictureWidth = 1000;
 constexpr double kPictureFitFactor = 1.10;

@@ -145,20 +145,13 @@ void EntityList::describeSelection(std::string& text) const {
 // room around the building.
 bool EntityList::drawingExtents(double& xmin, double& xmax, double& ymin, double& ymax) const {
   if (!head_) return false;
-  bool first = true;
-  forEachFrontToBack([&](Entity* e) {
+  BoxUnion box;
+  forEachFrontToBack([&box](Entity* e) {
     double exmin, exmax, eymin, eymax;
     e->boundingBox(exmin, exmax, eymin, eymax);
-    if (first) {
-      xmin = exmin, xmax = exmax, ymin = eymin, ymax = eymax;
-      first = false;
-      return;
-    }
-    if (exmin < xmin) xmin = exmin;
-    if (exmax > xmax) xmax = exmax;
-    if (eymin < ymin) ymin = eymin;
-    if (eymax > ymax) ymax = eymax;
+    box.add(exmin, exmax, eymin, eymax);
   });
+  xmin = box.xmin, xmax = box.xmax, ymin = box.ymin, ymax = box.ymax;
   GrowForFlowGrid(xmin, xmax, ymin, ymax);
   return true;
 }

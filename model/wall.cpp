@@ -13,24 +13,27 @@ void GrowForFlowGrid(double& xmin, double& xmax, double& ymin, double& ymax) {
   ymax = cy + hh;
 }
 
+void BoxUnion::add(double bxmin, double bxmax, double bymin, double bymax) {
+  if (empty) {
+    xmin = bxmin, xmax = bxmax, ymin = bymin, ymax = bymax;
+    empty = false;
+    return;
+  }
+  if (bxmin < xmin) xmin = bxmin;
+  if (bxmax > xmax) xmax = bxmax;
+  if (bymin < ymin) ymin = bymin;
+  if (bymax > ymax) ymax = bymax;
+}
+
 // The box of each wall is that of its segment, as a wall entity gives it.
 bool WallExtents(const std::vector<Wall>& walls, double& xmin, double& xmax, double& ymin,
                  double& ymax) {
   if (walls.empty()) return false;
-  bool first = true;
-  for (const Wall& w : walls) {
-    const double exmin = std::fmin(w.x0, w.x1), exmax = std::fmax(w.x0, w.x1);
-    const double eymin = std::fmin(w.y0, w.y1), eymax = std::fmax(w.y0, w.y1);
-    if (first) {
-      xmin = exmin, xmax = exmax, ymin = eymin, ymax = eymax;
-      first = false;
-      continue;
-    }
-    if (exmin < xmin) xmin = exmin;
-    if (exmax > xmax) xmax = exmax;
-    if (eymin < ymin) ymin = eymin;
-    if (eymax > ymax) ymax = eymax;
-  }
+  BoxUnion box;
+  for (const Wall& w : walls)
+    box.add(std::fmin(w.x0, w.x1), std::fmax(w.x0, w.x1), std::fmin(w.y0, w.y1),
+            std::fmax(w.y0, w.y1));
+  xmin = box.xmin, xmax = box.xmax, ymin = box.ymin, ymax = box.ymax;
   GrowForFlowGrid(xmin, xmax, ymin, ymax);
   return true;
 }

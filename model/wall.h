@@ -20,5 +20,12 @@ struct Wall {
 bool WallExtents(const std::vector<Wall>& walls, double& xmin, double& xmax, double& ymin,
                  double& ymax);
 
+// The union of boxes given one by one.
+struct BoxUnion {
+  bool empty = true;
+  double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+  void add(double bxmin, double bxmax, double bymin, double bymax);
+};
+
 // Grows a box about its centre as WallExtents does.
 void GrowForFlowGrid(double& xmin, double& xmax, double& ymin, double& ymax);

@@ -57,16 +57,6 @@ StageTimes TimeAnalysis(Bench& b) {
   return t;
 }
 
-std::string DumpText(const AnalysisResult& result) {
-  char* buffer = nullptr;
-  size_t size = 0;
-  std::FILE* f = open_memstream(&buffer, &size);
-  WriteFlowDump(f, result);
-  std::fclose(f);
-  std::string text(buffer, size);
-  std::free(buffer);
-  return text;
-}
 
 // The fastest of a few runs, so that a busy machine disturbs less.
 StageTimes BestOf(Bench& b, int runs) {
@@ -83,7 +73,7 @@ StageTimes LiteralBestOf(Bench& b, int runs, bool reference, std::string& dump) 
   b.options.scheme = SolverScheme::Literal;
   b.options.referenceAlgorithms = reference;
   const StageTimes best = BestOf(b, runs);
-  dump = DumpText(b.result);
+  dump = FlowDumpText(b.result);
   return best;
 }
 

@@ -52,7 +52,8 @@ bool WriteRandomWalls(int count, const std::string& path) {
       angle(0, 2 * M_PI);
   for (int i = 0; i < count; ++i) {
     const double x0 = x(random), y0 = y(random), l = length(random), a = angle(random);
-    drawing.insertAtFront(new LineEntity(x0, y0, x0 + l * std::cos(a), y0 + l * std::sin(a), 0.15));
+    const double x1 = x0 + l * std::cos(a), y1 = y0 + l * std::sin(a);
+    drawing.insertAtFront(new LineEntity(x0, y0, x1, y1, 0.15));
   }
   std::string error;
   const bool saved = SaveDrawingFile(path, drawing, error);

@@ -2,8 +2,6 @@
 // in one process give exactly what each gives alone, and a stop keeps
 // nothing.
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 
 #include "flow/flow_report.h"
@@ -13,16 +11,6 @@ namespace {
 
 using AnalysisTest = FlowTest;
 
-std::string Dump(const AnalysisResult& result) {
-  char* buffer = nullptr;
-  size_t size = 0;
-  std::FILE* f = open_memstream(&buffer, &size);
-  WriteFlowDump(f, result);
-  std::fclose(f);
-  std::string text(buffer, size);
-  std::free(buffer);
-  return text;
-}
 
 std::vector<Wall> SampleWalls(const std::string& name) {
   EntityList drawing;
@@ -47,8 +35,8 @@ TEST_F(AnalysisTest, InterleavedAnalysesGiveWhatEachGivesAlone) {
   AnalysisOptions houseOptions, blockOptions;
   blockOptions.scheme = SolverScheme::Literal;
   blockOptions.cells = 45;
-  const std::string houseAlone = Dump(Analyse(house, houseOptions));
-  const std::string blockAlone = Dump(Analyse(block, blockOptions));
+  const std::string houseAlone = FlowDumpText(Analyse(house, houseOptions));
+  const std::string blockAlone = FlowDumpText(Analyse(block, blockOptions));
   ASSERT_NE(houseAlone, blockAlone);
 
   std::string blockInside;
@@ -58,12 +46,12 @@ TEST_F(AnalysisTest, InterleavedAnalysesGiveWhatEachGivesAlone) {
     EXPECT_EQ(partial.grid.columns, 60);  // the house's own result, as far as it goes
     if (++redraws != 200) return;
     ASSERT_FALSE(partial.streamlines.empty());
-    blockInside = Dump(Analyse(block, blockOptions));
+    blockInside = FlowDumpText(Analyse(block, blockOptions));
   };
   const AnalysisResult houseAround = Analyse(house, houseOptions, progress);
   ASSERT_GT(redraws, 200);
   EXPECT_EQ(houseAround.outcome, AnalysisOutcome::Done);
-  EXPECT_TRUE(Dump(houseAround) == houseAlone);
+  EXPECT_TRUE(FlowDumpText(houseAround) == houseAlone);
   EXPECT_TRUE(blockInside == blockAlone);
 }
 
