@@ -59,14 +59,42 @@ void LineEntity::transform(double a, double b, double c, double d, double e, dou
 
 PackedColor LineEntity::shownColor() const { return selected ? 0xFF0000 : color & 0xFFFFFF; }
 
-void LineEntity::emitOutline() const {
-  for (int i = 0; i < 4; ++i) glVertex3d(outline[2 * i], outline[2 * i + 1], 0.0);
+PixelScale currentPixelScale() {
+  GLdouble projection[16];
+  GLint viewport[4];
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  return {std::fabs(projection[0]) * viewport[2] / 2, std::fabs(projection[5]) * viewport[3] / 2};
+}
+
+// A quadrilateral narrower than a pixel covers no pixel centre in places, and
+// the wall would show dashed or not at all; such a wall is drawn one pixel
+// wide about its centre line.  Wider walls are drawn exactly as outlined.
+void LineEntity::emitOutline(const PixelScale& scale) const {
+  const double* c = outline;
+  // The centre line's ends, and the offset from it to the c0-c1 side.
+  const double m0x = (c[0] + c[6]) / 2, m0y = (c[1] + c[7]) / 2;
+  const double m1x = (c[2] + c[4]) / 2, m1y = (c[3] + c[5]) / 2;
+  const double ox = (c[0] - c[6]) / 2, oy = (c[1] - c[7]) / 2;
+  // On the screen: the centre line's direction and the wall's width across it.
+  const double dx = (m1x - m0x) * scale.x, dy = (m1y - m0y) * scale.y;
+  const double width = 2 * std::fabs(dx * oy * scale.y - dy * ox * scale.x) / std::hypot(dx, dy);
+  if (!(width > 0 && width < 1)) {
+    for (int i = 0; i < 4; ++i) glVertex3d(c[2 * i], c[2 * i + 1], 0.0);
+    return;
+  }
+  const double wx = ox / width, wy = oy / width;
+  glVertex3d(m0x + wx, m0y + wy, 0.0);
+  glVertex3d(m1x + wx, m1y + wy, 0.0);
+  glVertex3d(m1x - wx, m1y - wy, 0.0);
+  glVertex3d(m0x - wx, m0y - wy, 0.0);
 }
 
 void LineEntity::draw() const {
+  const PixelScale scale = currentPixelScale();  // no state can be read between begin and end
   setGLColor(shownColor());
   glBegin(GL_QUADS);
-  emitOutline();
+  emitOutline(scale);
   glEnd();
 }
 

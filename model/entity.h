@@ -14,6 +14,13 @@ void setGLColor(PackedColor color);
 
 class EntityList;
 
+// Pixels per world unit along x and y under the current OpenGL projection
+// and viewport (an orthographic projection, the model-view the identity).
+struct PixelScale {
+  double x = 0, y = 0;
+};
+PixelScale currentPixelScale();
+
 class Entity {
  public:
   Entity() = default;  // kind -1, unselected, colour 0, in no list
@@ -86,8 +93,9 @@ class LineEntity : public Entity {
 
   // The colour it is painted in: pure red when selected, else its own.
   PackedColor shownColor() const;
-  // The outline's four corners as vertices of the quadrilateral being drawn.
-  void emitOutline() const;
+  // The outline's four corners as vertices of the quadrilateral being
+  // drawn, at least one pixel wide on the screen at `scale`.
+  void emitOutline(const PixelScale& scale) const;
 
   double x0, y0, x1, y1;
   double outline[8];  // c0x, c0y, c1x, c1y, c2x, c2y, c3x, c3y

@@ -211,7 +211,7 @@ void DrawSelectionMarks(const Entity* e) {
 // several per wall: what keeps a large drawing quick to redraw.
 class WallBatch {
  public:
-  WallBatch() = default;
+  WallBatch() : scale_(currentPixelScale()) {}
   WallBatch(const WallBatch&) = delete;
   WallBatch& operator=(const WallBatch&) = delete;
   ~WallBatch() { close(); }
@@ -222,7 +222,7 @@ class WallBatch {
     if (!open_ || colour != colour_) setGLColor(colour);
     open_ = true;
     colour_ = colour;
-    wall.emitOutline();
+    wall.emitOutline(scale_);
   }
   // Ends the run, so that an entity of another kind can draw itself.
   void close() {
@@ -231,6 +231,7 @@ class WallBatch {
   }
 
  private:
+  const PixelScale scale_;
   bool open_ = false;
   PackedColor colour_ = 0;
 };

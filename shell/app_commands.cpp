@@ -87,7 +87,7 @@ PickButtonEvent ButtonForPick(const tk::Event& ev) {
   return {'2', status};
 }
 
-// Keys this program adds must not steal letters typed into a field.
+// A key typed into a field may belong to its text.
 bool FocusInTextField(const tk::Event& ev) { return tk::KindOf(ev.element) == "text"; }
 
 }  // namespace
@@ -167,75 +167,93 @@ int WidthText(const tk::Event& ev) { return NumericKeyFilter(ev); }
 int Keyboard(const tk::Event&) {
   keyboardEntry = !keyboardEntry;
   if (keyboardEntry) ResetToSelect();
+  ShowActiveTool();
   return tk::kDefault;
 }
 
-// Every key typed anywhere in the main window passes here first; the key
-// always goes on to the focused element as well.  The arrows pan the view a
-// tenth of the window, the page keys a whole height, even from a text field;
-// the other keys this program adds leave a text field alone, which has its
-// own use for them.
-int KeyCrtl(Workspace& ws, const tk::Event& ev) {
+namespace {
+
+// The keys a text field uses on its own text: characters, moving along the
+// text and deleting in it, and Control with a letter.  Esc, Up, Down and
+// the page keys mean nothing to a one-line field.
+bool TextFieldUses(int key) {
+  switch (key) {
+    case tk::kKeyEsc:
+    case tk::kKeyUp:
+    case tk::kKeyDown:
+    case tk::kKeyPgUp:
+    case tk::kKeyPgDn:
+      return false;
+    default:
+      return true;
+  }
+}
+
+void PanView(PanAxis axis, double f) { PanStep(handles.datascreen, axis, f); }
+
+// The main window's keys; false for a key that is not one of them.
+bool ActOnKey(Workspace& ws, const tk::Event& ev) {
   const bool shift = !ev.status.empty() && ev.status[0] == 'S';
   switch (ev.key) {
     case tk::CtrlKey('z'):
-      if (FocusInTextField(ev)) break;
       if (shift) {
         RedoChange(ws);
       } else {
         UndoChange(ws);
       }
-      break;
+      return true;
     case tk::CtrlKey('y'):
-      if (!FocusInTextField(ev)) RedoChange(ws);
-      break;
+      RedoChange(ws);
+      return true;
     case tk::kKeyEsc:
       // While "Calcular" runs, Esc only stops it.
       if (PipelineRunning()) {
         StopPipeline();
-        break;
+      } else {
+        EndPick();
+        ResetToSelect();
       }
-      EndPick();
-      ResetToSelect();
-      break;
+      return true;
     case 'x':
     case 'y':
       SetReferenceAxis(static_cast<char>(ev.key));
-      break;
+      return true;
     case 'm':
       // The Drag mode has no button; m starts it.
-      if (!FocusInTextField(ev)) {
-        EndPick();
-        DragMode();
-      }
-      break;
+      EndPick();
+      DragMode();
+      return true;
     case 'p':
-      if (FocusInTextField(ev)) break;
       PreviousZoom(handles.datascreen);
       ShowViewSize(handles.datascreen);
-      break;
-    case tk::kKeyUp:
-      PanStep(handles.datascreen, PanAxis::Vertical, +0.1);
-      break;
-    case tk::kKeyDown:
-      PanStep(handles.datascreen, PanAxis::Vertical, -0.1);
-      break;
-    case tk::kKeyRight:
-      PanStep(handles.datascreen, PanAxis::Horizontal, +0.1);
-      break;
-    case tk::kKeyLeft:
-      PanStep(handles.datascreen, PanAxis::Horizontal, -0.1);
-      break;
-    case tk::kKeyPgDn:
-      PanStep(handles.datascreen, PanAxis::Vertical, +1.0);
-      break;
-    case tk::kKeyPgUp:
-      PanStep(handles.datascreen, PanAxis::Vertical, -1.0);
-      break;
+      return true;
+    case 8:  // BackSpace; Control+H gives the same code and is left alone
+      if (ev.status.size() > 1 && ev.status[1] == 'C') return false;
+      Delete(ws, ev);
+      return true;
+    case tk::kKeyDel:
+      Delete(ws, ev);
+      return true;
+    case tk::kKeyUp: PanView(PanAxis::Vertical, +0.1); return true;
+    case tk::kKeyDown: PanView(PanAxis::Vertical, -0.1); return true;
+    case tk::kKeyRight: PanView(PanAxis::Horizontal, +0.1); return true;
+    case tk::kKeyLeft: PanView(PanAxis::Horizontal, -0.1); return true;
+    case tk::kKeyPgDn: PanView(PanAxis::Vertical, +1.0); return true;
+    case tk::kKeyPgUp: PanView(PanAxis::Vertical, -1.0); return true;
     default:
-      break;
+      return false;
   }
-  return tk::kDefault;
+}
+
+}  // namespace
+
+// Every key typed anywhere in the main window passes here first, wherever
+// the focus is, except the keys a text field uses while the focus is in
+// one: they edit its text.  A key that acts here is taken, so that no
+// widget acts on it as well (a focused scrollbar would pan a second time).
+int KeyCrtl(Workspace& ws, const tk::Event& ev) {
+  if (FocusInTextField(ev) && TextFieldUses(ev.key)) return tk::kDefault;
+  return ActOnKey(ws, ev) ? tk::kIgnore : tk::kDefault;
 }
 
 int BoundVel(const tk::Event&) { return tk::kDefault; }

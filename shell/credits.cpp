@@ -89,6 +89,9 @@ void BuildCredits() {
   tk::SetAttribute(credits.dialog, "MAXBOX", "OFF");
   tk::SetAttribute(credits.dialog, "RESIZE", "OFF");
   tk::SetAttribute(credits.dialog, "TITLE", "Brisel - Créditos");
+  // Esc and Enter close the window as its button does.
+  tk::SetAttribute(credits.dialog, "K_ESC", "closedlg");
+  tk::SetAttribute(credits.dialog, "K_CR", "closedlg");
 }
 
 }  // namespace

@@ -39,11 +39,9 @@ void ReportStoppedRead(const std::string& path, const ReadReport& report) {
   tk::Message("Abrir arquivo", "A leitura de \"" + path + "\" " + report.StopSummary() + ".");
 }
 
-// Empties the drawing, reads the chosen file and fits the view to it.  A file
-// that cannot be opened leaves the drawing as it was.
-void Open(Drawing& drawing) {
-  const std::string path = AskFileToOpen();
-  if (path.empty()) return;
+// Empties the drawing, reads the file and fits the view to it.  A file that
+// cannot be opened leaves the drawing as it was.
+void Open(Drawing& drawing, const std::string& path) {
   ReadReport report;
   std::string error;
   if (!LoadDrawingFile(path, drawing.settings.wallWidth, drawing.entities, report, error)) {
@@ -86,13 +84,19 @@ bool SettleUnsavedChanges(Workspace& ws) {
 // Reading replaces the drawing, so the flow result goes first; nothing is
 // read while "Calcular" is still working on the drawing, nor before unsaved
 // changes are settled.  The view is fitted to the new drawing, and the size
-// read-outs follow it.
+// read-outs follow it.  A cancelled dialog changes nothing: the flow result
+// stays and the user's mode comes back.
 int ProjReadFile(Workspace& ws, const tk::Event&) {
   if (PipelineRunning()) return tk::kDefault;
   if (!SettleUnsavedChanges(ws)) return tk::kDefault;
   EndPick();
+  const std::string path = AskFileToOpen();
+  if (path.empty()) {
+    ResumeMode();
+    return tk::kDefault;
+  }
   ReleaseGrid(ws.result);
-  Open(ws.drawing);
+  Open(ws.drawing, path);
   ShowViewSize(handles.datascreen);
   ResetToSelect();
   return tk::kDefault;

@@ -161,9 +161,16 @@ class CoordinateDialog {
       tk::SetAttribute(body, "TITLE", t.heading);
     }
     dialog_ = tk::Dialog(body);
+    // Enter confirms and Esc cancels, wherever the focus is in the dialog.
     const std::pair<const char*, const char*> attributes[] = {
-        {"TITLE", "Line"}, {"GAP", "3"},      {"MARGIN", "3x3"},
-        {"MAXBOX", "NO"},  {"RESIZE", "NO"}, {"CLOSE_CB", layout_.closeCommand}};
+        {"TITLE", "Line"},
+        {"GAP", "3"},
+        {"MARGIN", "3x3"},
+        {"MAXBOX", "NO"},
+        {"RESIZE", "NO"},
+        {"CLOSE_CB", layout_.closeCommand},
+        {"K_CR", layout_.okCommand},
+        {"K_ESC", layout_.cancelCommand}};
     for (auto& [name, value] : attributes) tk::SetAttribute(dialog_, name, value);
     tk::SetFunction(layout_.okCommand, [this](const tk::Event&) { return Answer("1"); });
     tk::SetFunction(layout_.cancelCommand, [this](const tk::Event&) { return Answer("0"); });

@@ -25,7 +25,25 @@ const char* const kOtherModeToggles[] = {"drag_tgl",  "line_tgl",   "pline_tgl",
                                          "plgon_tgl", "circle_tgl", "arc_tgl",
                                          "bezier_tgl", "spline_tgl"};
 
-void ClearPrompt() { tk::SetAttribute(handles.datatopmsg, "TITLE", " "); }
+struct ModePrompts {
+  const char* select;
+  const char* drag;
+};
+
+const ModePrompts kEnglish = {
+    "Select: click a wall (Shift adds or removes it) or drag a fence around walls.",
+    "Drag: press on a wall and drag it; on an end or a red mark of the selection, stretch it."};
+const ModePrompts kPortuguese = {
+    "Seleção: clique numa parede (Shift acrescenta ou retira) ou arraste uma cerca em volta "
+    "das paredes.",
+    "Arrastar: pressione sobre uma parede e arraste-a; sobre uma ponta ou marca vermelha da "
+    "seleção, estique-a."};
+
+const ModePrompts& Prompts() { return tk::GetLanguage() == "ENGLISH" ? kEnglish : kPortuguese; }
+
+void SetPressed(const char* button, bool pressed) {
+  tk::SetAttribute(tk::GetHandle(button), "VALUE", pressed ? "ON" : "OFF");
+}
 
 // One line asked for by dialog while the keyboard switch is on.  Returns
 // true when a line was made.
@@ -68,18 +86,21 @@ void FetchHandles() {
 
 void SelectMode() {
   modeRestart = SelectMode;
-  ClearPrompt();
+  ShowActiveTool();
+  ShowPrompt(nullptr, Prompts().select);
   ActivateSelectPicker(handles.datascreen, PickDone, 0);
 }
 
 void DragMode() {
   modeRestart = DragMode;
-  ClearPrompt();
+  ShowActiveTool();
+  ShowPrompt(nullptr, Prompts().drag);
   ActivateDragPicker(handles.datascreen, PickDone, 0);
 }
 
 void LineMode() {
   modeRestart = LineMode;
+  ShowActiveTool();
   if (keyboardEntry) {
     // One dialog after another until the user cancels; each line made
     // re-records the mode, since making it may have run other commands.
@@ -117,6 +138,12 @@ void PickDone(void*, int status) {
 void ViewDone(tk::Element* canvas, int) {
   ShowViewSize(canvas);
   ResumeMode();
+}
+
+void ShowActiveTool() {
+  SetPressed("btsel", modeRestart == SelectMode);
+  SetPressed("btline", modeRestart == LineMode);
+  SetPressed("btkeyboard", keyboardEntry);
 }
 
 void ShowPrompt(void*, const std::string& text) {

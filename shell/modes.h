@@ -69,6 +69,11 @@ void PickDone(void* owner, int status);
 // interaction ended.
 void ViewDone(tk::Element* canvas, int status);
 
+// The tool buttons show what is on: the button of the current mode
+// ("Seleção" or "Linha") and, while typed entry is on, "Teclado" look
+// pressed.
+void ShowActiveTool();
+
 // The prompt line above the canvas.
 void ShowPrompt(void* owner, const std::string& text);
 // The cursor read-outs of the bottom bar, in world units.

@@ -82,14 +82,25 @@ void InitCanvas(tk::Element* canvas, Workspace& ws) {
   ViewSetWindow(canvas, first.xmin, first.xmax, first.ymin, first.ymax);
 }
 
+// The view takes the canvas's new shape in the redraw that follows a
+// resize; the size read-outs are written after it, so that they show the
+// window the canvas shows.
+namespace {
+bool resizeToShow = false;
+}  // namespace
+
 int VisResize(const tk::Event& ev) {
   ViewResize(handles.datascreen, ev.width, ev.height);
-  ShowViewSize(ev.element);
+  resizeToShow = true;
   return tk::kDefault;
 }
 
 int VisRedraw(const tk::Event& ev) {
   ViewCanvasAction(ev.element, ev.posx, ev.posy);
+  if (resizeToShow) {
+    resizeToShow = false;
+    ShowViewSize(ev.element);
+  }
   return tk::kDefault;
 }
 

@@ -108,6 +108,10 @@ void ForgetWidgets(Element* e);
 void DeleteDroppedWidgets();
 // Reads a value the widget holds (X, Y of dialogs, DRAWSIZE of canvases).
 bool LiveAttribute(Element* e, const std::string& name, std::string& value);
+// Puts the focus in the first text field the dialog shows, its text
+// selected; a dialog without one takes the focus itself, so that its keys
+// reach it.
+void FocusFirstField(Element* dialog);
 // Closes a dialog as its close box would (hides it; ends the loop for main).
 void CloseDialog(Element* dialog);
 // Registers the widget as belonging to the element (for key routing).

@@ -52,9 +52,12 @@ void WaitUntilMapped(Fl_Window* window) {
   Fl::flush();
 }
 
-void RunModal(Fl_Window* window) {
+// Shows the window modally with the focus on `first` and waits until it is
+// closed.
+void RunModal(Fl_Window* window, Fl_Widget* first) {
   window->set_modal();
   window->show();
+  FocusAndSelect(first);
   while (window->shown()) Fl::wait();
   window->clear_modal_states();
 }
@@ -186,7 +189,7 @@ bool RunParamDialog(const rules::ParamForm& form, std::vector<std::string>& text
   window.end();
   window.callback(ParamCancel, &state);  // the close box and Esc cancel
   PlaceWindow(&window, -1, -1);
-  RunModal(&window);
+  RunModal(&window, inputs.empty() ? nullptr : inputs.front());
   if (!state.confirmed) return false;
   for (size_t i = 0; i < inputs.size(); ++i) texts[i] = inputs[i]->value();
   return true;
@@ -240,6 +243,7 @@ int RunChoiceDialog(const std::string& title, const std::string& text,
   label->copy_label(text.c_str());
   label->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
   std::vector<ChoiceButton> buttons(answers.size());
+  Fl_Button* first = nullptr;
   int x = (width - buttonsW) / 2;
   for (size_t i = 0; i < answers.size(); ++i) {
     buttons[i] = ChoiceButton{&state, static_cast<int>(i)};
@@ -247,12 +251,13 @@ int RunChoiceDialog(const std::string& title, const std::string& text,
                           : new Fl_Button(x, height - margin - buttonH, buttonW, buttonH);
     b->copy_label(answers[i].c_str());
     b->callback(ChoiceClicked, &buttons[i]);
+    if (!first) first = b;
     x += buttonW + gap;
   }
   window.end();
   window.callback(ChoiceClosed, &state);  // the close box and Esc
   PlaceWindow(&window, -1, -1);
-  RunModal(&window);
+  RunModal(&window, first);
   return state.chosen;
 }
 
@@ -327,6 +332,7 @@ int Popup(Element* dialog, int x, int y) {
   dialog->attrs["VISIBLE"] = "YES";
   dialog->window->set_modal();
   dialog->window->show();
+  FocusFirstField(dialog);
   // The dialog may be destroyed by one of its own commands.
   while (dialog->window && dialog->window->shown() && !LoopExitRequested()) Fl::wait();
   if (dialog->window) {

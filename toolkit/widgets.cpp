@@ -616,6 +616,7 @@ void CreateWidgets(Element* e) {
       ApplyColours(e);
       if (e->kind == "text") static_cast<Fl_Input*>(e->widget)->value(GetAttribute(e, "VALUE").c_str());
       if (e->kind == "toggle") static_cast<Fl_Button*>(e->widget)->value(IsOn(e, "VALUE"));
+      if (e->kind == "button") static_cast<ImageButton*>(e->widget)->held = IsOn(e, "VALUE");
       if (e->kind == "gauge") ApplyGauge(e);
       if (HasAttribute(e, "TIP")) e->widget->copy_tooltip(GetAttribute(e, "TIP").c_str());
     }
@@ -625,6 +626,10 @@ void CreateWidgets(Element* e) {
 
 void LayoutDialog(Element* dialog) {
   if (!dialog->window) return;
+  // The dialog's own placement is its window's size.
+  dialog->x = dialog->y = 0;
+  dialog->w = dialog->window->w();
+  dialog->h = dialog->window->h();
   int top = 0;
   if (dialog->menuBar && dialog->menuBar->visible()) {
     dialog->menuBar->resize(0, 0, dialog->window->w(), kMenuHeight);
@@ -636,17 +641,60 @@ void LayoutDialog(Element* dialog) {
   dialog->window->redraw();
 }
 
+bool IsKeyEvent(int event) {
+  return event == FL_KEYBOARD || event == FL_KEYUP || event == FL_SHORTCUT;
+}
+
+bool IsPointerEvent(int event) {
+  return event == FL_PUSH || event == FL_RELEASE || event == FL_DRAG || event == FL_MOVE ||
+         event == FL_MOUSEWHEEL;
+}
+
+// While a modal window is up it owns the input, whichever window the X
+// server delivers an event to: without a window manager, or with one whose
+// focus follows the mouse, keys go to the window under the pointer.  Keys
+// are taken to the modal window; clicks, drags and the wheel anywhere else
+// are dropped.  Returns the window that gets the event, or null.
+Fl_Window* InputOwner(int event, Fl_Window* window) {
+  Fl_Window* modal = Fl::modal();
+  if (!modal || !window || window->top_window() == modal) return window;
+  if (IsKeyEvent(event)) return modal;
+  if (!IsPointerEvent(event)) return window;
+  // A button pressed before the dialog opened must not stay held for its
+  // window, or every later motion there would count as a drag.
+  if (event == FL_RELEASE && Fl::pushed() && !modal->contains(Fl::pushed()))
+    Fl::pushed(nullptr);
+  return nullptr;
+}
+
+// A key belongs to the window it reached: when the focus is in another
+// window, or nowhere (its widget was deleted with a closed dialog), the
+// window itself takes it, so that the key neither gets lost nor acts on a
+// window the user is not typing into.
+void KeepFocusIn(Fl_Window* top) {
+  if (!top->contains(Fl::focus())) Fl::focus(top);
+}
+
+// The key callbacks of the focused element and its parents see the key
+// first; a key they take (kIgnore, kClose) goes no further, so that no
+// widget acts on it a second time.
+bool KeyTakenByCallbacks() {
+  Element* focused = ElementOfWidget(Fl::focus());
+  const int code = focused ? KeyCodeOfEvent() : 0;
+  if (!code) return false;
+  const int result = RouteKey(focused, code, StatusOfEvent());
+  return result == kIgnore || result == kClose;
+}
+
 int DispatchEvent(int event, Fl_Window* window) {
+  window = InputOwner(event, window);
+  if (!window) return 1;
   // While a menu is open (it holds the grab) its keys are the menu's: the
   // arrows that walk the menu must not also reach the application's keys.
   if (event == FL_KEYBOARD && !Fl::grab()) {
-    Element* focused = ElementOfWidget(Fl::focus());
-    if (!focused) focused = ElementOfWidget(window);
-    int code = focused ? KeyCodeOfEvent() : 0;
-    if (code) {
-      int result = RouteKey(focused, code, StatusOfEvent());
-      if (result == kIgnore || result == kClose) return 1;
-    }
+    window = window->top_window();
+    KeepFocusIn(window);
+    if (KeyTakenByCallbacks()) return 1;
   }
   return Fl::handle_(event, window);
 }
@@ -654,11 +702,13 @@ int DispatchEvent(int event, Fl_Window* window) {
 void ApplyWindowFlags(Element* dialog) {
   DialogWindow* window = dialog->window;
   Size natural = Natural(dialog);
+  window->leastW = std::max(natural.w, 1);
+  window->leastH = std::max(natural.h, 1);
   std::string resize = GetAttribute(dialog, "RESIZE");
   if (resize == "NO" || resize == "OFF")
     window->size_range(natural.w, natural.h, natural.w, natural.h);
   else
-    window->size_range(std::max(natural.w, 1), std::max(natural.h, 1));
+    window->size_range(window->leastW, window->leastH);
 }
 
 }  // namespace
@@ -671,27 +721,47 @@ DialogWindow::DialogWindow(Element* dialog, int w, int h)
 void DialogWindow::resize(int X, int Y, int W, int H) {
   bool resized = W != w() || H != h();
   Fl_Double_Window::resize(X, Y, W, H);
+  // Only a window manager holds a window to its least size; without one a
+  // window made smaller grows back at once, so that no control is cut off.
+  if (resized && (W < leastW || H < leastH)) {
+    size(std::max(W, leastW), std::max(H, leastH));
+    return;
+  }
   if (resized) LayoutDialog(element);
 }
 
 ImageButton::ImageButton(Element* e) : Fl_Button(0, 0, 10, 10), element(e) {}
 
+// The box of a button shown down; a button without a down box of its own
+// uses the sunken form of its box.
+Fl_Boxtype DownBox(const Fl_Button* button) {
+  return button->down_box() ? button->down_box() : fl_down(button->box());
+}
+
 void ImageButton::draw() {
+  const bool down = value() || held;
   if (!released) {
-    Fl_Button::draw();
+    if (!down || value()) {
+      Fl_Button::draw();
+      return;
+    }
+    draw_box(DownBox(this), color());
+    draw_label();
+    if (Fl::focus() == this) draw_focus();
     return;
   }
   // A button with a pressed picture shows its state through its pictures,
   // which carry their own raised or sunken edge, so it paints only its
   // background; a single picture sits on the usual button face.
-  IndexedImage* shown = value() && pressed ? pressed.get() : released.get();
+  IndexedImage* shown = down && pressed ? pressed.get() : released.get();
   if (pressed)
     draw_box(FL_FLAT_BOX, color());
   else
-    draw_box(value() ? down_box() : box(), color());
+    draw_box(down ? DownBox(this) : box(), color());
   Fl_Image* picture = shown->image.get();
-  const int px = x() + (w() - picture->w()) / 2 + (value() && !pressed ? 1 : 0);
-  const int py = y() + (h() - picture->h()) / 2 + (value() && !pressed ? 1 : 0);
+  const int shift = down && !pressed ? 1 : 0;
+  const int px = x() + (w() - picture->w()) / 2 + shift;
+  const int py = y() + (h() - picture->h()) / 2 + shift;
   if (active_r()) {
     picture->draw(px, py);
   } else {
@@ -827,6 +897,31 @@ Element* ElementOfWidget(Fl_Widget* widget) {
   return nullptr;
 }
 
+void FocusAndSelect(Fl_Widget* widget) {
+  if (!widget || !widget->take_focus()) return;
+  if (auto* input = dynamic_cast<Fl_Input_*>(widget)) input->position(input->size(), 0);
+}
+
+namespace {
+
+Element* FirstShownField(Element* e) {
+  if (e->kind == "text" && e->widget && e->widget->visible() && e->widget->active_r()) return e;
+  for (auto& child : e->children)
+    if (Element* field = FirstShownField(child.get())) return field;
+  return nullptr;
+}
+
+}  // namespace
+
+void FocusFirstField(Element* dialog) {
+  if (!dialog || !dialog->window) return;
+  if (Element* field = FirstShownField(dialog)) {
+    FocusAndSelect(field->widget);
+    if (dialog->window->contains(Fl::focus())) return;
+  }
+  Fl::focus(dialog->window);
+}
+
 void BuildDialog(Element* dialog) {
   static bool dispatching = false;
   if (!dispatching) {
@@ -908,6 +1003,8 @@ void ApplyAttribute(Element* e, const std::string& name) {
     static_cast<Fl_Input*>(w)->value(GetAttribute(e, "VALUE").c_str());
   } else if (name == "VALUE" && e->kind == "toggle") {
     static_cast<Fl_Button*>(w)->value(IsOn(e, "VALUE"));
+  } else if (name == "VALUE" && e->kind == "button") {
+    if (auto* button = dynamic_cast<ImageButton*>(w)) button->held = IsOn(e, "VALUE");
   } else if (e->kind == "gauge" && (name == "VALUE" || name == "SHOW_TEXT" || name == "TEXT")) {
     ApplyGauge(e);
   } else if (name == "FGCOLOR" || name == "BGCOLOR" || name == "FONT") {

@@ -23,6 +23,8 @@ class DialogWindow : public Fl_Double_Window {
   DialogWindow(Element* dialog, int w, int h);
   void resize(int X, int Y, int W, int H) override;
   Element* element;
+  // The least size at which every control of the tree shows.
+  int leastW = 1, leastH = 1;
 };
 
 // An image element turned into true colour, with its transparent index
@@ -32,12 +34,14 @@ struct IndexedImage {
   std::unique_ptr<Fl_RGB_Image> image;
 };
 
-// A button showing the IMAGE picture, and IMPRESS while it is held down.
+// A button showing the IMAGE picture, and IMPRESS while it is pressed or
+// its VALUE is "ON" (held down, as the button of a mode that is on).
 class ImageButton : public Fl_Button {
  public:
   explicit ImageButton(Element* e);
   void draw() override;
   Element* element;
+  bool held = false;
   std::unique_ptr<IndexedImage> released, pressed;
 };
 
@@ -95,6 +99,9 @@ int KeyCodeOfEvent();
 // 'S' at 0 for Shift, 'C' at 1 for Control, '1' '2' '3' at 2 to 4.
 std::string StatusOfEvent();
 void ResolveImages(Element* e);
+// Gives the widget the focus; a text field's text is then selected, so that
+// typing replaces it.
+void FocusAndSelect(Fl_Widget* widget);
 void ShowCanvas(Element* canvas, bool shown);
 void DropCanvas(Element* canvas);
 void ForgetCanvas(Element* canvas);

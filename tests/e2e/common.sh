@@ -71,9 +71,10 @@ open_through_dialog() {
   wait_window_gone "^Abrir arquivo$"
 }
 
-# Sets CANVAS to the canvas's X window and CANVAS_GEOMETRY to its place in
-# the main window (WxH+X+Y).  The canvas is the main window's only X child
-# window; it may be mapped a moment after the main window.
+# Sets CANVAS to the canvas's X window, CANVAS_GEOMETRY to its place in the
+# main window (WxH+X+Y) and CW, CH, CX, CY to its size and place.  The
+# canvas is the main window's only X child window; it may be mapped a
+# moment after the main window.
 find_canvas() {
   i=0
   while :; do
@@ -85,6 +86,147 @@ find_canvas() {
   done
   CANVAS=$1
   CANVAS_GEOMETRY=$2
+  eval "$(echo "$CANVAS_GEOMETRY" | sed -E 's/([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)/CW=\1 CH=\2 CX=\3 CY=\4/')"
+  [ "${CW:-0}" -gt 100 ] || fail "canvas $CANVAS_GEOMETRY is too small"
+}
+
+# World points of the first view, in canvas pixels: it shows 10 world units
+# across the canvas's shorter side, centred on (5, 5).
+px() { awk -v v="$1" -v w="$CW" -v h="$CH" 'BEGIN { s = (w < h ? w : h) / 10; printf "%d", w / 2 + (v - 5) * s }'; }
+py() { awk -v v="$1" -v w="$CW" -v h="$CH" 'BEGIN { s = (w < h ? w : h) / 10; printf "%d", h / 2 - (v - 5) * s }'; }
+at() { xdotool mousemove --window "$CANVAS" "$(px "$1")" "$(py "$2")"; }
+click_at() { at "$1" "$2"; xdotool click 1; }
+
+# The drawing tools head the tool column left of the canvas: Seleção, Linha,
+# Teclado, Apagar, one 26-pixel button below the other.
+SELECAO=0 LINHA=1 TECLADO=2 APAGAR=3
+tool_y() { echo $((CY + 17 + 26 * $1)); }
+tool() { xdotool mousemove --window "$WID" $((CX / 2 - 3)) "$(tool_y "$1")" click 1; }
+
+# Pixels of exactly the colour $2 in the canvas part of the window picture $1.
+canvas_pixels() {
+  convert "$1" -crop "${CW}x${CH}+${CX}+${CY}" +repage -fill white +opaque "$2" \
+    -fill black -opaque "$2" -format "%[fx:round(w*h*(1-mean))]" info:
+}
+
+# Waits until the canvas shows red (a selected wall) at the world point
+# ($1, $2), or with $3 = "gone" until it shows none there.
+wait_red_at() {
+  tries=0
+  while :; do
+    settled_shot "$OUT/red_at.png"
+    n=$(convert "$OUT/red_at.png" -crop "5x5+$((CX + $(px "$1") - 2))+$((CY + $(py "$2") - 2))" \
+      +repage -fill white +opaque red -fill black -opaque red -format "%[fx:round(w*h*(1-mean))]" info:)
+    if [ "${3:-}" = gone ]; then [ "$n" -eq 0 ] && return 0
+    else [ "$n" -gt 5 ] && return 0; fi
+    tries=$((tries + 1))
+    [ $tries -lt 60 ] || fail "red at ($1, $2) did not ${3:-appear}"
+    sleep 0.2
+  done
+}
+
+# Saves the prompt line above the canvas in the window picture $1 as $2.
+prompt_of() { convert "$1" -crop "${CW}x24+${CX}+$((CY - 26))" +repage "$2"; }
+
+# Runs the command given, then waits until the prompt line shows another
+# prompt: the mode it starts is then on.
+with_new_prompt() {
+  settled_shot "$OUT/prompt.png"
+  prompt_of "$OUT/prompt.png" "$OUT/prompt_was.png"
+  "$@"
+  tries=0
+  while :; do
+    settled_shot "$OUT/prompt.png"
+    prompt_of "$OUT/prompt.png" "$OUT/prompt_is.png"
+    cmp -s "$OUT/prompt_was.png" "$OUT/prompt_is.png" || return 0
+    tries=$((tries + 1))
+    [ $tries -lt 60 ] || fail "the prompt did not change after: $*"
+    sleep 0.2
+  done
+}
+
+# Opens "Arquivo" -> "Salvar..." and waits for its dialog (DLG).
+open_save_dialog() {
+  xdotool mousemove --window "$WID" 25 10 click 1
+  xdotool key --delay 100 Down Down Return
+  DLG=$(timeout 20 xdotool search --sync --onlyvisible --name "^Salvar arquivo$" | head -n 1)
+  [ -n "$DLG" ] || fail "Save dialog did not appear"
+}
+
+# Arquivo -> Salvar... into $1, then the walls of the file, one per line as
+# "x0 y0 x1 y1" to one decimal, sorted.
+save_walls() {
+  rm -f "$1"
+  open_save_dialog
+  xdotool type --window "$DLG" --delay 40 "$1" 2>/dev/null
+  xdotool key Return 2>/dev/null
+  i=0
+  until [ -f "$1" ] && ! xdotool search --onlyvisible --name "^Salvar arquivo$" >/dev/null 2>&1; do
+    i=$((i + 1))
+    [ $i -lt 100 ] || fail "nothing was saved as $1"
+    sleep 0.1
+  done
+  awk 'NR % 2 == 0 { printf "%.1f %.1f %.1f %.1f\n", $2, $3, $4, $5 }' "$1" | sort
+}
+
+# The drawing saved as $OUT/$1 must hold the walls $2 ("x0 y0 x1 y1\n" ...).
+expect_walls() {
+  got=$(save_walls "$OUT/$1")
+  want=$(printf "$2" | sort)
+  [ "$got" = "$want" ] || fail "$1 holds
+$got
+instead of
+$want"
+  echo "$1: $(echo "$got" | wc -l) walls as expected"
+}
+
+# Waits until the canvas differs from the last picture (LAST) and has
+# settled, then keeps it as $OUT/view_N_NAME.png and sets BOX to the plan's
+# bounding box in canvas pixels: "width height centre-x centre-y" (y
+# downwards).
+STEP=0
+LAST=""
+shot() {
+  STEP=$((STEP + 1))
+  name="$OUT/view_${STEP}_$1.png"
+  tries=0
+  while :; do
+    settled_shot "$OUT/window.png"
+    convert "$OUT/window.png" -crop "${CW}x${CH}+${CX}+${CY}" +repage "$name"
+    [ -z "$LAST" ] || ! cmp -s "$name" "$LAST" && break
+    tries=$((tries + 1))
+    [ $tries -lt 25 ] || fail "$1: the canvas did not change"
+    sleep 0.2
+  done
+  LAST=$name
+  BOX=$(plan_box "$name")
+  echo "$1: plan box $BOX"
+}
+
+# The bounding box of the black pixels of the canvas picture $1.
+plan_box() {
+  convert "$1" -fill white +opaque black -trim \
+    -format "%w %h %[fx:page.x+w/2] %[fx:page.y+h/2]" info: 2>/dev/null
+}
+
+# box_matches FACTOR DX DY: "yes" when BOX is FACTOR times PREV and its
+# centre moved from the canvas's centre by FACTOR times its previous offset
+# plus (DX, DY); within 3 pixels (lines have a width; pixels round).
+box_matches() {
+  echo "$PREV $BOX" | awk -v f="$1" -v dx="$2" -v dy="$3" -v cw="$CW" -v ch="$CH" '
+    function off(a, b) { d = a - b; return d < 0 ? -d : d }
+    { ok = off($5, $1 * f) <= 3 && off($6, $2 * f) <= 3 &&
+           off($7 - cw / 2, ($3 - cw / 2) * f + dx) <= 3 &&
+           off($8 - ch / 2, ($4 - ch / 2) * f + dy) <= 3
+      print ok ? "yes" : "no" }'
+}
+
+# check NAME FACTOR DX DY: the box must match (box_matches); it becomes
+# the next PREV.
+check() {
+  [ "$(box_matches "$2" "$3" "$4")" = yes ] ||
+    fail "$1: expected factor $2 and shift ($3, $4) from box $PREV, got $BOX"
+  PREV=$BOX
 }
 
 # Waits until no visible window has a name matching $1.

@@ -20,25 +20,6 @@ start_program
 
 find_canvas
 CAN=$CANVAS
-eval "$(echo "$CANVAS_GEOMETRY" | sed -E 's/([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)/CW=\1 CH=\2 CX=\3 CY=\4/')"
-[ "${CW:-0}" -gt 100 ] || fail "canvas not found"
-
-# The canvas shows 10 world units across its shorter side, centred on (5, 5).
-px() { awk -v v="$1" -v w="$CW" -v h="$CH" 'BEGIN { s = (w < h ? w : h) / 10; printf "%d", w / 2 + (v - 5) * s }'; }
-py() { awk -v v="$1" -v w="$CW" -v h="$CH" 'BEGIN { s = (w < h ? w : h) / 10; printf "%d", h / 2 - (v - 5) * s }'; }
-at() { xdotool mousemove --window "$CAN" "$(px "$1")" "$(py "$2")"; }
-click_at() { at "$1" "$2"; xdotool click 1; }
-
-# The drawing tools head the tool column left of the canvas: Seleção, Linha,
-# Teclado, Apagar, one 26-pixel button below the other.
-tool() { xdotool mousemove --window "$WID" $((CX / 2 - 3)) $((CY + 17 + 26 * $1)) click 1; }
-LINHA=1 TECLADO=2 APAGAR=3
-
-# Pixels of exactly the given colour in the canvas part of a window picture.
-canvas_pixels() {
-  convert "$1" -crop "${CW}x${CH}+${CX}+${CY}" +repage -fill white +opaque "$2" \
-    -fill black -opaque "$2" -format "%[fx:round(w*h*(1-mean))]" info:
-}
 
 # Waits until the canvas shows more than $3 pixels of colour $2 (or, with
 # $4 = "below", fewer than $3); the last picture is kept as $1.
@@ -55,54 +36,9 @@ wait_canvas() {
   done
 }
 
-# Arquivo -> Salvar... into $1, then the walls of the file, one per line as
-# "x0 y0 x1 y1" to one decimal, sorted.
-save_walls() {
-  rm -f "$1"
-  xdotool mousemove --window "$WID" 25 10 click 1
-  xdotool key --delay 100 Down Down Return
-  DLG=$(timeout 20 xdotool search --sync --onlyvisible --name "^Salvar arquivo$" | head -n 1)
-  [ -n "$DLG" ] || fail "Save dialog did not appear"
-  xdotool type --window "$DLG" --delay 40 "$1" 2>/dev/null
-  xdotool key Return 2>/dev/null
-  i=0
-  until [ -f "$1" ] && ! xdotool search --onlyvisible --name "^Salvar arquivo$" >/dev/null 2>&1; do
-    i=$((i + 1))
-    [ $i -lt 100 ] || fail "nothing was saved as $1"
-    sleep 0.1
-  done
-  awk 'NR % 2 == 0 { printf "%.1f %.1f %.1f %.1f\n", $2, $3, $4, $5 }' "$1" | sort
-}
-
-expect_walls() {
-  got=$(save_walls "$OUT/$1")
-  want=$(printf "$2" | sort)
-  [ "$got" = "$want" ] || fail "$1 holds
-$got
-instead of
-$want"
-  echo "$1: $(echo "$got" | wc -l) walls as expected"
-}
-
-# Waits until the prompt line above the canvas shows a prompt (in red, its
-# letters smoothed).
-wait_prompt() {
-  tries=0
-  while :; do
-    settled_shot "$OUT/prompt.png"
-    n=$(convert "$OUT/prompt.png" -crop "${CW}x24+${CX}+$((CY - 26))" +repage -fuzz 10% \
-      -fill white +opaque red -fill black -opaque red -format "%[fx:round(w*h*(1-mean))]" info:)
-    [ "$n" -gt 20 ] && return 0
-    tries=$((tries + 1))
-    [ $tries -lt 60 ] || fail "no prompt was shown"
-    sleep 0.2
-  done
-}
-
 # ---- A room drawn with the mouse ---------------------------------------------------
 settled_shot "$OUT/started.png"
-tool $LINHA
-wait_prompt
+with_new_prompt tool $LINHA
 click_at 2 2
 at 5.5 2.2
 at 6 2
@@ -157,19 +93,6 @@ line_dialog() {
   [ -n "$DLG" ] || fail "the line dialog did not appear"
 }
 line_dialog_closed() { wait_window_gone "^Line$" "$1"; }
-# Waits until the canvas shows red (a new wall is selected) at a world point.
-wait_red_at() {
-  tries=0
-  while :; do
-    settled_shot "$OUT/typed_wall.png"
-    n=$(convert "$OUT/typed_wall.png" -crop "5x5+$((CX + $(px "$1") - 2))+$((CY + $(py "$2") - 2))" \
-      +repage -fill white +opaque red -fill black -opaque red -format "%[fx:round(w*h*(1-mean))]" info:)
-    [ "$n" -gt 5 ] && return 0
-    tries=$((tries + 1))
-    [ $tries -lt 60 ] || fail "no wall appeared at ($1, $2)"
-    sleep 0.2
-  done
-}
 tool $TECLADO
 tool $LINHA
 line_dialog

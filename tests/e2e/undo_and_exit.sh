@@ -18,19 +18,13 @@ cd "$OUT"
 start_program
 find_canvas
 
-# The tool column's first buttons, in window pixels: Linha, then Apagar.
-click_line_button() { xdotool mousemove --window "$WID" 18 99 click 1; }
-click_delete_button() { xdotool mousemove --window "$WID" 18 151 click 1; }
 click_canvas() { xdotool mousemove --window "$CANVAS" "$1" "$2" click 1; }
 
 # Arquivo -> Salvar... typing the absolute path $1.
 save_as() {
   rm -f "$1"
-  xdotool mousemove --window "$WID" 25 10 click 1
-  xdotool key --delay 100 Down Down Return
-  dlg=$(timeout 20 xdotool search --sync --onlyvisible --name "^Salvar arquivo$" | head -n 1)
-  [ -n "$dlg" ] || fail "Save dialog did not appear"
-  xdotool type --window "$dlg" --delay 20 "$1" 2>/dev/null
+  open_save_dialog
+  xdotool type --window "$DLG" --delay 20 "$1" 2>/dev/null
   xdotool key Return 2>/dev/null
   wait_window_gone "^Salvar arquivo$"
   [ -f "$1" ] || fail "nothing was saved as $1"
@@ -53,7 +47,7 @@ answer() {
   xdotool mousemove --window "$QUESTION" "$x" $((HEIGHT - 26)) click 1
 }
 
-click_line_button
+tool $LINHA
 click_canvas 80 100
 click_canvas 320 100
 click_canvas 320 150
@@ -61,7 +55,7 @@ click_canvas 320 400
 save_as "$OUT/two_walls.dat"
 [ "$(wc -l <"$OUT/two_walls.dat")" -eq 4 ] || fail "two walls were not drawn"
 
-click_delete_button
+tool $APAGAR
 save_as "$OUT/deleted.dat"
 [ "$(wc -l <"$OUT/deleted.dat")" -eq 2 ] || fail "Delete did not remove the selected wall"
 

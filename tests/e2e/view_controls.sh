@@ -16,55 +16,10 @@ mkdir -p "$OUT"
 
 start_program BRISELDIR="$SAMPLES"
 
-# The canvas is the main window's only X child: its size and place in it.
-CANVAS=$(xwininfo -tree -id "$WID" | awk '/has no name/ && $NF ~ /^\+/ {print; exit}')
-CAN=$(echo "$CANVAS" | awk '{print $1}')
-CGEOM=$(echo "$CANVAS" | grep -o '[0-9]*x[0-9]*+[0-9]*+[0-9]*' | head -n 1)
-CW=${CGEOM%%x*}
-rest=${CGEOM#*x}
-CH=${rest%%+*}
-rest=${rest#*+}
-CX=${rest%%+*}
-CY=${rest#*+}
-[ -n "$CAN" ] && [ "$CW" -ge 400 ] && [ "$CH" -ge 500 ] || fail "canvas $CGEOM is not at least 400x500"
+find_canvas
+CAN=$CANVAS
+[ "$CW" -ge 400 ] && [ "$CH" -ge 500 ] || fail "canvas $CANVAS_GEOMETRY is not at least 400x500"
 echo "canvas ${CW}x${CH} at +$CX+$CY"
-
-STEP=0
-LAST=""
-# Waits until the canvas differs from the last picture and has settled, then
-# keeps it as $OUT/view_N_NAME.png and sets BOX to the plan's bounding box
-# in canvas pixels: "width height centre-x centre-y" (y downwards).
-shot() {
-  STEP=$((STEP + 1))
-  name="$OUT/view_${STEP}_$1.png"
-  tries=0
-  while :; do
-    settled_shot "$OUT/window.png"
-    convert "$OUT/window.png" -crop "${CW}x${CH}+${CX}+${CY}" +repage "$name"
-    [ -z "$LAST" ] || ! cmp -s "$name" "$LAST" && break
-    tries=$((tries + 1))
-    [ $tries -lt 25 ] || fail "$1: the canvas did not change"
-    sleep 0.2
-  done
-  LAST=$name
-  BOX=$(convert "$name" -fill white +opaque black -trim \
-    -format "%w %h %[fx:page.x+w/2] %[fx:page.y+h/2]" info:)
-  echo "$1: plan box $BOX"
-}
-
-# check NAME FACTOR DX DY: the box is FACTOR times the previous one, and its
-# centre moved from the canvas's centre by FACTOR times its previous offset
-# plus (DX, DY); within 3 pixels (lines have a width; pixels round).
-check() {
-  ok=$(echo "$PREV $BOX" | awk -v f="$2" -v dx="$3" -v dy="$4" -v cw="$CW" -v ch="$CH" '
-    function off(a, b) { d = a - b; return d < 0 ? -d : d }
-    { ok = off($5, $1 * f) <= 3 && off($6, $2 * f) <= 3 &&
-           off($7 - cw / 2, ($3 - cw / 2) * f + dx) <= 3 &&
-           off($8 - ch / 2, ($4 - ch / 2) * f + dy) <= 3
-      print ok ? "yes" : "no" }')
-  [ "$ok" = yes ] || fail "$1: expected factor $2 and shift ($3, $4) from box $PREV, got $BOX"
-  PREV=$BOX
-}
 
 # The tool column: the first red of "Redesenhar" and the first green of
 # "Enquadrar" four buttons below give the buttons' pitch; the dial follows

@@ -256,8 +256,9 @@ TEST_F(DrawingModes, APickEndedByAnotherCommandChangesNothing) {
   EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
   cmd::Line(tk::Event{});
   Click(5, 5);
-  cmd::ProjReadFile(shelltest::Ws(), tk::Event{});  // cancelled; back to Select all the same
-  EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
+  cmd::ProjReadFile(shelltest::Ws(), tk::Event{});  // cancelled: the first point goes, the mode stays
+  EXPECT_EQ(cmd::modeRestart, cmd::LineMode);
+  EXPECT_EQ(pickService.request.echoStyle, EchoCross + EchoBox);
   EXPECT_TRUE(Walls().empty());
 }
 

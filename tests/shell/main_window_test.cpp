@@ -50,7 +50,7 @@ std::pair<int, int> DrawSize(tk::Element* canvas) {
 
 // The canvas takes all the room right of the tool column and above the
 // bottom bar and follows the window; after a resize the view keeps the
-// canvas's shape.
+// canvas's shape.  The window never gets smaller than at the start.
 TEST(MainWindow, CanvasFollowsTheWindowAndTheViewKeepsItsShape) {
   tk::Element* canvas = tk::GetHandle("datascreen");
   tk::Element* tools = tk::GetHandle("hbox_botao");
@@ -71,13 +71,30 @@ TEST(MainWindow, CanvasFollowsTheWindowAndTheViewKeepsItsShape) {
   const tk::test::Placement outer = tk::test::PlacementOf(tk::Parent(tk::Parent(tools)));
   tk::Element* main = tk::GetHandle("main");
   tk::test::ResizeDialog(main, outer.w + 150, outer.y + outer.h + 90);
-  // The view learns the new size when the canvas repaints.
+  // The view learns the new size when the canvas repaints; the size
+  // read-outs show the window it then takes.
   ASSERT_TRUE(shelltest::WaitFor([&] { return ViewFind(canvas)->viewportWidth == w + 150; }));
   const auto [grownW, grownH] = fills();
   EXPECT_EQ(grownH, h + 90);
   double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
   ViewGetWindow(canvas, &xmin, &xmax, &ymin, &ymax);
   EXPECT_NEAR((ymax - ymin) / (xmax - xmin), double(grownH) / grownW, 1e-9);
+  char width[32], height[32];
+  std::snprintf(width, sizeof width, "%6.1f", xmax - xmin);
+  std::snprintf(height, sizeof height, "%6.1f", ymax - ymin);
+  EXPECT_EQ(tk::GetAttribute(tk::GetHandle("htext"), "VALUE"), width);
+  EXPECT_EQ(tk::GetAttribute(tk::GetHandle("vtext"), "VALUE"), height);
+
+  // Made smaller than at the start, the window grows back: every control
+  // keeps its place inside it.
+  tk::test::ResizeDialog(main, 300, 200);
+  const tk::test::Placement window = tk::test::PlacementOf(main);
+  ForEachElement(main, [&](tk::Element* e) {
+    const tk::test::Placement p = tk::test::PlacementOf(e);
+    EXPECT_LE(p.x + p.w, window.w) << tk::KindOf(e) << " " << tk::GetName(e);
+    EXPECT_LE(p.y + p.h, window.h) << tk::KindOf(e) << " " << tk::GetName(e);
+  });
+  EXPECT_EQ(window.w, outer.w);
 
   tk::test::ResizeDialog(main, outer.w, outer.y + outer.h);
   ASSERT_TRUE(shelltest::WaitFor([&] { return ViewFind(canvas)->viewportWidth == w; }));

@@ -6,6 +6,7 @@
 #include "shell/commands.h"
 #include "shell/modes.h"
 #include "toolkit/toolkit.h"
+#include "view/view.h"
 
 namespace {
 
@@ -39,17 +40,81 @@ TEST_F(Modes, SelectFromASwitchedOffToggleKeepsTheMode) {
   EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
 }
 
-// Esc in a field returns to Select and lets the key through; m there is
-// text, and starts Drag only on the canvas.
-TEST_F(Modes, KeysInAFieldReachTheFieldAndEscStillSelects) {
-  cmd::Line(tk::Event{});
-  EXPECT_EQ(tk::test::Key(tk::GetHandle("htext"), tk::kKeyEsc), tk::kDefault);
+bool AnyWall() { return !shelltest::Entities().empty(); }
+
+ViewWindow Window() {
+  ViewWindow w{};
+  ViewGetWindow(cmd::handles.datascreen, &w.xmin, &w.xmax, &w.ymin, &w.ymax);
+  return w;
+}
+
+// The main window's keys act wherever the focus is, and each is taken, so
+// that no widget acts on it a second time (a scrollbar would pan again); in
+// a text field the keys a field uses edit its text instead.
+TEST_F(Modes, KeysActFromAnyFocusButLeaveAFieldItsEditingKeys) {
+  tk::Element* field = cmd::handles.htext;
+  tk::Element* button = tk::GetHandle("btline");
+  const ViewWindow start = Window();
+  const double height = start.ymax - start.ymin;
+
+  cmd::Line(From("btline"));
+  EXPECT_EQ(tk::test::Key(field, tk::kKeyEsc), tk::kIgnore);
   EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
-  tk::test::Key(cmd::handles.htext, 'm');
+  EXPECT_EQ(tk::test::Key(field, 'm'), tk::kDefault);
   EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
-  tk::test::Key(cmd::handles.datascreen, 'm');
+  EXPECT_EQ(tk::test::Key(button, 'm'), tk::kIgnore);
   EXPECT_EQ(cmd::modeRestart, cmd::DragMode);
+
+  EXPECT_EQ(tk::test::Key(field, tk::kKeyLeft), tk::kDefault);  // moves the text cursor
+  EXPECT_DOUBLE_EQ(Window().ymin, start.ymin);
+  EXPECT_DOUBLE_EQ(Window().xmin, start.xmin);
+  EXPECT_EQ(tk::test::Key(field, tk::kKeyDown), tk::kIgnore);
+  EXPECT_NEAR(Window().ymin, start.ymin + 0.1 * height, 1e-9);
+  EXPECT_EQ(tk::test::Key(button, tk::kKeyPgUp), tk::kIgnore);
+  EXPECT_NEAR(Window().ymin, start.ymin + 1.1 * height, 1e-9);
+  ViewSetWindow(cmd::handles.datascreen, start.xmin, start.xmax, start.ymin, start.ymax);
+
+  // Delete and BackSpace delete the selection, as "Apagar"; in a field they
+  // delete text.
+  shelltest::NewLine(1, 1, 4, 1)->selected = 1;
+  EXPECT_EQ(tk::test::Key(field, tk::kKeyDel), tk::kDefault);
+  EXPECT_EQ(tk::test::Key(field, 8), tk::kDefault);
+  EXPECT_TRUE(AnyWall());
+  EXPECT_EQ(tk::test::Key(button, tk::kKeyDel), tk::kIgnore);
+  EXPECT_FALSE(AnyWall());
+  shelltest::NewLine(1, 1, 4, 1)->selected = 1;
+  EXPECT_EQ(tk::test::Key(cmd::handles.datascreen, 8), tk::kIgnore);
+  EXPECT_FALSE(AnyWall());
   cmd::ResetToSelect();
+}
+
+// The button of the mode that is on looks pressed, and so does "Teclado"
+// while it is on; the prompt line names every mode.
+TEST_F(Modes, TheActiveToolLooksPressedAndThePromptNamesTheMode) {
+  const auto pressed = [](const char* name) {
+    return tk::GetAttribute(tk::GetHandle(name), "VALUE") == "ON";
+  };
+  const auto prompt = [] { return tk::GetAttribute(cmd::handles.datatopmsg, "TITLE"); };
+  EXPECT_TRUE(pressed("btsel"));
+  EXPECT_FALSE(pressed("btline"));
+  const std::string selecting = prompt();
+  EXPECT_EQ(selecting.rfind("Seleção:", 0), 0u) << selecting;
+
+  tk::test::Fire(tk::GetHandle("btline"), "ACTION");
+  EXPECT_FALSE(pressed("btsel"));
+  EXPECT_TRUE(pressed("btline"));
+  tk::test::Key(cmd::handles.datascreen, 'm');
+  EXPECT_FALSE(pressed("btsel"));
+  EXPECT_FALSE(pressed("btline"));
+  EXPECT_EQ(prompt().rfind("Arrastar:", 0), 0u) << prompt();
+
+  tk::test::Fire(tk::GetHandle("btkeyboard"), "ACTION");
+  EXPECT_TRUE(pressed("btkeyboard"));
+  EXPECT_TRUE(pressed("btsel"));
+  EXPECT_EQ(prompt(), selecting);
+  tk::test::Fire(tk::GetHandle("btkeyboard"), "ACTION");
+  EXPECT_FALSE(pressed("btkeyboard"));
+  EXPECT_TRUE(pressed("btsel"));
 }
 
 TEST_F(Modes, StartingTheLineModeRemovesTheFlowPicture) {

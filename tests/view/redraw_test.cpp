@@ -1,3 +1,6 @@
+#include <array>
+#include <cmath>
+
 #include "tests/shell/workspace_access.h"
 #include "tests/view/canvas_fixture.h"
 
@@ -108,6 +111,49 @@ TEST_F(RedrawTest, WallsAreDrawnInTheirColourOrRedWithMarksWhenSelected) {
   ShowWindow(width_, height_, {-10, 10, -10, 10});
   EXPECT_EQ(ShownAt(3, 7), kRed);
   EXPECT_EQ(ShownAt(8, 8), kBlack);
+}
+
+// Zoomed out until a wall is a third of a pixel wide, every wall still
+// shows along its whole length: each pixel column of a flat wall (row of a
+// steep one) has a wall pixel within one pixel of its centre line.
+TEST_F(RedrawTest, WallsThinnerThanAPixelStayWhole) {
+  ReadDrawSize(canvas_, &width_, &height_);
+  ViewSetCallbacks(canvas_, shelltest::SceneRedraw());
+  const double perPixel = 0.45;  // world units per pixel; the walls are 0.15 wide
+  ShowWindow(width_, height_, {0, width_ * perPixel, 0, height_ * perPixel});
+  const double w = width_ * perPixel, h = height_ * perPixel;
+  const std::vector<std::array<double, 4>> walls = {
+      {0.1 * w, 0.31 * h, 0.9 * w, 0.31 * h},  // flat
+      {0.53 * w, 0.1 * h, 0.53 * w, 0.9 * h},  // upright
+      {0.1 * w, 0.2 * h, 0.8 * w, 0.6 * h},    // slanting
+      {0.2 * w, 0.9 * h, 0.4 * w, 0.1 * h}};   // steep
+  for (const auto& p : walls) shelltest::NewLine(p[0], p[1], p[2], p[3]);
+  ViewRedisplay(canvas_);
+  std::vector<unsigned char> rgb(size_t(width_) * size_t(height_) * 3);
+  glReadBuffer(GL_FRONT);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  const auto black = [&](int x, int y) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return false;
+    const size_t i = (size_t(y) * size_t(width_) + size_t(x)) * 3;
+    return rgb[i] == 0 && rgb[i + 1] == 0 && rgb[i + 2] == 0;
+  };
+  for (const auto& p : walls) {
+    int ax = 0, ay = 0, bx = 0, by = 0;
+    WorldToPixel(p[0], p[1], ax, ay);
+    WorldToPixel(p[2], p[3], bx, by);
+    const bool flat = std::abs(bx - ax) >= std::abs(by - ay);
+    const int steps = flat ? std::abs(bx - ax) : std::abs(by - ay);
+    int gaps = 0;
+    for (int i = 2; i < steps - 2; ++i) {
+      const double t = double(i) / steps;
+      const int x = int(std::lround(ax + t * (bx - ax))), y = int(std::lround(ay + t * (by - ay)));
+      const bool shown = flat ? black(x, y - 1) || black(x, y) || black(x, y + 1)
+                              : black(x - 1, y) || black(x, y) || black(x + 1, y);
+      gaps += shown ? 0 : 1;
+    }
+    EXPECT_EQ(gaps, 0) << "wall " << p[0] << ", " << p[1] << " - " << p[2] << ", " << p[3];
+  }
 }
 
 TEST_F(RedrawTest, GridPointsLieOnTopAndTheProjectionStays) {
