@@ -145,27 +145,43 @@ with_new_prompt() {
   done
 }
 
+# Waits for a visible window named $1 (an extended regular expression);
+# its id goes to DLG.
+dialog_named() {
+  DLG=$(timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -n 1)
+  [ -n "$DLG" ] || fail "no window '$1' appeared"
+}
+
 # Opens "Arquivo" -> "Salvar..." and waits for its dialog (DLG).
 open_save_dialog() {
   xdotool mousemove --window "$WID" 25 10 click 1
   xdotool key --delay 100 Down Down Return
-  DLG=$(timeout 20 xdotool search --sync --onlyvisible --name "^Salvar arquivo$" | head -n 1)
-  [ -n "$DLG" ] || fail "Save dialog did not appear"
+  dialog_named "^Salvar arquivo$"
 }
 
-# Arquivo -> Salvar... into $1, then the walls of the file, one per line as
-# "x0 y0 x1 y1" to one decimal, sorted.
-save_walls() {
-  rm -f "$1"
-  open_save_dialog
-  xdotool type --window "$DLG" --delay 40 "$1" 2>/dev/null
-  xdotool key Return 2>/dev/null
+# Waits until the file $1 exists and the Save dialog has closed.
+wait_saved() {
   i=0
   until [ -f "$1" ] && ! xdotool search --onlyvisible --name "^Salvar arquivo$" >/dev/null 2>&1; do
     i=$((i + 1))
     [ $i -lt 100 ] || fail "nothing was saved as $1"
     sleep 0.1
   done
+}
+
+# Arquivo -> Salvar... typing the path $1; waits until it is saved.
+save_as() {
+  rm -f "$1"
+  open_save_dialog
+  xdotool type --window "$DLG" --delay 40 "$1" 2>/dev/null
+  xdotool key Return 2>/dev/null
+  wait_saved "$1"
+}
+
+# Arquivo -> Salvar... into $1, then the walls of the file, one per line as
+# "x0 y0 x1 y1" to one decimal, sorted.
+save_walls() {
+  save_as "$1"
   awk 'NR % 2 == 0 { printf "%.1f %.1f %.1f %.1f\n", $2, $3, $4, $5 }' "$1" | sort
 }
 

@@ -57,23 +57,7 @@ expect_new_look() {
   return 0
 }
 
-# Waits for a visible window named $1 (an extended regular expression);
-# its id goes to DLG.
-dialog_named() {
-  DLG=$(timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -n 1)
-  [ -n "$DLG" ] || fail "no window '$1' appeared"
-}
-
-# Waits until the file $1 exists and the Save dialog has closed.
-wait_saved() {
-  i=0
-  until [ -f "$1" ] && ! xdotool search --onlyvisible --name "^Salvar arquivo$" >/dev/null 2>&1; do
-    i=$((i + 1))
-    [ $i -lt 100 ] || fail "nothing was saved as $1"
-    sleep 0.1
-  done
-}
-
+# Arquivo -> Abrir...
 menu_open() {
   xdotool mousemove --window "$WID" 25 10 click 1
   xdotool key --delay 100 Down Return

@@ -52,20 +52,12 @@ echo "red pixels before $RED_BEFORE, after Calcular $PIXELS"
 # dialog's name field; what is written must read as the sample does.
 SAVED="$OUT/saved_house.dat"
 rm -f "$SAVED"
-xdotool mousemove --window "$WID" 25 10 click 1
-xdotool key --delay 100 Down Down Return
-DLG=$(timeout 20 xdotool search --sync --onlyvisible --name "^Salvar arquivo$" | head -n 1)
-[ -n "$DLG" ] || fail "Save dialog did not appear"
+open_save_dialog
 xdotool type --window "$DLG" --delay 40 "$SAVED" 2>/dev/null
 eval "$(xdotool getwindowgeometry --shell "$DLG")"
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$OUT/save_dialog.png" 2>/dev/null
 xdotool key Return 2>/dev/null
-i=0
-until [ -f "$SAVED" ] && ! xdotool search --onlyvisible --name "^Salvar arquivo$" >/dev/null 2>&1; do
-  i=$((i + 1))
-  [ $i -lt 100 ] || fail "nothing was saved as $SAVED"
-  sleep 0.1
-done
+wait_saved "$SAVED"
 # Numbers are written afresh, so only blanks may differ from the sample.
 awk '{$1=$1};1' "$SAMPLES/house.dat" >"$OUT/house.expected"
 awk '{$1=$1};1' "$SAVED" >"$OUT/house.saved"

@@ -20,16 +20,6 @@ find_canvas
 
 click_canvas() { xdotool mousemove --window "$CANVAS" "$1" "$2" click 1; }
 
-# Arquivo -> Salvar... typing the absolute path $1.
-save_as() {
-  rm -f "$1"
-  open_save_dialog
-  xdotool type --window "$DLG" --delay 20 "$1" 2>/dev/null
-  xdotool key Return 2>/dev/null
-  wait_window_gone "^Salvar arquivo$"
-  [ -f "$1" ] || fail "nothing was saved as $1"
-}
-
 # Arquivo -> Sair; the question box must come up: its id goes to QUESTION.
 ask_to_exit() {
   xdotool mousemove --window "$WID" 25 10 click 1
