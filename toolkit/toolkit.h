@@ -68,6 +68,8 @@ Element* Radio(Element* child);
 Element* Frame(Element* child);
 Element* Fill();
 Element* Label(const std::string& title);
+// A button whose VALUE is "ON" is held down: it shows its pressed picture
+// (IMPRESS), as the button of a mode that is on.
 Element* Button(const std::string& title, const std::string& action);
 Element* Toggle(const std::string& title, const std::string& action);
 Element* Text(const std::string& action);
@@ -136,7 +138,11 @@ void ShowXY(Element* dialog, int x, int y);  // non-modal
 void Show(Element* dialog);
 void Hide(Element* dialog);
 bool IsVisible(Element* dialog);
-int Popup(Element* dialog, int x, int y);   // modal; returns when hidden or closed
+// Modal; returns when hidden or closed.  While any modal dialog is up, it
+// takes every key, wherever the window system delivers it, and no other
+// window gets a click, a drag or the wheel.  It opens with the focus in its
+// first text field, the text selected.
+int Popup(Element* dialog, int x, int y);
 // Dispatches events until a callback of the main dialog returns kClose, the
 // main dialog is closed by the window system, or ExitLoop is called.  When
 // that happens inside LoopStep (a long computation processing events), the
@@ -221,7 +227,8 @@ int ScriptedPopups();
 // Resizes a mapped dialog's window as the window system does when the user
 // drags its border; the layout follows.
 void ResizeDialog(Element* dialog, int width, int height);
-// Where the layout placed an element in its window, in pixels.
+// Where the layout placed an element in its window, in pixels; for a
+// dialog, its window's size.
 struct Placement {
   int x = 0, y = 0, w = 0, h = 0;
 };

@@ -732,11 +732,15 @@ void DialogWindow::resize(int X, int Y, int W, int H) {
 
 ImageButton::ImageButton(Element* e) : Fl_Button(0, 0, 10, 10), element(e) {}
 
+namespace {
+
 // The box of a button shown down; a button without a down box of its own
 // uses the sunken form of its box.
 Fl_Boxtype DownBox(const Fl_Button* button) {
   return button->down_box() ? button->down_box() : fl_down(button->box());
 }
+
+}  // namespace
 
 void ImageButton::draw() {
   const bool down = value() || held;

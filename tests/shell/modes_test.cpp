@@ -129,11 +129,4 @@ TEST_F(Modes, StartingTheLineModeRemovesTheFlowPicture) {
   EXPECT_TRUE(shelltest::Grid().cells.empty());
 }
 
-TEST_F(Modes, CursorReadoutsClearWhenThePointerLeaves) {
-  cmd::ShowCursorPos(nullptr, 3.14159, -12.5);
-  tk::test::Fire(cmd::handles.datascreen, "LEAVEWINDOW_CB");
-  EXPECT_EQ(tk::GetAttribute(cmd::handles.cursorxpos, "TITLE"), " ");
-  EXPECT_EQ(tk::GetAttribute(cmd::handles.cursorypos, "TITLE"), " ");
-}
-
 }  // namespace
