@@ -55,12 +55,18 @@ class WordReader {
   std::FILE* file_;
 };
 
+// The parse reached the end of the word.  A word may hold NUL bytes, where
+// a parse of its C string stops as if the word ended there.
+bool ParsedWhole(const std::string& word, const char* end) {
+  return end == word.c_str() + word.size();
+}
+
 bool IsWholeInteger(const std::string& word, long& value) {
   if (word.empty()) return false;
   char* end = nullptr;
   errno = 0;
   const long number = std::strtol(word.c_str(), &end, 10);
-  if (*end != '\0' || errno == ERANGE) return false;
+  if (!ParsedWhole(word, end) || errno == ERANGE) return false;
   value = number;
   return true;
 }
@@ -79,7 +85,7 @@ bool IsWholeReal(const std::string& word, double& value) {
   if (word.empty()) return false;
   char* end = nullptr;
   const double number = std::strtod(word.c_str(), &end);
-  if (*end != '\0') return false;
+  if (!ParsedWhole(word, end)) return false;
   value = number;
   return true;
 }
@@ -238,6 +244,43 @@ struct TemporaryFile {
   }
 };
 
+// Why a file of this kind is not read, or "" for a regular file.
+std::string KindRefused(const struct stat& st) {
+  if (S_ISREG(st.st_mode)) return "";
+  return S_ISDIR(st.st_mode) ? "é uma pasta, não um arquivo" : "não é um arquivo comum";
+}
+
+// Opens a regular file for reading; anything else (a pipe, a device, a
+// folder) is refused at once.  Opening a pipe with no writer would block,
+// so the kind is looked at before opening, and again on what was opened,
+// without waiting, in case the name changed in between.
+std::FILE* OpenRegularFile(const std::string& path, std::string& error) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    error = Reason(errno);
+    return nullptr;
+  }
+  error = KindRefused(st);
+  if (!error.empty()) return nullptr;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    error = Reason(errno);
+    return nullptr;
+  }
+  if (::fstat(fd, &st) != 0) error = Reason(errno);
+  else error = KindRefused(st);
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (error.empty() && (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)) {
+    error = Reason(errno);
+  }
+  std::FILE* file = error.empty() ? ::fdopen(fd, "r") : nullptr;
+  if (!file) {
+    if (error.empty()) error = Reason(errno);
+    ::close(fd);
+  }
+  return file;
+}
+
 }  // namespace
 
 std::string ReadReport::StopSummary() const {
@@ -256,17 +299,8 @@ bool WriteDrawing(std::FILE* file, const EntityList& entities) {
 
 bool LoadDrawingFile(const std::string& path, double wallWidth, EntityList& into,
                      ReadReport& report, std::string& error) {
-  std::FILE* file = std::fopen(path.c_str(), "r");
-  if (!file) {
-    error = Reason(errno);
-    return false;
-  }
-  struct stat st;
-  if (::fstat(::fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
-    error = S_ISDIR(st.st_mode) ? "é uma pasta, não um arquivo" : "não é um arquivo comum";
-    std::fclose(file);
-    return false;
-  }
+  std::FILE* file = OpenRegularFile(path, error);
+  if (!file) return false;
   std::vector<LineRecord> lines;
   errno = 0;
   const ReadReport read = ReadRecords(file, lines);

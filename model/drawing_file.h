@@ -30,10 +30,12 @@ std::string RealText(double value);
 // Reads the records of the file at `path` as walls of the given width, then
 // replaces the entities of `into` with them (each inserted at the front).
 // Reading stops early, keeping the records before, at anything that is not
-// a complete record; only blanks may follow the last one.  Returns false
-// and fills `error`, leaving `into` as it was, when the file cannot be
-// opened or read (a folder, say); a read that stopped early returns true
-// with the report saying so.
+// a complete record; only blanks may follow the last one, and a word is a
+// number only when all of it, NUL bytes included, reads as one.  Returns
+// false and fills `error`, leaving `into` as it was, when the file cannot
+// be opened or read or is not a regular file (a folder, a pipe or a device
+// is refused at once, without waiting on it); a read that stopped early
+// returns true with the report saying so.
 bool LoadDrawingFile(const std::string& path, double wallWidth, EntityList& into,
                      ReadReport& report, std::string& error);
 // Writes to a temporary file in the target's folder and renames it over the

@@ -116,6 +116,9 @@ TEST_F(DrawingFileTest, AnythingButBlanksAfterARecordStopsReadingAndSaysWhat) {
       {wall + "0\n0 1 inf 2 2\n" + later, 2, 1, ""},
       {wall + "0\n0 1 2 -inf 2\n" + later, 2, 1, ""},
       {wall + "0\n0 1 2 2 1e999\n" + later, 2, 1, ""},
+      // A NUL byte ends no word: "1<NUL>5" and "0<NUL>" are not numbers.
+      {wall + std::string("0\n0 1\0" "5 1 2 2\n", 14) + later, 2, 1, "coordenada, o arquivo tem dados binários"},
+      {wall + std::string("0\0\n0 1 1 2 2\n", 13), 2, 1, "tipo de figura (um número inteiro), o arquivo tem dados binários"},
   };
   for (const Case& c : cases) {
     const ReadReport report = Load(c.text);
@@ -143,6 +146,18 @@ TEST_F(DrawingFileTest, AFileThatCannotBeOpenedLeavesTheDrawingAlone) {
   error.clear();
   EXPECT_FALSE(LoadDrawingFile(dir_.string(), Settings().wallWidth, List(), report, error));
   EXPECT_EQ(error, "é uma pasta, não um arquivo");
+  EXPECT_EQ(Order().size(), 1u);
+
+  // A pipe nobody writes to would block an open for reading: it is refused
+  // at once, as is a device.  The alarm ends the test if it blocks.
+  ASSERT_EQ(::mkfifo(PathOf("pipe.dat").c_str(), 0600), 0);
+  ::alarm(10);
+  for (const std::string& path : {PathOf("pipe.dat"), std::string("/dev/null")}) {
+    error.clear();
+    EXPECT_FALSE(LoadDrawingFile(path, Settings().wallWidth, List(), report, error)) << path;
+    EXPECT_EQ(error, "não é um arquivo comum") << path;
+  }
+  ::alarm(0);
   EXPECT_EQ(Order().size(), 1u);
 }
 
