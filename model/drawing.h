@@ -2,6 +2,8 @@
 // and edited with, and the history of their changes.
 #pragma once
 
+#include <string>
+
 #include "model/entity_list.h"
 #include "model/history.h"
 
@@ -18,8 +20,15 @@ struct DrawingSettings {
   void snapPoint(double& x, double& y, bool ctrl) const;
 };
 
+// The file a drawing was last opened from or saved to.
+struct DrawingSource {
+  std::string path;     // as the file system resolves it; "" for none
+  int unreadFrom = 0;   // the record where reading stopped early, 0 when read whole
+};
+
 struct Drawing {
   EntityList entities;
   DrawingSettings settings;
   History history{entities};
+  DrawingSource source;
 };

@@ -64,6 +64,10 @@ class History {
   // counts as unchanged.
   bool Changed() const { return CurrentState() != unchangedId_; }
   void MarkUnchanged() { unchangedId_ = CurrentState(); }
+  // Counts every state as changed until the next MarkUnchanged: the drawing
+  // differs from its file in a way no step records (records of the file
+  // that were not read).
+  void MarkChanged() { unchangedId_ = kNoState; }
 
   // Runs `change` as one recorded change: `touched` are the existing entities
   // it may alter.
@@ -111,6 +115,9 @@ class History {
   bool FinishRecords(Step& step) const;
   template <typename From, typename To>
   bool StepAcross(From& from, To& to, Side side);
+
+  // Never the id of a state: ids count up from 0.
+  static constexpr unsigned long kNoState = static_cast<unsigned long>(-1);
 
   EntityList& list_;
   std::deque<Step> done_;     // oldest first

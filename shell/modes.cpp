@@ -170,6 +170,7 @@ void CloseDrawing(shell::Workspace& ws) {
   ws.drawing.history.Clear();
   ws.drawing.entities.deleteAll();
   ws.drawing.history.MarkUnchanged();  // an empty drawing has nothing to save
+  ws.drawing.source = {};
 }
 
 }  // namespace cmd

@@ -50,7 +50,7 @@ class FileGuiTest : public ::testing::Test {
     fs::create_directories(dir_);
     tk::test::EnableScripting(true);
     tk::test::TakeMessages();
-    shelltest::Entities().deleteAll();
+    cmd::CloseDrawing(shelltest::Ws());  // empty, unchanged, from no file
   }
   void TearDown() override {
     tk::test::EnableScripting(false);
@@ -165,19 +165,83 @@ TEST_F(FileGuiTest, OpenReportsWhatItCouldNotRead) {
                              "\" parou no registro 2: em vez do código do tipo de figura (um "
                              "número inteiro), o arquivo tem o texto \"#\"; linhas lidas: 1.");
 
+  // The drawing lacks the rest of its file, so opening another one first
+  // asks whether to save it; the answer here drops it.
+  const std::string question = "Desenho alterado|O desenho tem só parte do arquivo \"" +
+                               fs::weakly_canonical(commented).string() +
+                               "\": a leitura parou no registro 2.\nDeseja salvar o desenho?";
   for (const std::string& unreadable : {(dir_ / "absent.dat").string(), dir_.string()}) {
+    tk::test::QueueAnswer({false, {"Descartar"}});
     OpenThroughDialog(unreadable);
     EXPECT_EQ(Lines().size(), 1u);  // the drawing stays as it was
     messages = tk::test::TakeMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].rfind("Abrir arquivo|Não foi possível abrir \"" + unreadable + "\": ", 0),
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], question);
+    EXPECT_EQ(messages[1].rfind("Abrir arquivo|Não foi possível abrir \"" + unreadable + "\": ", 0),
               0u)
-        << messages[0];
+        << messages[1];
   }
+  tk::test::QueueAnswer({false, {"Descartar"}});
   tk::test::QueueAnswer({true, {}});  // cancelled: no message, the drawing stays
   Fire("ProjReadFile");
   EXPECT_EQ(Lines().size(), 1u);
+  EXPECT_EQ(tk::test::TakeMessages(), std::vector<std::string>{question});
+}
+
+// Saving never drops data silently.  A drawing read in part differs from
+// its file, so it counts as changed, and saving it onto that file (under
+// any name) asks whether to drop the unread records; saving onto any other
+// existing file asks whether to replace it.  A new file is just written.
+TEST_F(FileGuiTest, SaveAsksBeforeReplacingAFileOrDroppingUnreadRecords) {
+  const std::string partial = (dir_ / "partial.dat").string();
+  const std::string text = "0\n0 0 0 4 0\n7\n0 4 0 4 3\n";
+  std::ofstream(partial) << text;
+  const std::string link = (dir_ / "link.dat").string();
+  fs::create_symlink(partial, link);
+  OpenThroughDialog(partial);
+  ASSERT_EQ(Lines().size(), 1u);
+  tk::test::TakeMessages();
+  EXPECT_TRUE(shelltest::Hist().Changed());
+
+  const auto save = [](const std::string& path, const std::string& answer) {
+    tk::test::QueueAnswer({false, {path}});
+    tk::test::QueueAnswer({answer.empty(), {answer}});
+    Fire("ProjSaveFile");
+    EXPECT_EQ(tk::test::PendingAnswers(), 0u);
+    return tk::test::TakeMessages();
+  };
+  const std::string dropQuestion =
+      "Salvar arquivo|O desenho foi lido só em parte de \"" + fs::weakly_canonical(partial).string() +
+      "\": a leitura parou no registro 2.\nSalvar sobre o arquivo descarta os registros que não "
+      "foram lidos.\nDeseja salvar assim mesmo?";
+  EXPECT_EQ(save(link, "Cancelar"), std::vector<std::string>{dropQuestion});
+  const auto contents = [](const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  EXPECT_EQ(save(partial, ""), std::vector<std::string>{dropQuestion});  // closed box
+  EXPECT_EQ(contents(partial), text);
+  EXPECT_TRUE(shelltest::Hist().Changed());
+
+  EXPECT_EQ(save(link, "Salvar"), std::vector<std::string>{dropQuestion});
+  EXPECT_EQ(contents(partial), "0\n0 0 0 4 0\n");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_FALSE(shelltest::Hist().Changed());
+
+  // Now whole, the file is like any other that exists.
+  const std::string replaceQuestion =
+      "Salvar arquivo|O arquivo \"" + partial + "\" já existe.\nDeseja substituí-lo?";
+  shelltest::NewLine(4, 0, 4, 3);
+  EXPECT_EQ(save(partial, "Cancelar"), std::vector<std::string>{replaceQuestion});
+  EXPECT_EQ(contents(partial), "0\n0 0 0 4 0\n");
+  EXPECT_EQ(save(partial, "Substituir"), std::vector<std::string>{replaceQuestion});
+  EXPECT_EQ(contents(partial), "0\n0 0 0 4 0\n0\n0 4 0 4 3\n");
+
+  const std::string fresh = (dir_ / "fresh.dat").string();
+  tk::test::QueueAnswer({false, {fresh}});
+  Fire("ProjSaveFile");
   EXPECT_TRUE(tk::test::TakeMessages().empty());
+  EXPECT_TRUE(fs::exists(fresh));
 }
 
 }  // namespace
