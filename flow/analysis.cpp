@@ -25,6 +25,7 @@ AnalysisOutcome BuildGridFromWalls(AnalysisResult& result, const std::vector<Wal
   switch (CheckGridExtent(xmin, xmax, ymin, ymax, cells, cells)) {
     case ExtentCheck::NoArea: return AnalysisOutcome::NoArea;
     case ExtentCheck::NotFinite: return AnalysisOutcome::NotFinite;
+    case ExtentCheck::TooSmall: return AnalysisOutcome::TooSmall;
     case ExtentCheck::Collapsed: return AnalysisOutcome::Collapsed;
     case ExtentCheck::Usable: break;
   }

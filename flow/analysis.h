@@ -19,6 +19,7 @@ enum class AnalysisOutcome {
   EmptyDrawing,  // nothing drawn: no grid is built, the later stages find none
   NoArea,        // the drawing has no width or no height: nothing is built
   NotFinite,     // the drawing has infinite or undefined coordinates, or is too large
+  TooSmall,      // the drawing is too small for the grid's arithmetic
   Collapsed,     // so far from the origin for its size that grid nodes coincide
   NoResult,      // the solve gave values that are not finite: no result is kept
   NotConverged,  // the solver gave up at its sweep limit

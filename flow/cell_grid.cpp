@@ -135,6 +135,7 @@ void AllocateGrid(CellGrid& g, int columns, int rows) {
   g.nodes.clear();
   g.nodeCount = 0;
   g.rectilinear = false;
+  g.widestWall = 0;
   ResetStatistics(g);
 }
 

@@ -75,6 +75,10 @@ struct CellGrid {
   // 25 × the larger side of the extent: the x velocity prescribed on the
   // west and east sides.
   double inflowSpeed = 0;
+  // The width of the widest wall the grid was built over, 0 for none: a
+  // length that scales with the drawing, as the streamline refinement's
+  // stopping distance must.
+  double widestWall = 0;
   // LocateCell scans every cell and ConnectNodes compares every node with
   // every corner: the reference the fast forms must match.
   bool referenceAlgorithms = false;

@@ -94,6 +94,7 @@ ExtentCheck CheckGridExtent(double xmin, double xmax, double ymin, double ymax, 
     return ExtentCheck::NotFinite;
   }
   if (!(width / columns > 0) || !(height / rows > 0)) return ExtentCheck::NoArea;
+  if (!(width >= kSmallestExtent && height >= kSmallestExtent)) return ExtentCheck::TooSmall;
   if (!StepsMove(xmin, xmax, columns) || !StepsMove(ymin, ymax, rows)) return ExtentCheck::Collapsed;
   return ExtentCheck::Usable;
 }
@@ -127,6 +128,7 @@ void BuildGrid(CellGrid& g, const std::vector<Wall>& walls, double xmin, double 
   progress.AdvanceGauge();
   progress.AdvanceGauge();
   AllocateGrid(g, columns, rows);
+  g.widestWall = WidestWall(walls);
   progress.AdvanceGauge();
   ConnectNodes(g, xyz);
   xyz = std::vector<double>();

@@ -14,12 +14,23 @@ class ProgressPoints;
 // grows like 25 × L² and the solver's sums like L² × cells²; far below
 // this they stay well inside the range of doubles.
 constexpr double kLargestExtent = 1e100;
+// The smallest side of a grid extent the analysis takes.  Going down, the
+// same quantities shrink: the potential like 25 × L² (and its steps across
+// a cell, which the literal scheme's boundary terms 25 L × dx make, like
+// 25 × L² / cells), the squared speeds like (25 L)², the literal scheme's
+// tolerance like L², while the accurate scheme's face weights 1/dx² grow
+// like cells² / L².  Near 1e-152 the weights overflow and the potential's
+// steps fall below the smallest normal double (at 1e-200 the potential is
+// zero throughout); from 1e-100 up every one of them stays within 1e±210,
+// far inside the range of doubles, as kLargestExtent keeps them going up.
+constexpr double kSmallestExtent = 1e-100;
 
 // Whether a grid of columns × rows cells can be laid over an extent.
 enum class ExtentCheck {
   Usable,
   NoArea,     // zero width or zero height: cells would have no size
   NotFinite,  // infinite or undefined coordinates, or larger than kLargestExtent
+  TooSmall,   // a side smaller than kSmallestExtent
   Collapsed,  // so far from the origin that adding a cell size leaves a node in place
 };
 ExtentCheck CheckGridExtent(double xmin, double xmax, double ymin, double ymax, int columns,

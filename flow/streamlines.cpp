@@ -9,18 +9,34 @@
 
 namespace {
 
-// The step of one Runge-Kutta stage for the velocity (u, v); false when
-// the trace must stop (|u| = |v|, including no flow at all).
-bool StageStep(double u, double v, double h0, double& h) {
+// Speeds below this fraction of the inflow speed are stepped as if they
+// were that fast.  The floor scales with the drawing, as every speed does
+// (the inflow speed is 25 × the grid's larger side), so a drawing and the
+// same drawing scaled are traced alike; the sample plans never meet it.
+constexpr double kSlowestStepFraction = 0.001;
+
+// The step of one Runge-Kutta stage for the velocity (u, v): each stage
+// moves the point by h0 along its dominant axis, slow flow by less; false
+// when the trace must stop (|u| = |v|, including no flow at all).
+bool StageStep(double u, double v, double h0, double slowest, double& h) {
   const double au = std::fabs(u), av = std::fabs(v);
   if (au == av) return false;
   const double m = au > av ? au : av;
-  h = m < 0.01 ? h0 : std::min(std::fabs(h0 / m), h0);
+  h = h0 / std::max(m, slowest);
   return true;
 }
 
 bool Stage(const CellGrid& g, double x, double y, double h0, double& u, double& w, double& h) {
-  return InterpolateVelocity(g, x, y, u, w) != -1 && StageStep(u, w, h0, h);
+  return InterpolateVelocity(g, x, y, u, w) != -1 &&
+         StageStep(u, w, h0, kSlowestStepFraction * g.inflowSpeed, h);
+}
+
+// Refinement ends once the seeds' half offset changes by less than this: a
+// third of the widest wall's width (0.05 for walls 0.15 thick), so that it
+// follows the drawing's size, but never below a sixteenth of a cell height,
+// which bounds the depth of refinement whatever the walls.
+double SettledOffsetChange(const CellGrid& g) {
+  return std::max(g.widestWall / 3, g.cellHeight / 16);
 }
 
 // Walks a streamline to the segment used at X: the point before the first
@@ -157,7 +173,7 @@ void RefineStreamlines(AnalysisResult& result, Refinement& refinement, double ga
       refinement.firstRefinement = false;
       refinement.lastHalfOffset = offset;
     } else {
-      const bool settled = std::fabs(refinement.lastHalfOffset - offset) < 0.05;
+      const bool settled = std::fabs(refinement.lastHalfOffset - offset) < SettledOffsetChange(g);
       refinement.lastHalfOffset = offset;
       if (settled) return;
     }

@@ -2,6 +2,17 @@
 
 #include <cmath>
 
+double WallWidth(const Wall& wall) {
+  // Corners c0 and c3 lie half the width to either side of the first end.
+  return std::hypot(wall.outline[0] - wall.outline[6], wall.outline[1] - wall.outline[7]);
+}
+
+double WidestWall(const std::vector<Wall>& walls) {
+  double widest = 0;
+  for (const Wall& w : walls) widest = std::fmax(widest, WallWidth(w));
+  return widest;
+}
+
 void GrowForFlowGrid(double& xmin, double& xmax, double& ymin, double& ymax) {
   const double cx = (xmin + xmax) * 0.5;
   const double hw = (xmax - xmin) * 0.5 * 1.3;

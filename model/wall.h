@@ -14,6 +14,12 @@ struct Wall {
   bool selected = false;
 };
 
+// The width the wall was outlined with: the distance between the corners
+// at its first end.
+double WallWidth(const Wall& wall);
+// The width of the widest of the walls; 0 when there are none.
+double WidestWall(const std::vector<Wall>& walls);
+
 // The union of the boxes of the walls, enlarged about its centre by 1.3
 // across and 1.35 up, so that the flow grid built over it has room around
 // the building.  False (outputs untouched) when there are no walls.

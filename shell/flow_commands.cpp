@@ -132,6 +132,9 @@ void ReportUnusableDrawing(AnalysisOutcome outcome) {
     case AnalysisOutcome::NotFinite:
       tk::Message("Calcular", "As coordenadas do desenho são grandes demais para o cálculo.");
       break;
+    case AnalysisOutcome::TooSmall:
+      tk::Message("Calcular", "O desenho é pequeno demais para o cálculo.");
+      break;
     case AnalysisOutcome::Collapsed:
       tk::Message("Calcular",
                   "O desenho está longe demais da origem para o seu tamanho: as células da grade "

@@ -136,6 +136,7 @@ std::string AnalysisProblem(AnalysisOutcome outcome, const std::exception_ptr& f
     case AnalysisOutcome::NoArea: return "o desenho precisa ter largura e altura";
     case AnalysisOutcome::NotFinite:
       return "as coordenadas do desenho são grandes demais para o cálculo";
+    case AnalysisOutcome::TooSmall: return "o desenho é pequeno demais para o cálculo";
     case AnalysisOutcome::Collapsed:
       return "o desenho está longe demais da origem para o seu tamanho: as células da grade "
              "não se distinguem";

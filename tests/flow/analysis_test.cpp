@@ -26,6 +26,45 @@ struct OnRedraw : AnalysisProgress {
   void Redraw(const AnalysisResult& partial) override { redraw(partial); }
 };
 
+// The walls scaled about the origin, their width with them.
+std::vector<Wall> Scaled(const std::vector<Wall>& walls, double k) {
+  EntityList scaled;
+  for (auto w = walls.rbegin(); w != walls.rend(); ++w)
+    scaled.insertAtFront(new LineEntity(w->x0 * k, w->y0 * k, w->x1 * k, w->y1 * k, 0.15 * k));
+  return scaled.walls();
+}
+
+// The analysis follows the drawing's size: the house drawn in kilometres,
+// or scaled near either bound, gets the streamlines it gets in metres.  A
+// drawing too small for the grid's arithmetic is refused, in both schemes,
+// before anything is built or solved.
+TEST_F(AnalysisTest, ScaledDrawingsGiveTheSameStreamlinesAndTinyOnesAreRefused) {
+  const std::vector<Wall> house = SampleWalls("house.dat");
+  const AnalysisResult metres = Analyse(house, options);
+  ASSERT_EQ(metres.streamlines.size(), 54u);
+  for (double k : {1e-3, 1e-90, 1e90}) {
+    const AnalysisResult scaled = Analyse(Scaled(house, k), options);
+    EXPECT_EQ(scaled.outcome, AnalysisOutcome::Done) << k;
+    EXPECT_EQ(scaled.streamlines.size(), metres.streamlines.size()) << k;
+    EXPECT_EQ(scaled.streamlines[20].points.size(), metres.streamlines[20].points.size()) << k;
+  }
+
+  struct CountingGauge : AnalysisProgress {
+    int moves = 0;
+    void GaugeMoved(double) override { ++moves; }
+  };
+  for (SolverScheme scheme : {SolverScheme::Accurate, SolverScheme::Literal}) {
+    options.scheme = scheme;
+    for (double k : {1e-102, 1e-160, 1e-200}) {
+      CountingGauge gauge;
+      const AnalysisResult tiny = Analyse(Scaled(house, k), options, gauge);
+      EXPECT_EQ(tiny.outcome, AnalysisOutcome::TooSmall) << k;
+      EXPECT_EQ(gauge.moves, 0) << k;
+      EXPECT_TRUE(tiny.grid.cells.empty() && tiny.streamlines.empty());
+    }
+  }
+}
+
 // The house on the accurate scheme pauses, half-way through its
 // streamlines, inside its progress while the L block runs to the end on
 // the literal scheme and a finer grid; then it goes on.  Each dump is the

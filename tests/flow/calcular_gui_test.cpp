@@ -186,10 +186,14 @@ TEST_F(CalcularGuiTest, RefusedDrawingsSayWhyAndDiscardTheEarlierPicture) {
   Calcular();
   shelltest::NewLine(0, 2, 6, 2);
   Calcular();
+  shelltest::Entities().deleteAll();
+  shelltest::NewLine(0, 0, 1e-120, 1e-120);
+  Calcular();
   const auto messages = tk::test::TakeMessages();
-  ASSERT_EQ(messages.size(), 2u);
+  ASSERT_EQ(messages.size(), 3u);
   EXPECT_EQ(messages[0], "Calcular|O desenho está vazio: não há nada a calcular.");
   EXPECT_EQ(messages[1], "Calcular|O desenho precisa ter largura e altura.");
+  EXPECT_EQ(messages[2], "Calcular|O desenho é pequeno demais para o cálculo.");
   EXPECT_EQ(shelltest::Grid().cellCount, 0);
   EXPECT_TRUE(shelltest::Streamlines().empty());
   ExpectRestoredControls();

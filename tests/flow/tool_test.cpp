@@ -96,6 +96,7 @@ TEST_F(ToolTest, UnusableDrawingsFailWithOneLineAndWriteNothing) {
       {WriteDrawing("empty.dat", ""), "nada a analisar"},
       {WriteDrawing("flat.dat", "0\n0 0 1 5 1\n"), "largura e altura"},
       {WriteDrawing("huge.dat", "0\n0 0 0 1e152 1e152\n"), "grandes demais"},
+      {WriteDrawing("tiny.dat", "0\n0 0 0 1e-120 1e-120\n"), "pequeno demais"},
       {WriteDrawing("far.dat", "0\n0 1e17 0 100000000000000064 1\n"), "longe demais"},
       {WriteDrawing("partial.dat", std::string(kRoom) + "7\n0 1 1 2 2\n"),
        "a leitura parou no registro 5: tipo de figura desconhecido (7); linhas lidas: 4; nada foi "
