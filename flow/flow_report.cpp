@@ -1,8 +1,10 @@
 #include "flow/flow_report.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 #include <string>
 
 #include "flow/boundary_arrows.h"
@@ -125,16 +127,41 @@ bool WriteFlowDump(std::FILE* f, const AnalysisResult& result) {
   return std::ferror(f) == 0;
 }
 
-std::string FlowDumpText(const AnalysisResult& result) {
+std::string WrittenText(const std::function<bool(std::FILE*)>& write) {
   char* buffer = nullptr;
   size_t size = 0;
   std::FILE* f = open_memstream(&buffer, &size);
-  if (!f) return "";
-  WriteFlowDump(f, result);
+  if (!f) throw std::bad_alloc();
+  write(f);
   std::fclose(f);
   std::string text(buffer, size);
   std::free(buffer);
   return text;
+}
+
+std::string FlowDumpText(const AnalysisResult& result) {
+  return WrittenText([&](std::FILE* f) { return WriteFlowDump(f, result); });
+}
+
+bool NumbersAreFinite(const std::string& text) {
+  // Words end at blanks and at the separators of the picture's attributes.
+  const auto separates = [](char c) {
+    return std::isspace(static_cast<unsigned char>(c)) || c == ',' || c == '"' || c == '=' ||
+           c == '<' || c == '>' || c == '/';
+  };
+  for (size_t at = 0; at < text.size();) {
+    size_t end = at;
+    while (end < text.size() && !separates(text[end])) ++end;
+    if (end > at) {
+      // No separator can belong to a number, so the parse ends at the
+      // word's end exactly when the whole word is one.
+      char* stop = nullptr;
+      const double value = std::strtod(text.c_str() + at, &stop);
+      if (stop == text.c_str() + end && !std::isfinite(value)) return false;
+    }
+    at = end + 1;
+  }
+  return true;
 }
 
 bool WriteFlowPicture(std::FILE* f, const std::vector<Wall>& walls, const AnalysisResult& result) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,3 +23,10 @@ constexpr double kPictureFitFactor = 1.10;
 // write error.
 bool WriteFlowPicture(std::FILE* file, const std::vector<Wall>& walls,
                       const AnalysisResult& result);
+
+// What `write` writes, as text.
+std::string WrittenText(const std::function<bool(std::FILE*)>& write);
+// Whether every word of the text that reads as a number reads as a finite
+// one.  A value that is not finite is written "inf" or "nan" (signed, at
+// times), which no reader takes for a coordinate.
+bool NumbersAreFinite(const std::string& text);

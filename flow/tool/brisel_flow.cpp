@@ -150,6 +150,36 @@ std::string AnalysisProblem(AnalysisOutcome outcome, const std::exception_ptr& f
   return "";
 }
 
+// An output of the run: where it goes, how it is written, and the text
+// written, made before anything is written.
+struct Output {
+  std::string path;
+  std::function<bool(std::FILE*)> write;
+  std::string text;
+};
+
+std::string OutputName(const std::string& path) { return path == "-" ? "saída padrão" : path; }
+
+// Makes the text of every output; false with the error when memory runs out
+// or a number in one is not finite (walls too wide for the picture, say):
+// such an output is no result, and nothing is written.
+bool MakeOutputs(std::vector<Output>& outputs, std::string& error) {
+  for (Output& out : outputs) {
+    try {
+      out.text = WrittenText(out.write);
+    } catch (const std::bad_alloc&) {
+      error = OutputName(out.path) + ": memória insuficiente; nada foi escrito";
+      return false;
+    }
+    if (!NumbersAreFinite(out.text)) {
+      error = OutputName(out.path) + ": a saída teria números que não são finitos (inf ou nan); "
+              "nada foi escrito";
+      return false;
+    }
+  }
+  return true;
+}
+
 // Writes with `write` to the path, or to standard output for "-".
 bool WriteOutput(const std::string& path, const std::function<bool(std::FILE*)>& write,
                  std::string& error) {
@@ -199,9 +229,19 @@ int main(int argc, char** argv) {
     return Failure(o.drawing + ": " + AnalysisProblem(result.outcome, result.failure));
   }
 
-  const auto dump = [&](std::FILE* f) { return WriteFlowDump(f, result); };
-  const auto picture = [&](std::FILE* f) { return WriteFlowPicture(f, walls, result); };
-  if (!o.dump.empty() && !WriteOutput(o.dump, dump, error)) return Failure(error);
-  if (!o.svg.empty() && !WriteOutput(o.svg, picture, error)) return Failure(error);
+  std::vector<Output> outputs;
+  if (!o.dump.empty()) {
+    outputs.push_back({o.dump, [&](std::FILE* f) { return WriteFlowDump(f, result); }, ""});
+  }
+  if (!o.svg.empty()) {
+    outputs.push_back({o.svg, [&](std::FILE* f) { return WriteFlowPicture(f, walls, result); }, ""});
+  }
+  if (!MakeOutputs(outputs, error)) return Failure(error);
+  for (const Output& out : outputs) {
+    const auto copy = [&out](std::FILE* f) {
+      return std::fwrite(out.text.data(), 1, out.text.size(), f) == out.text.size();
+    };
+    if (!WriteOutput(out.path, copy, error)) return Failure(error);
+  }
   return 0;
 }

@@ -89,7 +89,7 @@ TEST_F(ToolTest, BadArgumentsPrintTheUsageAndExitTwo) {
 // before a bad record would pass for a result of the whole drawing.
 TEST_F(ToolTest, UnusableDrawingsFailWithOneLineAndWriteNothing) {
   const struct {
-    std::string drawing, message;
+    std::string drawing, message, options = "";
   } cases[] = {
       {Path("missing.dat"), "No such file"},
       {dir_, "é uma pasta"},
@@ -102,9 +102,13 @@ TEST_F(ToolTest, UnusableDrawingsFailWithOneLineAndWriteNothing) {
        "a leitura parou no registro 5: tipo de figura desconhecido (7); linhas lidas: 4; nada foi "
        "analisado"},
       {WriteDrawing("noted.dat", std::string(kRoom) + "fim\n"), "registro 5"},
+      // Walls so wide that the picture's coordinates are not finite.
+      {Path("room.dat"), "não são finitos", "--wall-width 1e308"},
   };
+  WriteDrawing("room.dat", kRoom);
   for (const auto& c : cases) {
-    const ToolRun run = Tool("--dump - --svg '" + Path("out.svg") + "' '" + c.drawing + "'");
+    const ToolRun run =
+        Tool(c.options + " --dump - --svg '" + Path("out.svg") + "' '" + c.drawing + "'");
     EXPECT_EQ(run.status, 1) << c.drawing;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
