@@ -130,7 +130,8 @@ std::string FailureText(const std::exception_ptr& failure) {
   return "o cálculo falhou por um erro inesperado";
 }
 
-std::string AnalysisProblem(AnalysisOutcome outcome, const std::exception_ptr& failure) {
+std::string AnalysisProblem(AnalysisOutcome outcome, SolverScheme scheme,
+                            const std::exception_ptr& failure) {
   switch (outcome) {
     case AnalysisOutcome::EmptyDrawing: return "nada a analisar: o desenho está vazio";
     case AnalysisOutcome::NoArea: return "o desenho precisa ter largura e altura";
@@ -142,7 +143,12 @@ std::string AnalysisProblem(AnalysisOutcome outcome, const std::exception_ptr& f
              "não se distinguem";
     case AnalysisOutcome::NoResult: return "o cálculo deu valores não finitos";
     case AnalysisOutcome::NotConverged:
-      return "o escoamento não convergiu (com --scheme literal, experimente uma --tolerance maior)";
+      // Only the literal scheme's tolerance can be chosen.
+      if (scheme == SolverScheme::Literal) {
+        return "o escoamento não convergiu no limite de varreduras (experimente uma --tolerance "
+               "maior)";
+      }
+      return "o escoamento não convergiu no limite de iterações";
     case AnalysisOutcome::Failed: return FailureText(failure);
     case AnalysisOutcome::Done:
     case AnalysisOutcome::Stopped: break;
@@ -226,7 +232,7 @@ int main(int argc, char** argv) {
   }
   const AnalysisResult result = Analyse(walls, options);
   if (result.outcome != AnalysisOutcome::Done) {
-    return Failure(o.drawing + ": " + AnalysisProblem(result.outcome, result.failure));
+    return Failure(o.drawing + ": " + AnalysisProblem(result.outcome, o.scheme, result.failure));
   }
 
   std::vector<Output> outputs;
