@@ -501,6 +501,8 @@ void BuildMenuBar(Element* dialog) {
   dialog->menuBar->show();
 }
 
+Fl_Color LatchedFace(Fl_Color face) { return fl_color_average(face, FL_BLACK, 0.72f); }
+
 std::unique_ptr<IndexedImage> MakeImage(Element* image, Fl_Color background) {
   if (!image || image->kind != "image" || image->imageWidth <= 0 || image->imageHeight <= 0)
     return nullptr;
@@ -527,6 +529,7 @@ void ResolveButtonImages(Element* e) {
   Fl_Color background = button->color();
   button->released = MakeImage(GetHandle(GetAttribute(e, "IMAGE")), background);
   button->pressed = MakeImage(GetHandle(GetAttribute(e, "IMPRESS")), background);
+  button->latched = MakeImage(GetHandle(GetAttribute(e, "IMPRESS")), LatchedFace(background));
   SetLabel(button, button->released ? "" : GetAttribute(e, "TITLE"));
   button->redraw();
 }
@@ -757,9 +760,10 @@ void ImageButton::draw() {
   // A button with a pressed picture shows its state through its pictures,
   // which carry their own raised or sunken edge, so it paints only its
   // background; a single picture sits on the usual button face.
-  IndexedImage* shown = down && pressed ? pressed.get() : released.get();
+  const bool latchedDown = held && latched;
+  IndexedImage* shown = latchedDown ? latched.get() : down && pressed ? pressed.get() : released.get();
   if (pressed)
-    draw_box(FL_FLAT_BOX, color());
+    draw_box(FL_FLAT_BOX, latchedDown ? LatchedFace(color()) : color());
   else
     draw_box(down ? DownBox(this) : box(), color());
   Fl_Image* picture = shown->image.get();

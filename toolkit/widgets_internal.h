@@ -42,7 +42,10 @@ class ImageButton : public Fl_Button {
   void draw() override;
   Element* element;
   bool held = false;
-  std::unique_ptr<IndexedImage> released, pressed;
+  // `latched` is the pressed picture on a darker face, shown while the
+  // button stays down (the tool of the current mode), so that it stands out
+  // from a button only held down by the mouse.
+  std::unique_ptr<IndexedImage> released, pressed, latched;
 };
 
 class ImageBox : public Fl_Box {
