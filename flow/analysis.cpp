@@ -68,6 +68,21 @@ AnalysisOutcome RunStages(AnalysisResult& result, const std::vector<Wall>& walls
   return result.solve.converged ? AnalysisOutcome::Done : AnalysisOutcome::NotConverged;
 }
 
+void SetFrame(AnalysisResult& result, const AnalysisOptions& options) {
+  result.frame = FrameForWind(options.windDirection);
+  result.windSpeed = options.windSpeed;
+}
+
+// The walls as the grid's frame has them; a west wind takes them as they are.
+struct InGridFrame {
+  InGridFrame(const std::vector<Wall>& walls, const WindFrame& frame)
+      : turned(frame.identity ? std::vector<Wall>() : WallsInGridFrame(walls, frame)),
+        walls(frame.identity ? walls : turned) {}
+  operator const std::vector<Wall>&() const { return walls; }
+  std::vector<Wall> turned;
+  const std::vector<Wall>& walls;
+};
+
 // Runs `stages` on the result; a stop or an error empties the result and
 // is told by the outcome, so nothing is thrown past here.
 template <typename Stages>
@@ -91,7 +106,10 @@ AnalysisResult Analyse(const std::vector<Wall>& walls, const AnalysisOptions& op
                        AnalysisProgress& progress) {
   AnalysisResult result;
   ProgressPoints points(progress);
-  Guarded(result, [&] { return RunStages(result, walls, options, points); });
+  Guarded(result, [&] {
+    SetFrame(result, options);
+    return RunStages(result, InGridFrame(walls, result.frame), options, points);
+  });
   return result;
 }
 
@@ -106,7 +124,8 @@ AnalysisOutcome BuildGridStage(AnalysisResult& result, const std::vector<Wall>& 
   points.gaugeStep = 0.0001;
   return Guarded(result, [&] {
     ReleaseGrid(result);
-    return BuildGridFromWalls(result, walls, options, points);
+    SetFrame(result, options);
+    return BuildGridFromWalls(result, InGridFrame(walls, result.frame), options, points);
   });
 }
 

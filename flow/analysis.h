@@ -12,6 +12,7 @@
 #include "flow/progress.h"
 #include "flow/solver.h"
 #include "flow/streamlines.h"
+#include "flow/wind_frame.h"
 #include "model/wall.h"
 
 enum class AnalysisOutcome {
@@ -37,6 +38,10 @@ struct AnalysisOptions {
   int cells = kGridCells;  // the grid has cells × cells cells
   double tolerance = 0;    // literal scheme: > 0 an absolute tolerance; otherwise ScaledTolerance
   long maxSweeps = 0;      // > 0: give up after this many sweeps or iterations
+  // Compass degrees the wind comes from; the grid is laid along it.
+  double windDirection = kWestWind;
+  // The wind's speed in m/s: the figures shown are given relative to it.
+  double windSpeed = 1;
   // The scanning forms of LocateCell and ConnectNodes and the sweep over the
   // cell records: slow, kept so that the benchmark and the tests can prove
   // that the fast forms give identical results.
@@ -48,6 +53,11 @@ struct AnalysisResult {
   CellGrid grid;  // no cells when nothing was analysed
   SolveReport solve;
   StreamlineList streamlines;
+  // The grid's frame: grid, velocities and streamlines are in grid
+  // coordinates, with the wind along +x.
+  WindFrame frame;
+  // The wind's speed in m/s, which the grid's inflowSpeed stands for.
+  double windSpeed = 1;
   // What ended a Failed analysis, to be rethrown where it can be reported.
   std::exception_ptr failure;
 };

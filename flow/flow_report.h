@@ -20,10 +20,10 @@ constexpr int kPictureWidth = 1000;
 constexpr double kPictureFitFactor = 1.10;
 // Writes the picture of the walls and the result, framed as fitting the view
 // frames the drawing, on a canvas kPictureWidth pixels wide; false on a
-// write error.
+// write error.  With `colours`, the speed colour map lies under the walls
+// and its legend in the lower right corner.
 bool WriteFlowPicture(std::FILE* file, const std::vector<Wall>& walls,
-                      const AnalysisResult& result);
-
+                      const AnalysisResult& result, bool colours = false);
 // What `write` writes, as text.
 std::string WrittenText(const std::function<bool(std::FILE*)>& write);
 // Whether every word of the text that reads as a number reads as a finite

@@ -4,6 +4,8 @@
 #
 #   sh scripts/compare-openfoam.sh DRAWING.dat [brisel-flow options]
 #
+# With --wind the case is laid on the grid's own frame, turned with the
+# wind, as the dump gives it.
 # The batch tool's dump gives the grid and its solid cells.  The OpenFOAM
 # case is one 2-D block of the grid's extent and cells; the solid cells are
 # cut out (topoSet, subsetMesh) and their faces become a slip wall; the
@@ -36,10 +38,13 @@ import os, sys
 
 case = sys.argv[1]
 lines = open(os.path.join(case, "brisel.dump")).read().split("\n")
-_, nc, nr, dx, dy = lines[0].split()
+# The dump is in the grid's frame, the wind along +x, whatever its direction.
+first = {l.split()[0]: i for i, l in reversed(list(enumerate(lines))) if l}
+_, nc, nr, dx, dy = lines[first["grid"]].split()
 nc, nr, dx, dy = int(nc), int(nr), float(dx), float(dy)
-count = int(lines[5].split()[1])
-solid = [int(l.split()[0]) for l in lines[6:6 + count] if int(l.split()[1]) == 9]
+start = first["cells"] + 1
+count = int(lines[start - 1].split()[1])
+solid = [int(l.split()[0]) for l in lines[start:start + count] if int(l.split()[1]) == 9]
 
 header = """FoamFile
 {
@@ -152,9 +157,11 @@ import os, re, sys
 
 case = sys.argv[1]
 lines = open(os.path.join(case, "brisel.dump")).read().split("\n")
-inflow = float(lines[2].split()[1])
-count = int(lines[5].split()[1])
-cells = [l.split() for l in lines[6:6 + count]]
+first = {l.split()[0]: i for i, l in reversed(list(enumerate(lines))) if l}
+inflow = float(lines[first["inflow"]].split()[1])
+start = first["cells"] + 1
+count = int(lines[start - 1].split()[1])
+cells = [l.split() for l in lines[start:start + count]]
 fluid = [int(c[0]) for c in cells if int(c[1]) != 9]
 brisel = {int(c[0]): (float(c[3]), float(c[4])) for c in cells}
 

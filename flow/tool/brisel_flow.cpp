@@ -9,10 +9,14 @@
 #include <functional>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "flow/analysis.h"
+#include "flow/field.h"
+#include "flow/field_export.h"
 #include "flow/flow_report.h"
+#include "flow/svg_render.h"
 #include "flow/solver.h"
 #include "model/drawing_file.h"
 #include "model/entity_list.h"
@@ -21,7 +25,9 @@ namespace {
 
 const char kUsage[] =
     "uso: brisel-flow [--scheme accurate|literal] [--wall-width E] [--tolerance T] [--cells N] "
-    "[--dump ARQUIVO|-] [--svg ARQUIVO] DESENHO.dat\n"
+    "[--wind GRAUS] [--wind-speed V] [--dump ARQUIVO|-] [--svg ARQUIVO] [--png ARQUIVO] "
+    "[--colours] [--csv ARQUIVO] [--vtk ARQUIVO] [--probe X,Y] [--flux X0,Y0,X1,Y1] "
+    "[--zone X0,Y0,X1,Y1] DESENHO.dat\n"
     "  --scheme S      accurate (padrão): faces pesadas pela forma da célula, resolvido até\n"
     "                  convergir; literal: vizinhos de peso igual, parada antecipada\n"
     "  --wall-width E  espessura das paredes do desenho (E > 0, padrão 0.15)\n"
@@ -29,7 +35,18 @@ const char kUsage[] =
     "                  por padrão ajustada ao desenho: 0.3 x min(1, (L/13)^2), L o lado maior)\n"
     "  --cells N       grade de N x N células (2 <= N <= 400, padrão 60)\n"
     "  --dump ARQUIVO  escreve a análise como texto em ARQUIVO, ou na saída padrão com -\n"
+    "  --wind GRAUS    direção de onde vem o vento: 0 norte, 90 leste, 180 sul, 270 oeste\n"
+    "                  (padrão)\n"
+    "  --wind-speed V  velocidade do vento em m/s (V > 0, padrão 1)\n"
     "  --svg ARQUIVO   escreve a figura do resultado em SVG em ARQUIVO\n"
+    "  --png ARQUIVO   escreve a mesma figura em PNG\n"
+    "  --colours       põe o mapa de cores das velocidades e a sua legenda nas figuras\n"
+    "  --csv ARQUIVO   escreve o campo, uma linha por célula: x,y,u,v,speed,solid (m/s)\n"
+    "  --vtk ARQUIVO   escreve o campo como grade estruturada VTK (velocity, speed, solid)\n"
+    "  --probe X,Y     mostra a velocidade e a direção no ponto (repetível)\n"
+    "  --flux X0,Y0,X1,Y1  mostra a vazão através da linha, por metro de altura (repetível)\n"
+    "  --zone X0,Y0,X1,Y1  mostra as velocidades no retângulo de cantos opostos dados\n"
+    "                  (repetível)\n"
     "Saída 0 quando tudo foi escrito; 1 quando o desenho não pôde ser lido por inteiro\n"
     "ou analisado, ou uma saída não pôde ser escrita; 2 para uma opção inválida.\n";
 
@@ -38,12 +55,22 @@ constexpr int kMaxCells = 400;
 // small for the arithmetic to reach ends here instead of never.
 constexpr long kMaxCellUpdates = 4000000000L;
 
+// A read-out asked for on the command line, in the order given.
+struct Query {
+  std::string kind;            // --probe, --flux or --zone
+  std::string text;            // as given
+  std::vector<double> values;  // 2 or 4 coordinates
+};
+
 struct Options {
   SolverScheme scheme = SolverScheme::Accurate;
   double wallWidth = 0.15;
   double tolerance = 0;  // 0: scaled to the drawing
   int cells = kGridCells;
-  std::string dump, svg, drawing;
+  double wind = kWestWind, windSpeed = 1;
+  bool colours = false;
+  std::string dump, svg, png, csv, vtk, drawing;
+  std::vector<Query> queries;
 };
 
 int UsageError(const std::string& message) {
@@ -62,6 +89,37 @@ bool ParsePositive(const std::string& text, double& value) {
   const double v = std::strtod(text.c_str(), &end);
   if (text.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(v) || !(v > 0)) return false;
   value = v;
+  return true;
+}
+
+bool ParseFinite(const std::string& text, double& value) {
+  char* end = nullptr;
+  errno = 0;
+  const double v = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(v)) return false;
+  value = v;
+  return true;
+}
+
+// `count` finite numbers separated by commas.
+bool ParseCoordinates(const std::string& text, size_t count, std::vector<double>& values) {
+  values.clear();
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(',', start);
+    double v;
+    if (!ParseFinite(text.substr(start, comma - start), v)) return false;
+    values.push_back(v);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return values.size() == count;
+}
+
+bool ParseQuery(const std::string& kind, const std::string& text, std::vector<Query>& queries) {
+  Query q{kind, text, {}};
+  if (!ParseCoordinates(text, kind == "--probe" ? 2 : 4, q.values)) return false;
+  queries.push_back(q);
   return true;
 }
 
@@ -89,8 +147,15 @@ int ParseArguments(int argc, char** argv, Options& o) {
       std::fputs(kUsage, stdout);
       std::exit(0);
     }
+    if (arg == "--colours") {
+      o.colours = true;
+      continue;
+    }
     const bool takesValue = arg == "--scheme" || arg == "--wall-width" || arg == "--tolerance" ||
-                            arg == "--cells" || arg == "--dump" || arg == "--svg";
+                            arg == "--cells" || arg == "--dump" || arg == "--svg" ||
+                            arg == "--png" || arg == "--csv" || arg == "--vtk" || arg == "--wind" ||
+                            arg == "--wind-speed" || arg == "--probe" || arg == "--flux" ||
+                            arg == "--zone";
     if (takesValue) {
       if (i + 1 >= argc) return UsageError(arg + " precisa de um valor");
       const std::string value = argv[++i];
@@ -99,7 +164,14 @@ int ParseArguments(int argc, char** argv, Options& o) {
       else if (arg == "--wall-width") good = ParsePositive(value, o.wallWidth);
       else if (arg == "--tolerance") good = ParsePositive(value, o.tolerance);
       else if (arg == "--cells") good = ParseCells(value, o.cells);
+      else if (arg == "--wind") good = ParseFinite(value, o.wind);
+      else if (arg == "--wind-speed") good = ParsePositive(value, o.windSpeed);
+      else if (arg == "--probe" || arg == "--flux" || arg == "--zone")
+        good = ParseQuery(arg, value, o.queries);
       else if (arg == "--dump") o.dump = value;
+      else if (arg == "--png") o.png = value;
+      else if (arg == "--csv") o.csv = value;
+      else if (arg == "--vtk") o.vtk = value;
       else o.svg = value;
       if (!good || value.empty()) return UsageError("valor inválido para " + arg + ": '" + value + "'");
     } else if (arg.size() > 1 && arg[0] == '-') {
@@ -194,7 +266,7 @@ bool WriteOutput(const std::string& path, const std::function<bool(std::FILE*)>&
     if (!ok) error = "saída padrão: erro de escrita";
     return ok;
   }
-  std::FILE* file = std::fopen(path.c_str(), "w");
+  std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) {
     error = path + ": " + std::strerror(errno);
     return false;
@@ -203,6 +275,18 @@ bool WriteOutput(const std::string& path, const std::function<bool(std::FILE*)>&
   if (std::fclose(file) != 0) ok = false;
   if (!ok) error = path + ": erro de escrita";
   return ok;
+}
+
+// The read-out of a query, as the window shows it, after what was asked.
+std::string Answer(const AnalysisResult& result, const Query& q) {
+  const std::vector<double>& v = q.values;
+  if (q.kind == "--probe") return "sonda " + q.text + ": " + ProbeText(SampleField(result, v[0], v[1]));
+  if (q.kind == "--flux") {
+    return "linha " + q.text + ": " + FluxText(result, MeasureFlux(result, v[0], v[1], v[2], v[3]));
+  }
+  return "zona " + q.text + ": " +
+         ZoneText(result, MeasureZone(result, std::fmin(v[0], v[2]), std::fmax(v[0], v[2]),
+                                      std::fmin(v[1], v[3]), std::fmax(v[1], v[3])));
 }
 
 }  // namespace
@@ -227,6 +311,8 @@ int main(int argc, char** argv) {
   options.scheme = o.scheme;
   options.tolerance = o.tolerance;
   options.cells = o.cells;
+  options.windDirection = o.wind;
+  options.windSpeed = o.windSpeed;
   if (o.scheme == SolverScheme::Literal) {
     options.maxSweeps = kMaxCellUpdates / (static_cast<long>(o.cells) * o.cells);
   }
@@ -236,18 +322,30 @@ int main(int argc, char** argv) {
   }
 
   std::vector<Output> outputs;
-  if (!o.dump.empty()) {
-    outputs.push_back({o.dump, [&](std::FILE* f) { return WriteFlowDump(f, result); }, ""});
+  const auto add = [&outputs](const std::string& path, std::function<bool(std::FILE*)> write) {
+    if (!path.empty()) outputs.push_back({path, std::move(write), ""});
+  };
+  const auto picture = [&](std::FILE* f) { return WriteFlowPicture(f, walls, result, o.colours); };
+  add(o.dump, [&](std::FILE* f) { return WriteFlowDump(f, result); });
+  add(o.svg, picture);
+  add(o.csv, [&](std::FILE* f) { return WriteFieldCsv(f, result); });
+  add(o.vtk, [&](std::FILE* f) { return WriteFieldVtk(f, result); });
+  // The PNG is the picture's SVG, checked as the other outputs, rendered.
+  std::vector<Output> png;
+  if (!o.png.empty()) png.push_back({o.png, picture, ""});
+  if (!MakeOutputs(outputs, error) || !MakeOutputs(png, error)) return Failure(error);
+  if (!png.empty()) {
+    std::string bytes;
+    if (!RenderSvgToPng(png[0].text, bytes, error)) return Failure(o.png + ": " + error);
+    png[0].text = bytes;
+    outputs.push_back(png[0]);
   }
-  if (!o.svg.empty()) {
-    outputs.push_back({o.svg, [&](std::FILE* f) { return WriteFlowPicture(f, walls, result); }, ""});
-  }
-  if (!MakeOutputs(outputs, error)) return Failure(error);
   for (const Output& out : outputs) {
     const auto copy = [&out](std::FILE* f) {
       return std::fwrite(out.text.data(), 1, out.text.size(), f) == out.text.size();
     };
     if (!WriteOutput(out.path, copy, error)) return Failure(error);
   }
-  return 0;
+  for (const Query& q : o.queries) std::printf("%s\n", Answer(result, q).c_str());
+  return std::fflush(stdout) == 0 ? 0 : Failure("saída padrão: erro de escrita");
 }

@@ -76,7 +76,9 @@ TEST_F(ToolTest, BadArgumentsPrintTheUsageAndExitTwo) {
        {std::string(""), "--colour red " + room, "--cells 1 " + room, "--cells 12x " + room,
         "--wall-width 0 " + room, "--wall-width -0.2 " + room, "--tolerance nan " + room,
         "--tolerance -1 " + room, "--tolerance 0.1 " + room, "--scheme exact " + room,
-        room + " --cells", room + " " + room, "--dump '' " + room}) {
+        room + " --cells", room + " " + room, "--dump '' " + room, "--wind west " + room,
+        "--wind inf " + room, "--wind-speed 0 " + room, "--probe 1 " + room, "--probe 1,2,3 " + room,
+        "--flux 1,2,3 " + room, "--zone 1,2,,4 " + room, "--probe 1,nan " + room}) {
     const ToolRun run = Tool(args);
     EXPECT_EQ(run.status, 2) << args;
     EXPECT_NE(run.err.find("uso: brisel-flow"), std::string::npos) << args;
@@ -126,6 +128,96 @@ TEST_F(ToolTest, PictureShowsWallsStreamlinesAndArrows) {
   EXPECT_EQ(CountOf(svg, "<line"), 3 * 120);  // 60 arrows on each side
   EXPECT_GT(CountOf(svg, "<polyline"), 2);
   EXPECT_GE(CountOf(svg, "<circle"), CountOf(svg, "<polyline"));  // a dot at every seed
+}
+
+// The field's exports of one analysis agree: the VTK file read back by a
+// real reader (meshio) holds the table's numbers, the probe prints the
+// table's speed at a cell centre, the dump says its frame, and the PNG is
+// the SVG picture with its colours.
+TEST_F(ToolTest, ExportsOfTheFieldAgree) {
+  const std::string csv = Path("f.csv"), vtk = Path("f.vtk"), png = Path("f.png"), svg = Path("f.svg");
+  const std::string drawing = std::string(BRISEL_EXAMPLES_DIR) + "/two_rooms.dat";
+  const ToolRun first = Tool("--wind 30 --wind-speed 3 --csv '" + csv + "' --vtk '" + vtk +
+                             "' --colours --svg '" + svg + "' --png '" + png + "' --dump '" +
+                             Path("f.dump") + "' " + drawing);
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_TRUE(first.out.empty());
+  EXPECT_NE(ReadFile(Path("f.dump")).find("\nwind 30 grid-to-drawing -0.49999999999999994 0.86602540378443871 "),
+            std::string::npos);
+
+  // The table's row of a fluid cell near the middle, as the probe reads it.
+  const std::vector<std::string> rows = Lines(ReadFile(csv));
+  ASSERT_EQ(rows.size(), 3601u);
+  EXPECT_EQ(rows[0], "x,y,u,v,speed,solid");
+  std::string probe;
+  double speed = 0;
+  for (size_t k = 1830; k < rows.size() && probe.empty(); ++k) {
+    double x, y, u, v;
+    int solid;
+    ASSERT_EQ(std::sscanf(rows[k].c_str(), "%lf,%lf,%lf,%lf,%lf,%d", &x, &y, &u, &v, &speed, &solid), 6);
+    char point[80];
+    std::snprintf(point, sizeof point, "%.17g,%.17g", x, y);
+    if (!solid) probe = point;
+  }
+  const ToolRun read = Tool("--wind 30 --wind-speed 3 --probe " + probe + " " + drawing);
+  ASSERT_EQ(read.status, 0) << read.err;
+  char expected[64];
+  std::snprintf(expected, sizeof expected, ": Velocidade %.3f m/s (%.1f %% do vento)", speed, speed / 3 * 100);
+  EXPECT_NE(read.out.find(expected), std::string::npos) << read.out << " / " << expected;
+
+  const std::string script =
+      "import sys, meshio, numpy\n"
+      "m = meshio.read(sys.argv[1])\n"
+      "rows = numpy.loadtxt(sys.argv[2], delimiter=',', skiprows=1)\n"
+      "d = {k: numpy.concatenate(v).reshape(len(rows), -1).squeeze() for k, v in m.cell_data.items()}\n"
+      "corners = m.points[m.cells[0].data].mean(axis=1)\n"
+      "print(len(m.points), len(rows), abs(d['velocity'][:, :2] - rows[:, 2:4]).max(),\n"
+      "      abs(d['speed'] - rows[:, 4]).max(), int((d['solid'] != rows[:, 5]).sum()),\n"
+      "      abs(corners[:, :2] - rows[:, :2]).max())\n";
+  std::ofstream(Path("read.py")) << script;
+  const std::string command = "/usr/bin/python3 '" + Path("read.py") + "' '" + vtk + "' '" + csv + "' > '" +
+                              Path("read.out") + "' 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(Path("read.out"));
+  int points = 0, cells = 0, solidDiffers = -1;
+  double velocity = 1, speedDiff = 1, centres = 1;
+  ASSERT_EQ(std::sscanf(ReadFile(Path("read.out")).c_str(), "%d %d %lf %lf %d %lf", &points, &cells,
+                        &velocity, &speedDiff, &solidDiffers, &centres),
+            6)
+      << ReadFile(Path("read.out"));
+  EXPECT_EQ(points, 61 * 61);
+  EXPECT_EQ(cells, 3600);
+  EXPECT_LE(velocity, 1e-15 * 3 * 100);
+  EXPECT_LE(speedDiff, 1e-15 * 3 * 100);
+  EXPECT_EQ(solidDiffers, 0);
+  EXPECT_LE(centres, 1e-12);  // the cells' corners surround the table's centres
+
+  const std::string picture = ReadFile(svg);
+  EXPECT_EQ(CountOf(picture, "<image "), 1);
+  EXPECT_EQ(CountOf(picture, " m/s "), 5);  // the legend's marks
+  const std::string image = ReadFile(png);
+  ASSERT_GT(image.size(), 24u);
+  EXPECT_EQ(image.substr(1, 3), "PNG");
+  const auto word = [&](size_t at) {
+    return (unsigned char)image[at] << 24 | (unsigned char)image[at + 1] << 16 |
+           (unsigned char)image[at + 2] << 8 | (unsigned char)image[at + 3];
+  };
+  EXPECT_EQ(word(16), 1000u);  // IHDR width: the SVG's
+}
+
+// Read-outs asked for on the command line are printed in the order given,
+// in the window's words; the flow across the whole grid is the wind's.
+TEST_F(ToolTest, ReadOutsArePrintedInOrder) {
+  const ToolRun run = Tool("--wind-speed 2 --zone 40,40,41,41 --probe 3,2 --flux 3,-5,3,10 --probe 50,50 " +
+                           WriteDrawing("room.dat", kRoom));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 4u) << run.out;
+  EXPECT_EQ(lines[0], "zona 40,40,41,41: Zona sem escoamento (só paredes ou fora da grade)");
+  EXPECT_EQ(lines[1].rfind("sonda 3,2: Velocidade ", 0), 0u) << lines[1];
+  // The room is 4 × 3: the grid's height is 1.35 × 3 and the wind 2 m/s.
+  EXPECT_EQ(lines[2].rfind("linha 3,-5,3,10: Vazão +8.1000 m³/s por metro de altura; velocidade média ", 0), 0u)
+      << lines[2];
+  EXPECT_EQ(lines[3], "sonda 50,50: Sem escoamento aqui (parede ou fora da grade)");
 }
 
 // Kept dumps of the sample drawings made with the literal scheme, checked by
