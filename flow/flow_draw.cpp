@@ -47,7 +47,24 @@ void DrawBoundaryArrow(const CellGrid& g, int cell, int type, double degreesToRa
   glEnd();
 }
 
-void DrawFlowResult(const AnalysisResult& result) {
-  DrawStreamlines(result);
+void PushGridFrame(const WindFrame& frame) {
+  if (frame.identity) return;
+  // Column by column: x = c gx - s gy, y = s gx + c gy.
+  const GLdouble m[16] = {frame.c, frame.s, 0, 0, -frame.s, frame.c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glMultMatrixd(m);
+}
+
+void PopGridFrame(const WindFrame& frame) {
+  if (frame.identity) return;
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+}
+
+void DrawFlowResult(const AnalysisResult& result, bool streamlines) {
+  PushGridFrame(result.frame);
+  if (streamlines) DrawStreamlines(result);
   DrawBoundaryArrows(result.grid);
+  PopGridFrame(result.frame);
 }

@@ -11,5 +11,11 @@ void DrawStreamlines(const AnalysisResult& result);
 void DrawBoundaryArrows(const CellGrid& g);
 void DrawBoundaryArrow(const CellGrid& g, int cell, int type, double degreesToRadians,
                        double shaftScale, double headLength);
-// The streamlines and the arrows of the result, in that order.
-void DrawFlowResult(const AnalysisResult& result);
+// The streamlines (unless `streamlines` is false) and the arrows of the
+// result, in that order, turned from the grid's frame into the drawing's.
+void DrawFlowResult(const AnalysisResult& result, bool streamlines = true);
+
+// Makes the model-view matrix take the frame's grid coordinates to the
+// drawing's, until PopGridFrame; a west wind changes nothing.
+void PushGridFrame(const WindFrame& frame);
+void PopGridFrame(const WindFrame& frame);

@@ -129,6 +129,8 @@ int Line(const tk::Event& ev) {
   return StartMode(ev, LineMode);
 }
 
+int Measure(const tk::Event& ev) { return StartMode(ev, MeasureMode); }
+
 int PolyLine(const tk::Event&) { return tk::kDefault; }
 int Polygon(const tk::Event&) { return tk::kDefault; }
 int Circle(const tk::Event&) { return tk::kDefault; }
@@ -150,8 +152,7 @@ int PckMouseMv(const tk::Event& ev) {
 // The echo goes before the pointer does; the read-outs then show nothing.
 int PckEchoOff(const tk::Event&) {
   PickEchoOff();
-  tk::SetAttribute(handles.cursorxpos, "TITLE", " ");
-  tk::SetAttribute(handles.cursorypos, "TITLE", " ");
+  ClearCursorPos();
   return tk::kDefault;
 }
 
@@ -163,6 +164,8 @@ int VsizeText(const tk::Event& ev) { return NumericKeyFilter(ev); }
 int XsizeText(const tk::Event& ev) { return NumericKeyFilter(ev); }
 int YsizeText(const tk::Event& ev) { return NumericKeyFilter(ev); }
 int WidthText(const tk::Event& ev) { return NumericKeyFilter(ev); }
+int WindText(const tk::Event& ev) { return NumericKeyFilter(ev); }
+int WindSpeedText(const tk::Event& ev) { return NumericKeyFilter(ev); }
 
 int Keyboard(const tk::Event&) {
   keyboardEntry = !keyboardEntry;
@@ -222,6 +225,11 @@ bool ActOnKey(Workspace& ws, const tk::Event& ev) {
       // The Drag mode has no button; m starts it.
       EndPick();
       DragMode();
+      return true;
+    case 'd':
+      // "Medir" from the keyboard.
+      EndPick();
+      MeasureMode();
       return true;
     case 'p':
       PreviousZoom(handles.datascreen);

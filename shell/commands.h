@@ -42,6 +42,9 @@ int VsizeText(const tk::Event& ev);
 int XsizeText(const tk::Event& ev);
 int YsizeText(const tk::Event& ev);
 int WidthText(const tk::Event& ev);
+int WindText(const tk::Event& ev);
+int WindSpeedText(const tk::Event& ev);
+int Measure(const tk::Event& ev);
 int Keyboard(const tk::Event& ev);
 int KeyCrtl(Workspace& ws, const tk::Event& ev);
 int BoundVel(const tk::Event& ev);
@@ -78,9 +81,18 @@ int XsizeSet(Workspace& ws, const tk::Event& ev);
 int YsizeSet(Workspace& ws, const tk::Event& ev);
 int WidthSet(Workspace& ws, const tk::Event& ev);
 
-// open and save (file_commands.cpp)
+// open, save and export (file_commands.cpp)
 int ProjReadFile(Workspace& ws, const tk::Event& ev);
 int ProjSaveFile(Workspace& ws, const tk::Event& ev);
+int ProjExportImage(Workspace& ws, const tk::Event& ev);
+int ProjExportField(Workspace& ws, const tk::Event& ev);
+
+// the wind, the pictures of the flow and its read-outs (study_commands.cpp)
+int WindSet(Workspace& ws, const tk::Event& ev);
+int WindSpeedSet(Workspace& ws, const tk::Event& ev);
+int ShowStreamlines(Workspace& ws, const tk::Event& ev);
+int ShowColours(Workspace& ws, const tk::Event& ev);
+int ShowBoth(Workspace& ws, const tk::Event& ev);
 
 // the flow analysis (flow_commands.cpp)
 int ViewGrid(Workspace& ws, const tk::Event& ev);
@@ -105,6 +117,11 @@ void RedoChange(Workspace& ws);
 // drawing changed since it was opened or saved is saved or discarded as the
 // user answers.  False when the user cancelled or the save failed.
 bool SettleUnsavedChanges(Workspace& ws);
+
+// study_commands.cpp: the probe's and "Medir"'s read-outs of the
+// workspace's flow.
+struct ModeActions;
+void SetStudyActions(ModeActions& actions, Workspace& ws);
 
 // Registers every command above under its name, those that take the
 // workspace bound to `ws`.

@@ -5,9 +5,15 @@
 #include <filesystem>
 #include <string>
 
+#include <cstdio>
+
+#include "flow/field.h"
+#include "flow/field_export.h"
+#include "flow/png_image.h"
 #include "model/drawing_file.h"
 #include "shell/commands.h"
 #include "shell/modes.h"
+#include "view/redraw.h"
 #include "view/view.h"
 
 namespace cmd {
@@ -23,18 +29,34 @@ std::string StartFolder() {
   return error ? std::string(".") : here.string();
 }
 
-// The path chosen in the Open dialog, or "" when nothing was chosen.
-std::string AskFileToOpen() {
+// The path chosen in a file dialog of the type ("OPEN" or "SAVE"), or ""
+// when nothing was chosen.
+std::string AskFile(const char* type, const char* title, const char* filter) {
   tk::Element* dialog = tk::FileDialog();
-  tk::SetAttribute(dialog, "DIALOGTYPE", "OPEN");
-  tk::SetAttribute(dialog, "TITLE", "Abrir arquivo");
-  tk::SetAttribute(dialog, "FILTER", "*.dat");
-  tk::SetAttribute(dialog, "FILTERINFO", "*.dat");
+  tk::SetAttribute(dialog, "DIALOGTYPE", type);
+  tk::SetAttribute(dialog, "TITLE", title);
+  tk::SetAttribute(dialog, "FILTER", filter);
+  tk::SetAttribute(dialog, "FILTERINFO", filter);
   tk::SetAttribute(dialog, "DIRECTORY", StartFolder());
   tk::Popup(dialog, tk::kCenter, tk::kCenter);
   std::string path = tk::GetAttribute(dialog, "VALUE");
   tk::Destroy(dialog);
   return path;
+}
+
+std::string AskFileToOpen() { return AskFile("OPEN", "Abrir arquivo", "*.dat"); }
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Writes the field as VTK for a name ending in .vtk, else as CSV.
+bool WriteField(const std::string& path, const AnalysisResult& result) {
+  std::FILE* f = std::fopen(path.c_str(), "w");
+  if (!f) return false;
+  bool ok = EndsWith(path, ".vtk") ? WriteFieldVtk(f, result) : WriteFieldCsv(f, result);
+  if (std::fclose(f) != 0) ok = false;
+  return ok;
 }
 
 void ReportStoppedRead(const std::string& path, const ReadReport& report) {
@@ -149,6 +171,38 @@ int ProjReadFile(Workspace& ws, const tk::Event&) {
 int ProjSaveFile(Workspace& ws, const tk::Event&) {
   EndPick();
   Save(ws.drawing);
+  ResumeMode();
+  return tk::kDefault;
+}
+
+// The canvas as it shows, legend included, without the mouse's echo.
+int ProjExportImage(Workspace&, const tk::Event&) {
+  EndPick();
+  const std::string path = AskFile("SAVE", "Exportar imagem", "*.png");
+  if (!path.empty()) {
+    std::vector<Rgb> pixels;
+    int width = 0, height = 0;
+    std::string error = "a imagem do desenho não pôde ser lida";
+    if (!ReadCanvasPicture(handles.datascreen, pixels, width, height) ||
+        !WritePngFile(path, pixels, width, height, error)) {
+      tk::Message("Exportar imagem", "Não foi possível exportar a imagem: " + error + ".");
+    }
+  }
+  ResumeMode();
+  return tk::kDefault;
+}
+
+int ProjExportField(Workspace& ws, const tk::Event&) {
+  EndPick();
+  if (!HasSolvedField(ws.result)) {
+    tk::Message("Exportar campo",
+                "Não há escoamento calculado: use Calcular antes de exportar o campo.");
+  } else {
+    const std::string path = AskFile("SAVE", "Exportar campo (.csv ou .vtk)", "*.csv");
+    if (!path.empty() && !WriteField(path, ws.result)) {
+      tk::Message("Exportar campo", "Não foi possível escrever \"" + path + "\".");
+    }
+  }
   ResumeMode();
   return tk::kDefault;
 }

@@ -228,6 +228,7 @@ int ViewGrid(Workspace& ws, const tk::Event&) {
       AnalysisResult result = Analyse(ws.drawing.entities.walls(), ws.options, progress);
       ws.partial = nullptr;
       ws.result = std::move(result);
+      ws.result.windSpeed = ws.options.windSpeed;  // the field may have changed meanwhile
       return ws.result.outcome;
     });
     SetDrawingButtonsActive("YES");

@@ -38,10 +38,16 @@ Element* MenuBar() {
                                     tk::Item("Abrir...", "ProjReadFile"),
                                     tk::Item("Salvar...", "ProjSaveFile"),
                                     tk::Separator(),
+                                    tk::Item("Exportar imagem...", "ProjExportImage"),
+                                    tk::Item("Exportar campo...", "ProjExportField"),
+                                    tk::Separator(),
                                     tk::Item("Sair", "Exit"),
                                 })));
+  Element* study = Named("study", tk::Submenu("Estudo", tk::Menu({
+                                      tk::Item("Medir", "Measure"),
+                                  })));
   Element* about = tk::Item("Sobre..", "ProjInfo");
-  return Named("bar", tk::Menu({file, about}));
+  return Named("bar", tk::Menu({file, study, about}));
 }
 
 Element* Canvas() {
@@ -195,6 +201,37 @@ Element* WidthField() {
   return Named("widthtext", t);
 }
 
+// A number field of the study row starting at `value`.
+Element* StudyField(const std::string& name, const std::string& action, const std::string& commit,
+                    const std::string& value) {
+  Element* t = tk::Text(action);
+  tk::SetAttribute(t, "VALUE", value);
+  tk::SetAttribute(t, "K_CR", commit);
+  tk::SetAttribute(t, "KILLFOCUS_CB", commit);
+  tk::SetAttribute(t, "SIZE", "33");
+  return Named(name, t);
+}
+
+// The wind, which pictures of the flow the canvas shows, and the probe's
+// read-out of the flow under the cursor.
+Element* StudyRow() {
+  Element* wind = StudyField("windtext", "WindText", "WindSet", "270");
+  Element* speed = StudyField("windspeedtext", "WindSpeedText", "WindSpeedSet", "1");
+  Element* lines = Named("show_lines", tk::Toggle("Linhas", "ShowStreamlines"));
+  tk::SetAttribute(lines, "VALUE", "ON");
+  Element* colours = Named("show_colours", tk::Toggle("Cores", "ShowColours"));
+  Element* both = Named("show_both", tk::Toggle("Ambos", "ShowBoth"));
+  Element* probe = tk::Label("");
+  tk::SetAttribute(probe, "SIZE", "260");
+  Named("probetext", probe);
+  return Centred(tk::HBox({
+      Centred(tk::HBox({tk::Label(" Vento (°): "), wind})),
+      Centred(tk::HBox({tk::Label(" Velocidade (m/s): "), speed})),
+      Centred(tk::HBox({tk::Label(" Mostrar: "), tk::Radio(tk::HBox({lines, colours, both}))})),
+      tk::Frame(tk::HBox({tk::Label(" Sonda: "), probe})),
+  }));
+}
+
 Element* BottomBar() {
   Element* grid = GridSettings();
   Element* width = WidthField();
@@ -202,14 +239,18 @@ Element* BottomBar() {
   Element* xpos = Readout("cursorxpos");
   Element* htext = Named("htext", SizeField("HsizeText", "HsizeSet"));
   Element* vtext = Named("vtext", SizeField("VsizeText", "VsizeSet"));
-  return Centred(tk::HBox({
-      Centred(tk::HBox({tk::Label(" V: "), vtext})),
-      Centred(tk::HBox({tk::Label(" H: "), htext})),
-      tk::Frame(tk::HBox({tk::Label(" X: "), xpos})),
-      tk::Frame(tk::HBox({tk::Label(" Y: "), ypos})),
-      Centred(tk::HBox({tk::Label(" Espessura: "), width})),
-      grid,
-  }));
+  Element* study = StudyRow();
+  return tk::VBox({
+      Centred(tk::HBox({
+          Centred(tk::HBox({tk::Label(" V: "), vtext})),
+          Centred(tk::HBox({tk::Label(" H: "), htext})),
+          tk::Frame(tk::HBox({tk::Label(" X: "), xpos})),
+          tk::Frame(tk::HBox({tk::Label(" Y: "), ypos})),
+          Centred(tk::HBox({tk::Label(" Espessura: "), width})),
+          grid,
+      })),
+      study,
+  });
 }
 
 Element* PromptLine() {

@@ -5,6 +5,7 @@
 #include "shell/commands.h"
 #include "shell/editing.h"
 #include "shell/line_mode.h"
+#include "shell/measure_mode.h"
 #include "shell/pickers.h"
 #include "view/pick.h"
 
@@ -82,6 +83,9 @@ void FetchHandles() {
   tk::SetAttribute(handles.snaptoggle, "ACTIVE", "NO");
   handles.cursorxpos = tk::GetHandle("cursorxpos");
   handles.cursorypos = tk::GetHandle("cursorypos");
+  handles.probetext = tk::GetHandle("probetext");
+  handles.windtext = tk::GetHandle("windtext");
+  handles.windspeedtext = tk::GetHandle("windspeedtext");
 }
 
 void SelectMode() {
@@ -110,6 +114,19 @@ void LineMode() {
   }
   StartMouseLineOnCanvas();
   DiscardFlowResults();
+}
+
+void MeasureMode() {
+  modeRestart = MeasureMode;
+  MeasureInput input;
+  input.canvas = handles.datascreen;
+  input.done = PickDone;
+  input.message = ShowPrompt;
+  input.adjust = modeActions.snap;
+  input.coordinates = ShowCursorPos;
+  input.line = modeActions.measureLine;
+  input.zone = modeActions.measureZone;
+  StartMeasure(input);
 }
 
 void EndPick() { PickAbort(); }
@@ -153,6 +170,14 @@ void ShowPrompt(void*, const std::string& text) {
 void ShowCursorPos(void*, double x, double y) {
   tk::SetfAttribute(handles.cursorxpos, "TITLE", "%7.2f", x);
   tk::SetfAttribute(handles.cursorypos, "TITLE", "%7.2f", y);
+  const std::string probe = modeActions.probe ? modeActions.probe(x, y) : "";
+  tk::SetAttribute(handles.probetext, "TITLE", probe.empty() ? " " : probe);
+}
+
+void ClearCursorPos() {
+  tk::SetAttribute(handles.cursorxpos, "TITLE", " ");
+  tk::SetAttribute(handles.cursorypos, "TITLE", " ");
+  tk::SetAttribute(handles.probetext, "TITLE", " ");
 }
 
 void RequestExitAfterPipeline() { exitRequested = true; }

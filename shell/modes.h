@@ -33,6 +33,9 @@ struct ShellHandles {
   tk::Element* snaptoggle = nullptr;
   tk::Element* cursorxpos = nullptr;
   tk::Element* cursorypos = nullptr;
+  tk::Element* probetext = nullptr;
+  tk::Element* windtext = nullptr;
+  tk::Element* windspeedtext = nullptr;
 };
 extern ShellHandles handles;
 
@@ -40,19 +43,25 @@ extern ShellHandles handles;
 // way (snapping only makes sense once the grid is shown).
 void FetchHandles();
 
-// What the line mode does to the drawing, given at start-up by whoever owns
-// it (SetModeActions): make a wall, snap a point, drop the flow picture.
+// What the modes do with the drawing and the flow result, given at start-up
+// by whoever owns them (SetModeActions): make a wall, snap a point, drop the
+// flow picture, read the flow at the cursor, along a line, over a zone.
 struct ModeActions {
   std::function<bool(double x0, double y0, double x1, double y1)> createLine;
   std::function<void(double& x, double& y, bool control)> snap;
   std::function<void()> discardFlowResult;
+  // The probe's read-out at a point, "" where there is no flow to read.
+  std::function<std::string(double x, double y)> probe;
+  std::function<std::string(double x0, double y0, double x1, double y1)> measureLine;
+  std::function<std::string(double xmin, double xmax, double ymin, double ymax)> measureZone;
 };
 void SetModeActions(ModeActions actions);
 
-// The three drawing modes.
+// The three drawing modes, and "Medir".
 void SelectMode();
 void DragMode();
 void LineMode();
+void MeasureMode();
 
 // Ends any pick interaction in progress; its owner is told status -1.
 void EndPick();
@@ -76,8 +85,11 @@ void ShowActiveTool();
 
 // The prompt line above the canvas.
 void ShowPrompt(void* owner, const std::string& text);
-// The cursor read-outs of the bottom bar, in world units.
+// The cursor read-outs of the bottom bar, in world units, and the probe's
+// read-out of the flow there.
 void ShowCursorPos(void* owner, double x, double y);
+// Empties the cursor and probe read-outs, as the pointer leaves the canvas.
+void ClearCursorPos();
 
 // Empties the drawing and forgets its history, as the program ends.
 void CloseDrawing(shell::Workspace& ws);

@@ -10,14 +10,33 @@ namespace shell {
 
 bool IsFinitePositive(double value) { return std::isfinite(value) && value > 0; }
 
-bool ParseFinitePositive(const std::string& text, double& value) {
+namespace {
+
+// One whole number, blanks around it allowed.
+bool ParseNumber(const std::string& text, double& value) {
   const char* start = text.c_str();
   char* end = nullptr;
   const double number = std::strtod(start, &end);
   if (end == start) return false;
   while (std::isspace(static_cast<unsigned char>(*end))) ++end;
-  if (*end != '\0' || !IsFinitePositive(number)) return false;
+  if (*end != '\0') return false;
   value = number;
+  return true;
+}
+
+}  // namespace
+
+bool ParseFinitePositive(const std::string& text, double& value) {
+  double number = 0;
+  if (!ParseNumber(text, number) || !IsFinitePositive(number)) return false;
+  value = number;
+  return true;
+}
+
+bool ParseCompassDegrees(const std::string& text, double& degrees) {
+  double number = 0;
+  if (!ParseNumber(text, number) || !(number >= 0 && number <= 360)) return false;
+  degrees = number;
   return true;
 }
 

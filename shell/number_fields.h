@@ -18,6 +18,10 @@ bool IsFinitePositive(double value);
 // is left as it was.
 bool ParseFinitePositive(const std::string& text, double& value);
 
+// True, with `degrees` set, when `text` is one whole number from 0 to 360;
+// otherwise false and `degrees` is left as it was.
+bool ParseCompassDegrees(const std::string& text, double& degrees);
+
 // The same for the VALUE of a text field.
 bool ReadFinitePositive(tk::Element* field, double& value);
 

@@ -57,7 +57,7 @@ void InitCanvas(tk::Element* canvas, Workspace& ws) {
   ViewCreate(canvas, 0);
   const auto redraw = [&ws](tk::Element* c, double xmin, double xmax, double ymin, double ymax) {
     RedrawScene(c, xmin, xmax, ymin, ymax,
-                Scene{ws.drawing.entities, ws.drawing.settings, ws.shownResult()});
+                Scene{ws.drawing.entities, ws.drawing.settings, ws.shownResult(), ws.layers});
   };
   const auto extents = [&ws](tk::Element*, double& xmin, double& xmax, double& ymin,
                              double& ymax) {
@@ -74,6 +74,7 @@ void InitCanvas(tk::Element* canvas, Workspace& ws) {
     ws.drawing.settings.snapPoint(x, y, control);
   };
   actions.discardFlowResult = [&ws] { ReleaseGridWhenFree(ws); };
+  SetStudyActions(actions, ws);
   SetModeActions(std::move(actions));
   tk::GLMakeCurrent(canvas);
   SetupCanvasGL();

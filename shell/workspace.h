@@ -1,10 +1,11 @@
 // What the program works on, made at start-up and kept for its whole run:
-// the drawing and the last flow result.  The commands reach it through the
+// the drawing, the last flow result and how it is shown.  The commands reach it through the
 // callbacks they are registered with.
 #pragma once
 
 #include "flow/analysis.h"
 #include "model/drawing.h"
+#include "view/redraw.h"
 
 namespace shell {
 
@@ -17,6 +18,8 @@ struct Workspace {
   // While "Calcular" runs, the result as far as it is built, which the
   // redraws show instead; null otherwise.
   const AnalysisResult* partial = nullptr;
+  // Which pictures of the flow the canvas shows.
+  FlowLayers layers = FlowLayers::Streamlines;
 
   const AnalysisResult& shownResult() const { return partial ? *partial : result; }
 };

@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "flow/colour_map.h"
 #include "flow/flow_draw.h"
 #include "view/pick.h"
+#include "view/speed_colours.h"
 #include "view/view.h"
 
 void SetupCanvasGL() {
@@ -33,7 +35,7 @@ void ReadDrawSize(tk::Element* canvas, int* width, int* height) {
 namespace {
 
 // The drawing as the last frame showed it, kept as the pixels it left on the
-// cleared background.  Rasterising every wall of a large drawing is what a
+// cleared background and the colour map under it.  Rasterising every wall of a large drawing is what a
 // frame costs, and most frames (those of "Calcular", exposes, plain redraws)
 // show the same drawing in the same window: they start from these pixels.
 struct DrawingLayerKey {
@@ -41,10 +43,11 @@ struct DrawingLayerKey {
   GLint viewport[4] = {};
   double window[4] = {};
   unsigned long long drawing = 0;
+  unsigned long long colours = 0;  // the colour map's field, 0 when none is shown
 
   bool operator==(const DrawingLayerKey& o) const {
     return canvas == o.canvas && std::equal(viewport, viewport + 4, o.viewport) &&
-           std::equal(window, window + 4, o.window) && drawing == o.drawing;
+           std::equal(window, window + 4, o.window) && drawing == o.drawing && colours == o.colours;
   }
 };
 
@@ -89,11 +92,13 @@ void KeepDrawingLayer(const DrawingLayerKey& key) {
   drawingLayer.kept = true;
 }
 
-// The walls and their selection marks over the cleared background: from the
-// kept pixels when the drawing, the window and the viewport are those they
-// were taken from, else drawn and kept.
+// The colour map when shown, then the walls and their selection marks over
+// the cleared background: from the kept pixels when the drawing, the field,
+// the window and the viewport are those they were taken from, else drawn
+// and kept.
 void DrawDrawingLayer(tk::Element* canvas, double xmin, double xmax, double ymin, double ymax,
-                      const EntityList& entities) {
+                      const Scene& scene) {
+  const EntityList& entities = scene.entities;
   DrawingLayerKey key;
   key.canvas = canvas;
   glGetIntegerv(GL_VIEWPORT, key.viewport);
@@ -101,12 +106,14 @@ void DrawDrawingLayer(tk::Element* canvas, double xmin, double xmax, double ymin
   key.window[1] = xmax;
   key.window[2] = ymin;
   key.window[3] = ymax;
+  key.colours = scene.ShowsColours() ? SpeedFieldSignature(scene.result) : 0;
   const bool summarised = entities.drawingSignature(key.drawing);
   if (summarised && drawingLayer.kept && drawingLayer.key == key) {
     PutDrawingLayer(key.viewport);
     return;
   }
   drawingLayer.kept = false;
+  if (key.colours != 0) DrawSpeedColours(scene.result);
   entities.drawEntities();
   if (summarised && key.viewport[2] > 0 && key.viewport[3] > 0) KeepDrawingLayer(key);
 }
@@ -114,17 +121,45 @@ void DrawDrawingLayer(tk::Element* canvas, double xmin, double xmax, double ymin
 }  // namespace
 
 // Layers in order, without depth test, so each covers the one before: the
-// walls, the streamlines, the wind arrows, the grid points.
+// colour map, the walls, the streamlines, the wind arrows, the grid points
+// and the legend.
 void RedrawScene(tk::Element* canvas, double xmin, double xmax, double ymin, double ymax,
                  const Scene& scene) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   SetProjection(xmin, xmax, ymin, ymax);
-  DrawDrawingLayer(canvas, xmin, xmax, ymin, ymax, scene.entities);
-  DrawFlowResult(scene.result);
+  DrawDrawingLayer(canvas, xmin, xmax, ymin, ymax, scene);
+  DrawFlowResult(scene.result, scene.ShowsStreamlines());
   if (scene.settings.gridShown) DrawGridPoints(canvas, scene.settings);
+  if (scene.ShowsColours()) DrawSpeedLegend(canvas, scene.result);
   glFlush();
   tk::GLSwapBuffers(canvas);
   PickSceneShown(canvas);
+}
+
+bool ReadCanvasPicture(tk::Element* canvas, std::vector<Rgb>& topFirst, int& width, int& height) {
+  ViewRedisplay(canvas);
+  if (!tk::GLMakeCurrent(canvas)) return false;
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  width = viewport[2];
+  height = viewport[3];
+  if (width <= 0 || height <= 0) return false;
+  std::vector<Rgb> bottomFirst(static_cast<size_t>(width) * height);
+  GLint readBuffer = GL_BACK;
+  glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+  glFinish();
+  // The frame just shown is in the front buffer (the canvas copies it there).
+  glReadBuffer(GL_FRONT);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(viewport[0], viewport[1], width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomFirst.data());
+  glReadBuffer(GLenum(readBuffer));
+  topFirst.clear();
+  topFirst.reserve(bottomFirst.size());
+  for (int row = height - 1; row >= 0; --row) {
+    const auto first = bottomFirst.begin() + static_cast<long>(row) * width;
+    topFirst.insert(topFirst.end(), first, first + width);
+  }
+  return true;
 }
 
 namespace {

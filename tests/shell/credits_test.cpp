@@ -7,7 +7,8 @@
 namespace {
 
 TEST(Credits, BuiltOnceThenHiddenAndShownAgainUnchanged) {
-  tk::Element* about = tk::Children(tk::GetHandle("bar"))[1];
+  tk::Element* about = tk::Children(tk::GetHandle("bar")).back();
+  ASSERT_EQ(tk::GetAttribute(about, "TITLE"), "Sobre..");
   EXPECT_EQ(shell::CreditsDialog(), nullptr);
   EXPECT_FALSE(tk::GetFunction("closedlg"));
 
