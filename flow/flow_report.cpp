@@ -177,9 +177,10 @@ void WriteSpeedColours(std::FILE* f, const Frame& fr, const AnalysisResult& resu
 void WriteSpeedLegend(std::FILE* f, const Frame& fr, const AnalysisResult& result) {
   const std::vector<LegendMark> marks = SpeedLegend(result);
   if (marks.empty()) return;
-  constexpr double kBarWidth = 16, kBarHeight = 200, kMargin = 12, kTextWidth = 140;
-  const double x = fr.width - kMargin - kTextWidth - kBarWidth;
-  const double y = fr.height - kMargin - kBarHeight;
+  constexpr double kBarWidth = 16, kBarHeight = 200, kMargin = 12, kTextWidth = 130;
+  constexpr double kTitle = 26, kBelow = 14, kPad = 8;
+  const double x = fr.width - kMargin - kPad - kTextWidth - kBarWidth;
+  const double y = fr.height - kMargin - kBelow - kBarHeight;
   std::fprintf(f, "<linearGradient id=\"viridis\" x1=\"0\" y1=\"1\" x2=\"0\" y2=\"0\">\n");
   for (int k = 0; k <= 10; ++k) {
     const Rgb c = ViridisColour(k / 10.0);
@@ -189,7 +190,7 @@ void WriteSpeedLegend(std::FILE* f, const Frame& fr, const AnalysisResult& resul
   std::fprintf(f,
                "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.0f\" height=\"%.0f\" fill=\"white\" "
                "fill-opacity=\"0.85\"/>\n",
-               x - 6, y - 24, kBarWidth + kTextWidth + 12, kBarHeight + 30);
+               x - kPad, y - kTitle, kBarWidth + kTextWidth + 2 * kPad, kBarHeight + kTitle + kBelow);
   std::fprintf(f, "<text x=\"%.1f\" y=\"%.1f\" font-family=\"DejaVu Sans, sans-serif\" "
                "font-size=\"12\">%s</text>\n", x, y - 8, kLegendTitle);
   std::fprintf(f,
