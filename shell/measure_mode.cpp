@@ -16,12 +16,6 @@ void Arm();
 
 void Press(PickRequest* r) { r->echoStyle = PickShift(*r) ? EchoFence : EchoLine; }
 
-// A press and release less than five pixels apart measure nothing.
-bool IsClick(const PickRequest& r) {
-  return std::abs(r.pressPixel.x - r.releasePixel.x) < 5 &&
-         std::abs(r.pressPixel.y - r.releasePixel.y) < 5;
-}
-
 void Release(PickRequest* r) {
   if (r->pickStatus != PickAccepted) {
     if (measure.done) measure.done(nullptr, r->pickStatus == PickEndedByCommand ? -1 : 0);
@@ -29,7 +23,7 @@ void Release(PickRequest* r) {
   }
   const PickPoint p = r->anchor, q = r->releasePoint;
   const bool zone = r->echoStyle == EchoFence;
-  if (!IsClick(*r) && measure.message) {
+  if (!PickWasClick(*r) && measure.message) {
     const std::string text =
         zone ? (measure.zone ? measure.zone(std::fmin(p.x, q.x), std::fmax(p.x, q.x),
                                             std::fmin(p.y, q.y), std::fmax(p.y, q.y))

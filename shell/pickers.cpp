@@ -64,11 +64,6 @@ void SelectPress(PickRequest* r) {
   if (SelectOf(r)->fence && r->button == 1) r->echoStyle = EchoFence;
 }
 
-bool IsClick(const PickRequest& r) {
-  return std::abs(r.pressPixel.x - r.releasePixel.x) < 5 &&
-         std::abs(r.pressPixel.y - r.releasePixel.y) < 5;
-}
-
 void SelectEnd(PickRequest* r) {
   SelectPicker* picker = SelectOf(r);
   if (r->pickStatus != PickAccepted) {
@@ -78,7 +73,7 @@ void SelectEnd(PickRequest* r) {
   if (r->button == 2) return ActivateSelectPicker(picker->canvas, picker->done, 1);
   const bool keep = PickShift(*r);
   const PickPoint p = r->anchor, q = r->releasePoint;
-  if (IsClick(*r)) {
+  if (PickWasClick(*r)) {
     if (picker->pointPick) picker->pointPick(picker->userData, p.x, p.y, r->tolerance, keep);
   } else if (picker->fence) {
     picker->fence(picker->userData, std::fmin(p.x, q.x), std::fmax(p.x, q.x),

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <cstdlib>
 
 #include "view/view.h"
 
@@ -95,6 +96,10 @@ void Segment(int x0, int y0, int x1, int y1) {
 }
 
 }  // namespace
+
+bool PickWasClick(const PickRequest& r) {
+  return std::abs(r.pressPixel.x - r.releasePixel.x) < 5 && std::abs(r.pressPixel.y - r.releasePixel.y) < 5;
+}
 
 bool PickShift(const PickRequest& request) {
   return !request.keyStatus.empty() && request.keyStatus[0] == 'S';
@@ -257,13 +262,7 @@ void DrawEcho(PickPixel a, PickPixel c, int style) {
   glColor3d(0, 1, 1);
   glLineWidth(1.0f);
   glDrawBuffer(GL_FRONT);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  glOrtho(0, viewport[2], 0, viewport[3], -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
+  PushPixelProjection(viewport);
 
   glBegin(GL_LINES);
   if (style & EchoCross) {
@@ -288,10 +287,7 @@ void DrawEcho(PickPixel a, PickPixel c, int style) {
   glEnd();
 
   glDrawBuffer(static_cast<GLenum>(drawBuffer));
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
+  PopPixelProjection();
   glDepthMask(depthMask);
   if (lighting) glEnable(GL_LIGHTING);
   glDisable(GL_COLOR_LOGIC_OP);

@@ -89,6 +89,10 @@ struct PickRequest {
   int pickStatus = PickAccepted;
 };
 
+// Whether a drag pick's press and release lie less than five pixels apart
+// both ways: a click rather than a drag.
+bool PickWasClick(const PickRequest& request);
+
 // Shift or Control held at the last event of the request.
 bool PickShift(const PickRequest& request);
 bool PickControl(const PickRequest& request);

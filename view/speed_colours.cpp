@@ -7,6 +7,7 @@
 
 #include "flow/colour_map.h"
 #include "flow/flow_draw.h"
+#include "view/view.h"
 
 namespace {
 
@@ -87,13 +88,7 @@ void DrawSpeedLegend(tk::Element* canvas, const AnalysisResult& result) {
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_COLOR_LOGIC_OP);
   glLineWidth(1.0f);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  glOrtho(0, viewport[2], 0, viewport[3], -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
+  PushPixelProjection(viewport);
   glTranslated(0.5, 0.5, 0);  // lines on pixel centres
   glColor3d(1, 1, 1);
   PixelRect(left, bottom, right, top, true);
@@ -119,10 +114,7 @@ void DrawSpeedLegend(tk::Element* canvas, const AnalysisResult& result) {
     glVertex2i(barX + kBarWidth + 4, y);
   }
   glEnd();
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
+  PopPixelProjection();
   for (const LegendMark& m : marks) {
     const int y = barY + static_cast<int>(kBarHeight * m.fraction + 0.5);
     tk::GLDrawText(canvas, barX + kBarWidth + 7, y - tk::kGLTextSize / 3, m.text);

@@ -334,6 +334,23 @@ void PixelToWorld(int px, int py, double& x, double& y) {
   y = wy;
 }
 
+void PushPixelProjection(const int viewport[4]) {
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glOrtho(0, viewport[2], 0, viewport[3], -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+}
+
+void PopPixelProjection() {
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+}
+
 int FlipY(int y) {
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);

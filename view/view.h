@@ -99,6 +99,10 @@ void RedrawView(ViewRecord* view);
 void SetProjection(const ViewWindow& window);
 void SetProjection(double xmin, double xmax, double ymin, double ymax);
 ViewWindow ReadProjectionWindow();
+// Drawing in the viewport's pixels, from its lower left corner, between a
+// push and its pop: both matrices are kept and set for pixels in between.
+void PushPixelProjection(const int viewport[4]);
+void PopPixelProjection();
 // Pixels count from the lower left corner.
 void WorldToPixel(double x, double y, int& px, int& py);
 void PixelToWorld(int px, int py, double& x, double& y);

@@ -12,14 +12,6 @@ namespace {
 using AnalysisTest = FlowTest;
 
 
-std::vector<Wall> SampleWalls(const std::string& name) {
-  EntityList drawing;
-  ReadReport report;
-  std::string error;
-  LoadDrawingFile(std::string(BRISEL_EXAMPLES_DIR) + "/" + name, 0.15, drawing, report, error);
-  return drawing.walls();
-}
-
 // Calls `redraw` at every redraw point of the analysis it is given to.
 struct OnRedraw : AnalysisProgress {
   std::function<void(const AnalysisResult&)> redraw;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/flow/main_window_fixture.h"
 #include "tests/shell/workspace_access.h"
 #include "flow/boundary_arrows.h"
 #include "flow/cell_grid.h"
@@ -32,37 +33,8 @@ namespace {
 
 const char* const kButtons[] = {"btsel", "btline", "btkeyboard", "btdel"};
 
-class CalcularGuiTest : public ::testing::Test {
+class CalcularGuiTest : public MainWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    shell::StartUp(shelltest::Ws());
-    for (int i = 0; i < 30; ++i) tk::LoopStep();
-  }
-  static void TearDownTestSuite() {
-    ReleaseGrid(shelltest::Ws().result);
-    shelltest::Entities().deleteAll();
-    tk::Close();
-  }
-  void SetUp() override {
-    tk::test::EnableScripting(true);
-    tk::test::TakeMessages();
-    ReleaseGrid(shelltest::Ws().result);
-    shelltest::Entities().deleteAll();
-  }
-
-  static tk::Element* Canvas() { return cmd::handles.datascreen; }
-
-  static void Open(const std::string& sample) {
-    ReadReport report;
-    std::string error;
-    ASSERT_TRUE(LoadDrawingFile(std::string(BRISEL_EXAMPLES_DIR) + "/" + sample,
-                                shelltest::Settings().wallWidth, shelltest::Entities(), report,
-                                error));
-    ViewFit(Canvas());
-  }
-
-  static void Calcular() { cmd::ViewGrid(shelltest::Ws(), tk::Event{}); }
-
   // Whether the shown picture is red at a world point or a pixel next to it.
   static bool RedNear(double x, double y) {
     tk::GLMakeCurrent(Canvas());

@@ -16,6 +16,15 @@
 #include "model/drawing_file.h"
 #include "model/entity_list.h"
 
+// The walls of a sample drawing, as the analysis takes them.
+inline std::vector<Wall> SampleWalls(const std::string& name) {
+  EntityList drawing;
+  ReadReport report;
+  std::string error;
+  LoadDrawingFile(std::string(BRISEL_EXAMPLES_DIR) + "/" + name, 0.15, drawing, report, error);
+  return drawing.walls();
+}
+
 class FlowTest : public ::testing::Test {
  public:
   EntityList drawing;

@@ -22,6 +22,7 @@
 #include "shell/measure_mode.h"
 #include "shell/modes.h"
 #include "shell/startup.h"
+#include "tests/flow/main_window_fixture.h"
 #include "tests/shell/workspace_access.h"
 #include "toolkit/toolkit.h"
 #include "view/pick.h"
@@ -30,39 +31,17 @@
 
 namespace {
 
-class StudyGuiTest : public ::testing::Test {
+class StudyGuiTest : public MainWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    shell::StartUp(shelltest::Ws());
-    for (int i = 0; i < 30; ++i) tk::LoopStep();
-  }
-  static void TearDownTestSuite() {
-    ReleaseGrid(shelltest::Ws().result);
-    shelltest::Entities().deleteAll();
-    tk::Close();
-  }
   void SetUp() override {
-    tk::test::EnableScripting(true);
-    tk::test::TakeMessages();
-    ReleaseGrid(shelltest::Ws().result);
-    shelltest::Entities().deleteAll();
+    MainWindowTest::SetUp();
     SetField("windtext", "270");
     SetField("windspeedtext", "1");
     Show("show_lines");
     cmd::ResetToSelect();
   }
 
-  static tk::Element* Canvas() { return cmd::handles.datascreen; }
   static shell::Workspace& Ws() { return shelltest::Ws(); }
-
-  static void Open(const std::string& sample) {
-    ReadReport report;
-    std::string error;
-    ASSERT_TRUE(LoadDrawingFile(std::string(BRISEL_EXAMPLES_DIR) + "/" + sample,
-                                shelltest::Settings().wallWidth, shelltest::Entities(), report, error));
-    ViewFit(Canvas());
-  }
-  static void Calcular() { cmd::ViewGrid(Ws(), tk::Event{}); }
 
   // Types a value into a field and presses Enter.
   static void SetField(const char* name, const std::string& value) {

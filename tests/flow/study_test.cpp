@@ -16,14 +16,6 @@ namespace {
 
 using StudyTest = FlowTest;
 
-std::vector<Wall> SampleWalls(const std::string& name) {
-  EntityList drawing;
-  ReadReport report;
-  std::string error;
-  LoadDrawingFile(std::string(BRISEL_EXAMPLES_DIR) + "/" + name, 0.15, drawing, report, error);
-  return drawing.walls();
-}
-
 // The walls turned a quarter turn counter-clockwise `quarters` times, exactly.
 std::vector<Wall> Turned(std::vector<Wall> walls, int quarters) {
   const auto turn = [quarters](double& x, double& y) {

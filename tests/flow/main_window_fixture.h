@@ -1,0 +1,48 @@
+// The program's main window started on the tests' workspace, shared by the
+// tests of a suite; each test starts with an empty drawing and no result,
+// with modal dialogs answered from the script.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/drawing_file.h"
+#include "shell/commands.h"
+#include "shell/modes.h"
+#include "shell/startup.h"
+#include "tests/shell/workspace_access.h"
+#include "toolkit/toolkit.h"
+#include "view/view.h"
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    shell::StartUp(shelltest::Ws());
+    for (int i = 0; i < 30; ++i) tk::LoopStep();
+  }
+  static void TearDownTestSuite() {
+    ReleaseGrid(shelltest::Ws().result);
+    shelltest::Entities().deleteAll();
+    tk::Close();
+  }
+  void SetUp() override {
+    tk::test::EnableScripting(true);
+    tk::test::TakeMessages();
+    ReleaseGrid(shelltest::Ws().result);
+    shelltest::Entities().deleteAll();
+  }
+
+  static tk::Element* Canvas() { return cmd::handles.datascreen; }
+
+  static void Open(const std::string& sample) {
+    ReadReport report;
+    std::string error;
+    ASSERT_TRUE(LoadDrawingFile(std::string(BRISEL_EXAMPLES_DIR) + "/" + sample,
+                                shelltest::Settings().wallWidth, shelltest::Entities(), report,
+                                error));
+    ViewFit(Canvas());
+  }
+
+  static void Calcular() { cmd::ViewGrid(shelltest::Ws(), tk::Event{}); }
+};
