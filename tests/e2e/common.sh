@@ -267,11 +267,11 @@ find_calcular() {
 }
 
 # Arquivo -> Sair with a real click on the menu bar and the keyboard (Abrir,
-# Salvar, Sair; the separator is not an item); the program must end with
-# status 0.
+# Salvar, Exportar imagem, Exportar campo, Sair; separators are not items);
+# the program must end with status 0.
 quit_through_menu() {
   xdotool mousemove --window "$WID" 25 10 click 1
-  xdotool key --delay 100 Down Down Down Return
+  xdotool key --delay 100 Down Down Down Down Down Return
   expect_clean_end
 }
 

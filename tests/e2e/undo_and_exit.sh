@@ -23,7 +23,7 @@ click_canvas() { xdotool mousemove --window "$CANVAS" "$1" "$2" click 1; }
 # Arquivo -> Sair; the question box must come up: its id goes to QUESTION.
 ask_to_exit() {
   xdotool mousemove --window "$WID" 25 10 click 1
-  xdotool key --delay 100 Down Down Down Return
+  xdotool key --delay 100 Down Down Down Down Down Return
   QUESTION=$(timeout 20 xdotool search --sync --onlyvisible --name "^Desenho alterado$" | head -n 1)
   [ -n "$QUESTION" ] || fail "no question about the unsaved drawing"
 }
