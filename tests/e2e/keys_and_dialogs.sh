@@ -188,8 +188,9 @@ echo "Page Up moved one height and ten Up brought the plan back"
 
 # ---- The credits close on Esc and on Enter ---------------------------------------------
 for key in Escape Return; do
-  # "Sobre.." sits on the menu bar; Return takes the item the click marked.
-  xdotool mousemove --window "$WID" 90 10 click 1
+  # "Sobre.." sits on the menu bar after "Arquivo" and "Estudo"; Return takes
+  # the item the click marked.
+  xdotool mousemove --window "$WID" 150 10 click 1
   xdotool key Return
   dialog_named "^Brisel - Cr"
   xdotool mousemove --window "$DLG" 20 20
