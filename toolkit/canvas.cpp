@@ -326,8 +326,8 @@ void GLSwapBuffers(Element* canvas) {
   canvas->canvas->Present();
 }
 
-// FLTK's GL text: the font's bitmaps drawn at the raster position, which
-// is set in a projection of the canvas's pixels.  Some X servers give the
+// FLTK's GL text: the font's bitmaps drawn at the raster position.  Some X
+// servers give the
 // blank no bitmap and no advance, so the text goes word by word, each
 // blank moving the next word on by the blank's width in the same font.
 namespace {
@@ -350,27 +350,14 @@ double ForEachWord(const std::string& text, Word word) {
 
 }  // namespace
 
-void GLDrawText(Element* canvas, int x, int y, const std::string& text) {
+void GLDrawText(Element* canvas, double x, double y, const std::string& text) {
   if (!GLMakeCurrent(canvas) || text.empty()) return;
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  glOrtho(0, viewport[2], 0, viewport[3], -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
   gl_font(FL_HELVETICA, kGLTextSize);
   ForEachWord(text, [x, y](double at, const std::string& word) {
     glRasterPos2d(x + std::floor(at + 0.5), y);
     gl_draw(word.c_str(), static_cast<int>(word.size()));
     return gl_width(word.c_str(), static_cast<int>(word.size()));
   });
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
 }
 
 int GLTextWidth(Element* canvas, const std::string& text) {

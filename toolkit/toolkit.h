@@ -183,11 +183,11 @@ bool MaskAccepts(const std::string& mask, const std::string& text);
 // ---- OpenGL canvas ----------------------------------------------------------
 bool GLMakeCurrent(Element* canvas);
 void GLSwapBuffers(Element* canvas);
-// Text on the canvas in its current colour, kGLTextSize pixels high, its
-// baseline starting at pixel (x, y) counted from the lower left; and the
-// width in pixels such a text takes.  Both need the canvas shown.
+// Text on the canvas in the current colour, kGLTextSize pixels high, its
+// baseline starting at (x, y) of the current projection; and the width in
+// pixels such a text takes.  Both need the canvas shown.
 constexpr int kGLTextSize = 12;
-void GLDrawText(Element* canvas, int x, int y, const std::string& text);
+void GLDrawText(Element* canvas, double x, double y, const std::string& text);
 int GLTextWidth(Element* canvas, const std::string& text);
 // Asks the canvas to repaint at the next event processing (its ACTION runs).
 void Redraw(Element* canvas);

@@ -114,11 +114,12 @@ void DrawSpeedLegend(tk::Element* canvas, const AnalysisResult& result) {
     glVertex2i(barX + kBarWidth + 4, y);
   }
   glEnd();
-  PopPixelProjection();
+  glLoadIdentity();  // text at whole pixels
   for (const LegendMark& m : marks) {
     const int y = barY + static_cast<int>(kBarHeight * m.fraction + 0.5);
     tk::GLDrawText(canvas, barX + kBarWidth + 7, y - tk::kGLTextSize / 3, m.text);
   }
   tk::GLDrawText(canvas, left + kPad, titleBaseline, kLegendTitle);
+  PopPixelProjection();
   glPopAttrib();
 }
