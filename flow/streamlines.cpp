@@ -39,20 +39,28 @@ double SettledOffsetChange(const CellGrid& g) {
   return std::max(g.widestWall / 3, g.cellHeight / 16);
 }
 
-// Walks a streamline to the segment used at X: the point before the first
-// point beyond X, or the first point itself.  False when the walk reaches
-// the last point or the line has a single point.
-bool SegmentAt(const Streamline& line, double X, size_t& at) {
-  const std::vector<StreamPoint>& p = line.points;
-  if (p.size() < 2) return false;
-  size_t k = 0;
-  while (p[k].x <= X) {
-    ++k;
-    if (k == p.size() - 1) return false;
+// The segment of a streamline used at X: the one from the point before the
+// first point beyond X (or from the first point itself).  As X grows that
+// first point beyond it can only move forward, so a cursor walks each line
+// once over all the X positions of a gap measurement instead of from its
+// start at each of them.
+class SegmentCursor {
+ public:
+  explicit SegmentCursor(const Streamline& line) : p_(line.points) {}
+  // False when no point before the last lies beyond X, or the line has a
+  // single point.  X must not decrease from one call to the next.
+  bool At(double X, size_t& at) {
+    if (p_.size() < 2) return false;
+    while (k_ < p_.size() - 1 && p_[k_].x <= X) ++k_;
+    if (k_ == p_.size() - 1) return false;
+    at = k_ == 0 ? 0 : k_ - 1;
+    return true;
   }
-  at = k == 0 ? 0 : k - 1;
-  return true;
-}
+
+ private:
+  const std::vector<StreamPoint>& p_;
+  size_t k_ = 0;
+};
 
 double HeightAt(const Streamline& line, size_t at, double X) {
   const StreamPoint& p = line.points[at];
@@ -138,13 +146,13 @@ void TraceStreamline(AnalysisResult& result, Streamline& line, ProgressPoints& p
 }
 
 // The gap at one x position, or false when it is not measured there.
-static bool GapAt(const CellGrid& g, const Streamline& a, const Streamline& b, double X,
-                  double& gap) {
+static bool GapAt(const CellGrid& g, const Streamline& a, const Streamline& b, SegmentCursor& onA,
+                  SegmentCursor& onB, double X, double& gap) {
   size_t atA, atB;
-  if (!SegmentAt(a, X, atA)) return false;
+  if (!onA.At(X, atA)) return false;
   const int cellA = LocateCell(g, a.points[atA].x, a.points[atA].y);
   if (cellA == -1) return false;
-  if (!SegmentAt(b, X, atB)) return false;
+  if (!onB.At(X, atB)) return false;
   const int cellB = LocateCell(g, b.points[atB].x, b.points[atB].y);
   if (cellB == -1) return false;
   if (cellA < cellB && WallBetween(g, cellA, cellB)) return false;
@@ -155,9 +163,10 @@ static bool GapAt(const CellGrid& g, const Streamline& a, const Streamline& b, d
 double StreamlineGap(const CellGrid& g, const Streamline& a, const Streamline& b) {
   double best = -1.0;
   const double step = 0.5 * g.cellWidth;
+  SegmentCursor onA(a), onB(b);
   for (double X = g.xmin; X <= g.xmax; X += step) {
     double gap;
-    if (GapAt(g, a, b, X, gap) && best <= gap) best = gap;
+    if (GapAt(g, a, b, onA, onB, X, gap) && best <= gap) best = gap;
     if (X + step == X) break;  // a step too small to move X would never end
   }
   return best;
