@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "flow/cell_system.h"
+#include "flow/multigrid.h"
 #include "flow/progress.h"
 #include "flow/solver.h"
 
@@ -38,116 +40,105 @@ double PrescribedTerm(const GridCell& c, int slot, double dx, double dy) {
   }
 }
 
-// The system in grid order with a margin of one row and one cell on both
-// sides, so that every neighbour offset stays inside the arrays.  Couplings
-// are stored once: east[p] joins p and p + 1, north[p] joins p and p + nc.
-struct System {
-  int nc = 0, n = 0, margin = 0;
-  std::vector<double> diag, east, north, rhs;
-  std::vector<int> region;         // 1 + the region of a fluid cell, or 0
-  std::vector<double> regionSize;  // cells of each region, by that number
-
-  System(int columns, int cells)
-      : nc(columns), n(cells), margin(columns + 1), diag(Size()), east(Size()), north(Size()),
-        rhs(Size()) {}
-  size_t Size() const { return static_cast<size_t>(n) + 2 * margin; }
-  int At(int cell) const { return cell + margin; }
-  int Begin() const { return margin; }
-  int End() const { return margin + n; }
-};
+using System = CellSystem;
 
 System Assemble(const CellGrid& g, double dx, double dy) {
-  System s(g.columns, g.cellCount);
+  System s(g.columns, g.cellCount, 1 / (dx * dx), 1 / (dy * dy));
   for (const GridCell& c : g.cells) {
     const CellEquation e = CellEquationOf(g, c, dx, dy);
     if (e.diagonal == 0) continue;
     const int p = s.At(c.index);
-    s.diag[p] = e.diagonal;
     s.rhs[p] = e.prescribed;
-    s.east[p] = e.weight[LinkEast];
-    s.north[p] = e.weight[LinkNorth];
+    s.open[p] = (e.weight[LinkEast] != 0 ? System::kEast : 0) | (e.weight[LinkWest] != 0 ? System::kWest : 0) |
+                (e.weight[LinkNorth] != 0 ? System::kNorth : 0) |
+                (e.weight[LinkSouth] != 0 ? System::kSouth : 0);
   }
   return s;
 }
 
-// The fluid cells connected to `seed` through open faces.  Nothing fixes a
-// potential, so each such region's equations determine its potential only
-// up to a constant.
-std::vector<int> RegionOf(const System& s, int seed, std::vector<char>& seen) {
-  std::vector<int> region{seed}, stack{seed};
-  seen[seed] = 1;
-  const auto visit = [&](int p, double coupling) {
-    if (coupling != 0 && !seen[p]) {
-      seen[p] = 1;
-      region.push_back(p);
-      stack.push_back(p);
+// Sums values by region.  Cells of one region come in long runs, so each
+// run is summed apart: adding every cell straight into its region's sum
+// would make each addition wait for the previous one's store.
+class RegionSums {
+ public:
+  explicit RegionSums(std::vector<double>& sums) : sums_(sums) {
+    std::fill(sums_.begin(), sums_.end(), 0.0);
+  }
+  void Add(int region, double value) {
+    if (region != region_) {
+      sums_[region_] += run_;
+      run_ = 0;
+      region_ = region;
     }
-  };
-  while (!stack.empty()) {
-    const int p = stack.back();
-    stack.pop_back();
-    visit(p + 1, s.east[p]);
-    visit(p - 1, s.east[p - 1]);
-    visit(p + s.nc, s.north[p]);
-    visit(p - s.nc, s.north[p - s.nc]);
+    run_ += value;
   }
-  return region;
-}
+  void Flush() { sums_[region_] += run_; }
 
-std::vector<std::vector<int>> Regions(const System& s) {
-  std::vector<std::vector<int>> regions;
-  std::vector<char> seen(s.Size());
-  for (int p = s.Begin(); p < s.End(); ++p) {
-    if (s.diag[p] != 0 && !seen[p]) regions.push_back(RegionOf(s, p, seen));
-  }
-  return regions;
-}
+ private:
+  std::vector<double>& sums_;
+  int region_ = 0;
+  double run_ = 0;
+};
 
-// Labels the cells of each region (1, 2, ...; 0 elsewhere) and spreads the
-// rounding left in the sum of its right-hand side evenly over it: the
-// region's equations sum to zero, so their right-hand sides must too.
-void MarkRegions(System& s, const std::vector<std::vector<int>>& regions) {
+// Labels the regions of fluid cells connected through open faces (1, 2,
+// ...; 0 elsewhere) and counts their cells.  Nothing fixes a potential, so
+// each region's equations determine its potential only up to a constant.
+void LabelRegions(System& s) {
   s.region.assign(s.Size(), 0);
-  s.regionSize.assign(regions.size() + 1, 0.0);
-  for (size_t k = 0; k < regions.size(); ++k) {
-    double sum = 0;
-    for (int p : regions[k]) sum += s.rhs[p];
-    const double mean = sum / regions[k].size();
-    for (int p : regions[k]) {
-      s.rhs[p] -= mean;
-      s.region[p] = static_cast<int>(k + 1);
+  s.regionSize.assign(1, 0.0);
+  std::vector<int> stack;
+  for (int seed = s.Begin(); seed < s.End(); ++seed) {
+    if (!s.InSystem(seed) || s.region[seed] != 0) continue;
+    const int label = static_cast<int>(s.regionSize.size());
+    s.regionSize.push_back(0);
+    const auto visit = [&](int p, bool coupled) {
+      if (coupled && s.region[p] == 0) {
+        s.region[p] = label;
+        stack.push_back(p);
+      }
+    };
+    visit(seed, true);
+    while (!stack.empty()) {
+      const int p = stack.back();
+      stack.pop_back();
+      ++s.regionSize[label];
+      const std::uint8_t open = s.open[p];
+      visit(p + 1, open & System::kEast);
+      visit(p - 1, open & System::kWest);
+      visit(p + s.nc, open & System::kNorth);
+      visit(p - s.nc, open & System::kSouth);
     }
-    s.regionSize[k + 1] = static_cast<double>(regions[k].size());
   }
 }
 
-// Modified incomplete Cholesky factor of the system: the inverse square
-// root of each pivot.
-std::vector<double> Factor(const System& s) {
-  constexpr double kRelaxation = 0.97, kSafety = 0.25;
-  const int nc = s.nc;
-  std::vector<double> inverse(s.Size());
-  for (int p = s.Begin(); p < s.End(); ++p) {
-    if (s.diag[p] == 0) continue;
-    const double w = inverse[p - 1], south = inverse[p - nc];
-    const double fromWest = s.east[p - 1] * w, fromSouth = s.north[p - nc] * south;
-    double pivot = s.diag[p] - fromWest * fromWest - fromSouth * fromSouth -
-                   kRelaxation * (s.east[p - 1] * s.north[p - 1] * w * w +
-                                  s.north[p - nc] * s.east[p - nc] * south * south);
-    if (pivot < kSafety * s.diag[p]) pivot = s.diag[p];
-    inverse[p] = 1 / std::sqrt(pivot);
-  }
-  return inverse;
+// The mean of v over each region, by label (0 for label 0).
+std::vector<double> RegionMeans(const System& s, const std::vector<double>& v) {
+  std::vector<double> mean(s.regionSize.size());
+  RegionSums sums(mean);
+  for (int p = s.Begin(); p < s.End(); ++p) sums.Add(s.region[p], v[p]);
+  sums.Flush();
+  mean[0] = 0;
+  for (size_t k = 1; k < mean.size(); ++k) mean[k] /= s.regionSize[k];
+  return mean;
 }
 
-// The conjugate gradient iteration with the incomplete factor as its
-// preconditioner.  Loops that read the same vectors are fused, since on
-// large grids the iteration is bound by memory traffic.
+// Spreads the rounding left in the sum of each region's right-hand side
+// evenly over it: the region's equations sum to zero, so their right-hand
+// sides must too.
+void BalanceRegions(System& s) {
+  const std::vector<double> mean = RegionMeans(s, s.rhs);
+  for (int p = s.Begin(); p < s.End(); ++p) s.rhs[p] -= mean[s.region[p]];
+}
+
+// The conjugate gradient iteration with the multigrid cycle as its
+// preconditioner.  The cycle is not quite a fixed linear operator (its
+// coarse corrections are themselves short iterations), yet it keeps the
+// steps conjugate enough for the plain form to converge at the same rate
+// as the flexible one, which would need one more vector.
 class ConjugateGradients {
  public:
   ConjugateGradients(const System& s, std::vector<double> start)
-      : s_(s), inverse_(Factor(s)), x_(std::move(start)), r_(s.Size()), z_(s.Size()),
-        p_(s.Size()), q_(s.Size()) {
+      : s_(s), multigrid_(s), x_(std::move(start)), r_(s.Size()), p_(s.Size()), w_(s.Size()) {
     Restart();
   }
 
@@ -155,52 +146,57 @@ class ConjugateGradients {
   // in extended precision: the residual the iteration updates drifts from
   // it over many steps, and a product in doubles loses more than the goal.
   void Restart() {
-    std::fill(regionSum_.begin(), regionSum_.end(), 0.0);
+    RegionSums sums(regionSum_);
     for (int i = s_.Begin(); i < s_.End(); ++i) {
       r_[i] = static_cast<double>(s_.rhs[i] - ExactProduct(x_, i));
-      regionSum_[s_.region[i]] += r_[i];
+      sums.Add(s_.region[i], r_[i]);
     }
+    sums.Flush();
     rr_ = Dot(r_, r_) - RemoveRegionMeans();
     rz_ = Precondition();
-    p_ = z_;
+    p_ = w_;
   }
 
   double ResidualSquared() const { return rr_; }
 
-  void ShiftToZeroMean(const std::vector<int>& region) {
-    double sum = 0;
-    for (int p : region) sum += x_[p];
-    const double mean = sum / region.size();
-    for (int p : region) x_[p] -= mean;
+  void ShiftRegionsToZeroMean() {
+    const std::vector<double> mean = RegionMeans(s_, x_);
+    for (int p = s_.Begin(); p < s_.End(); ++p) x_[p] -= mean[s_.region[p]];
   }
   const std::vector<double>& Solution() const { return x_; }
 
+  // The system's arrays, the iteration's vectors and the multigrid.
+  size_t Bytes() const {
+    return s_.open.size() + sizeof(double) * (s_.rhs.size() + 4 * x_.size()) +
+           sizeof(int) * s_.region.size() + multigrid_.Bytes();
+  }
+
   void Step() {
-    const double alpha = rz_ / Multiply(p_, q_);
-    std::fill(regionSum_.begin(), regionSum_.end(), 0.0);
+    const double alpha = rz_ / Multiply(p_, w_);
+    RegionSums sums(regionSum_);
     double rr = 0;
     for (int i = s_.Begin(); i < s_.End(); ++i) {
       x_[i] += alpha * p_[i];
-      r_[i] -= alpha * q_[i];
+      r_[i] -= alpha * w_[i];
       rr += r_[i] * r_[i];
-      regionSum_[s_.region[i]] += r_[i];
+      sums.Add(s_.region[i], r_[i]);
     }
+    sums.Flush();
     rr_ = rr - RemoveRegionMeans();
     const double rz = Precondition();
     const double beta = rz / rz_;
     rz_ = rz;
-    for (int i = s_.Begin(); i < s_.End(); ++i) p_[i] = z_[i] + beta * p_[i];
+    for (int i = s_.Begin(); i < s_.End(); ++i) p_[i] = w_[i] + beta * p_[i];
   }
 
  private:
   // y = A v; answers v · y.
   double Multiply(const std::vector<double>& v, std::vector<double>& y) const {
     const int nc = s_.nc;
-    const double *diag = s_.diag.data(), *east = s_.east.data(), *north = s_.north.data();
     double dot = 0;
     for (int i = s_.Begin(); i < s_.End(); ++i) {
-      y[i] = diag[i] * v[i] - east[i] * v[i + 1] - east[i - 1] * v[i - 1] - north[i] * v[i + nc] -
-             north[i - nc] * v[i - nc];
+      y[i] = s_.Diagonal(i) * v[i] - s_.East(i) * v[i + 1] - s_.East(i - 1) * v[i - 1] -
+             s_.North(i) * v[i + nc] - s_.North(i - nc) * v[i - nc];
       dot += v[i] * y[i];
     }
     return dot;
@@ -209,8 +205,8 @@ class ConjugateGradients {
   long double ExactProduct(const std::vector<double>& v, int i) const {
     const int nc = s_.nc;
     using L = long double;
-    return L(s_.diag[i]) * v[i] - L(s_.east[i]) * v[i + 1] - L(s_.east[i - 1]) * v[i - 1] -
-           L(s_.north[i]) * v[i + nc] - L(s_.north[i - nc]) * v[i - nc];
+    return L(s_.Diagonal(i)) * v[i] - L(s_.East(i)) * v[i + 1] - L(s_.East(i - 1)) * v[i - 1] -
+           L(s_.North(i)) * v[i + nc] - L(s_.North(i - nc)) * v[i - nc];
   }
 
   double Dot(const std::vector<double>& a, const std::vector<double>& b) const {
@@ -221,8 +217,8 @@ class ConjugateGradients {
 
   // A region's equations only reach residuals that sum to zero over it;
   // the rest is rounding, which the iteration must not chase.  Turns the
-  // sums of regionSum_ into means, which Precondition subtracts from r as it
-  // reads it, and answers by how much that lowers r · r.
+  // sums of regionSum_ into means, which Precondition subtracts from r
+  // before it reads it, and answers by how much that lowers r · r.
   double RemoveRegionMeans() {
     regionSum_[0] = 0;
     double lowered = 0;
@@ -233,26 +229,17 @@ class ConjugateGradients {
     return lowered;
   }
 
-  // z = M⁻¹ r by a forward and a backward triangular solve; answers r · z.
+  // w = M⁻¹ r by one multigrid cycle; answers r · w.
   double Precondition() {
-    const int nc = s_.nc;
-    const double *east = s_.east.data(), *north = s_.north.data(), *inv = inverse_.data();
-    double* z = z_.data();
-    for (int i = s_.Begin(); i < s_.End(); ++i) {
-      r_[i] -= regionSum_[s_.region[i]];
-      z[i] = (r_[i] + east[i - 1] * inv[i - 1] * z[i - 1] + north[i - nc] * inv[i - nc] * z[i - nc]) *
-             inv[i];
-    }
-    double rz = 0;
-    for (int i = s_.End() - 1; i >= s_.Begin(); --i) {
-      z[i] = (z[i] + east[i] * inv[i] * z[i + 1] + north[i] * inv[i] * z[i + nc]) * inv[i];
-      rz += r_[i] * z[i];
-    }
-    return rz;
+    for (int i = s_.Begin(); i < s_.End(); ++i) r_[i] -= regionSum_[s_.region[i]];
+    multigrid_.Apply(r_, w_);
+    return Dot(r_, w_);
   }
 
   const System& s_;
-  std::vector<double> inverse_, x_, r_, z_, p_, q_;
+  Multigrid multigrid_;
+  // w holds A p while a step updates x and r, then the preconditioned r.
+  std::vector<double> x_, r_, p_, w_;
   std::vector<double> regionSum_ = std::vector<double>(s_.regionSize.size());
   double rr_ = 0, rz_ = 0;
 };
@@ -309,8 +296,8 @@ SolveReport SolveFaceWeighted(CellGrid& g, double dx, double dy, long maxIterati
   if (g.cellCount == 0) return lastSolve;
   BalanceOutflow(g, dy);
   System s = Assemble(g, dx, dy);
-  const std::vector<std::vector<int>> regions = Regions(s);
-  MarkRegions(s, regions);
+  LabelRegions(s);
+  BalanceRegions(s);
   std::vector<double> start(s.Size());
   for (const GridCell& c : g.cells) {
     if (IsFluid(c)) start[s.At(c.index)] = c.potential;
@@ -320,6 +307,7 @@ SolveReport SolveFaceWeighted(CellGrid& g, double dx, double dy, long maxIterati
   const double goal = kResidualRatio * kResidualRatio * rhs;
   if (goal == 0) start.assign(start.size(), 0.0);  // no wind: the potential is constant
   ConjugateGradients cg(s, std::move(start));
+  lastSolve.workingBytes = cg.Bytes();
   // Iterates until the updated residual meets the goal, shifts each region
   // to a zero mean and checks the true residual.  On large grids rounding
   // in the stored potentials can keep the true residual a little above the
@@ -336,7 +324,7 @@ SolveReport SolveFaceWeighted(CellGrid& g, double dx, double dy, long maxIterati
       progress.AdvanceGauge();
     }
     if (!lastSolve.converged) break;
-    for (const std::vector<int>& region : regions) cg.ShiftToZeroMean(region);
+    cg.ShiftRegionsToZeroMean();
     cg.Restart();
     const double now = cg.ResidualSquared();
     if (!std::isfinite(now)) lastSolve.converged = false;

@@ -10,6 +10,8 @@
 // earlier results were made with it.
 #pragma once
 
+#include <cstddef>
+
 #include "flow/cell_grid.h"
 
 struct AnalysisOptions;
@@ -29,6 +31,7 @@ enum class SolverScheme { Accurate, Literal };
 struct SolveReport {
   long sweeps = 0;  // sweeps of the literal scheme, iterations of the accurate one
   bool converged = true;
+  size_t workingBytes = 0;  // the accurate solve's arrays at their largest
 };
 
 void ResetFlowValues(CellGrid& g);
