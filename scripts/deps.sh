@@ -3,7 +3,7 @@
 # of them is missing.  Works as root, or through sudo where it exists.
 set -e
 PACKAGES="build-essential cmake libfltk1.3-dev libgl1-mesa-dev libglu1-mesa-dev \
-libgl1-mesa-dri libgtest-dev xvfb xauth xdotool imagemagick x11-utils \
+libgl1-mesa-dri libgtest-dev libeigen3-dev xvfb xauth xdotool imagemagick x11-utils \
 pkg-config libcairo2-dev librsvg2-dev fonts-dejavu-core python3-meshio python3-numpy"
 
 missing=""

@@ -2,11 +2,14 @@
 // the fast algorithms and with the reference ones (scanning LocateCell and
 // ConnectNodes, the sweep over the cell records), checking that both give
 // the same dump; then the accurate scheme on the 60 x 60 grid and on finer
-// ones, with its iterations and the residual it reached.
+// ones, with its iterations and the residual it reached, beside a sparse
+// direct solve (Eigen's SimplicialLDLT, factor and solve) of the same
+// system.
 #include <dirent.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -14,6 +17,7 @@
 
 #include "flow/analysis.h"
 #include "flow/cell_grid.h"
+#include "flow/direct_solve.h"
 #include "flow/face_weighted.h"
 #include "flow/flow_report.h"
 #include "flow/progress.h"
@@ -120,18 +124,41 @@ bool BenchLiteral(Bench& b, int runs) {
   return fastDump == referenceDump;
 }
 
+// The largest difference between the solved potentials and those of the
+// direct solve, in units of the inflow speed times the grid's larger side;
+// `seconds` is the direct solve's time.
+double CompareWithDirectSolve(const CellGrid& g, double& seconds) {
+  const std::vector<double> direct = SolveDirectly(g, seconds);
+  double largest = 0;
+  for (const GridCell& c : g.cells) largest = std::max(largest, std::fabs(c.potential - direct[c.index]));
+  return largest / (g.inflowSpeed * std::max(g.xmax - g.xmin, g.ymax - g.ymin));
+}
+
 void BenchAccurate(Bench& b, int runs, int cells) {
   b.options = AnalysisOptions{};
   b.options.cells = cells;
   const StageTimes t = BestOf(b, runs);
   const AnalysisResult& r = b.result;
-  std::printf("  accurate scheme, %d x %d: iterations %ld%s, residual %.1e, streamlines %zu, "
-              "points %zu\n",
+  const double bytes = static_cast<double>(r.solve.workingBytes) / r.grid.cellCount;
+  std::printf("  accurate scheme, %d x %d: iterations %ld%s, residual %.1e, solver memory %.0f B/cell, "
+              "streamlines %zu, points %zu\n",
               cells, cells, r.solve.sweeps, r.solve.converged ? "" : " (NOT CONVERGED)",
-              FaceWeightedResidual(r.grid, r.grid.cellWidth, r.grid.cellHeight),
+              FaceWeightedResidual(r.grid, r.grid.cellWidth, r.grid.cellHeight), bytes,
               r.streamlines.size(), StreamPoints(r));
   PrintStages("accurate", t);
+  if (cells == kGridCells) return;
+  double direct = HUGE_VAL, difference = 0;
+  for (int k = 0; k < (cells >= 1600 ? 1 : runs); ++k) {
+    double seconds;
+    difference = CompareWithDirectSolve(r.grid, seconds);
+    direct = std::min(direct, seconds);
+  }
+  std::printf("  LDLT factor + solve %8.2f ms   whole run / LDLT %.2f   solve / LDLT %.2f   "
+              "largest difference %.1e\n",
+              direct * 1e3, t.total() / direct, t.flow / direct, difference);
 }
+
+int largestGrid = 1600;
 
 bool BenchDrawing(const std::string& path, int runs) {
   EntityList drawing;
@@ -145,7 +172,9 @@ bool BenchDrawing(const std::string& path, int runs) {
   Bench b;
   b.walls = drawing.walls();
   const bool identical = BenchLiteral(b, runs);
-  for (int cells : {kGridCells, 240, 400}) BenchAccurate(b, cells == kGridCells ? runs : 1, cells);
+  for (int cells : {kGridCells, 240, 400, 800, 1600}) {
+    if (cells <= largestGrid) BenchAccurate(b, cells >= 1600 ? std::min(runs, 2) : runs, cells);
+  }
   return identical;
 }
 
@@ -154,6 +183,7 @@ bool BenchDrawing(const std::string& path, int runs) {
 int main(int argc, char** argv) {
   const std::string folder = argc > 1 ? argv[1] : BRISEL_EXAMPLES_DIR;
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+  if (argc > 3) largestGrid = std::atoi(argv[3]);
   const std::vector<std::string> drawings = SampleDrawings(folder);
   if (drawings.empty()) {
     std::fprintf(stderr, "bench: no drawings in %s\n", folder.c_str());
