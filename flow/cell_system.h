@@ -25,9 +25,16 @@ struct CellSystem {
   CellSystem(int columns, int cells, double eastWest, double northSouth)
       : nc(columns), n(cells), margin(columns + 1), ax(eastWest), ay(northSouth), open(Size()),
         rhs(Size()) {
+    // Summed in the order of the cell equations, so that the diagonal is
+    // the same double to the last bit.
     for (int f = 0; f < 16; ++f) {
-      diagonal_[f] = ax * (!!(f & kEast) + !!(f & kWest)) + ay * (!!(f & kNorth) + !!(f & kSouth));
-      inverse_[f] = f == 0 ? 0 : 1 / diagonal_[f];
+      double d = 0;
+      if (f & kEast) d += ax;
+      if (f & kWest) d += ax;
+      if (f & kSouth) d += ay;
+      if (f & kNorth) d += ay;
+      diagonal_[f] = d;
+      inverse_[f] = f == 0 ? 0 : 1 / d;
     }
   }
   size_t Size() const { return static_cast<size_t>(n) + 2 * margin; }
