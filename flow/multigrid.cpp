@@ -87,8 +87,9 @@ struct Coarsening {
 // whose correction stays 0.
 struct Multigrid::Level {
   int n = 0;
-  std::vector<int> start{0}, column;
+  std::vector<int> start{0}, column;  // each row's couplings by column
   std::vector<float> weight, inverseDiagonal;
+  std::vector<int> after;  // by row: the first coupling to a later unknown
   std::vector<int> next;
   Vector b, c, v, d;
   // The coarsest level: a Cholesky factor, row by row, of its matrix plus
@@ -201,10 +202,22 @@ Coarsening Coarsen(int unknowns, int blockColumns, int blockRows, Members member
 
 Multigrid::Level::Level(Coarsening& k)
     : n(k.count), start(std::move(k.start)), column(std::move(k.coupled)), weight(std::move(k.weight)),
-      inverseDiagonal(n) {
+      inverseDiagonal(n), after(n) {
+  std::vector<std::pair<int, float>> row;
   for (int u = 0; u < n; ++u) {
+    row.clear();
     double sum = 0;
-    for (int e = start[u]; e < start[u + 1]; ++e) sum += weight[e];
+    for (int e = start[u]; e < start[u + 1]; ++e) {
+      row.emplace_back(column[e], weight[e]);
+      sum += weight[e];
+    }
+    std::sort(row.begin(), row.end());
+    after[u] = start[u];
+    for (size_t i = 0; i < row.size(); ++i) {
+      column[start[u] + i] = row[i].first;
+      weight[start[u] + i] = row[i].second;
+      if (row[i].first < u) after[u] = static_cast<int>(start[u] + i + 1);
+    }
     inverseDiagonal[u] = static_cast<float>(1 / sum);
   }
   for (Vector* x : {&b, &c, &v, &d}) x->assign(n + 1, 0.0f);
@@ -271,7 +284,7 @@ Multigrid::Multigrid(const CellSystem& s) : s_(s) {
 Multigrid::~Multigrid() = default;
 
 size_t Multigrid::Level::Bytes() const {
-  return sizeof(int) * (start.size() + column.size() + next.size() + component.size()) +
+  return sizeof(int) * (start.size() + column.size() + after.size() + next.size() + component.size()) +
          sizeof(float) * (weight.size() + inverseDiagonal.size() + b.size() + c.size() + v.size() +
                           d.size()) +
          sizeof(double) * (factor.size() + componentSize.size());
@@ -304,12 +317,10 @@ void Multigrid::Level::Forward(const Vector& rhs, Vector& x, Vector& coarse) con
   std::fill(coarse.begin(), coarse.end(), 0.0f);
   for (int u = 0; u < n; ++u) {
     double sum = rhs[u];
-    for (int e = start[u]; e < start[u + 1]; ++e) sum += weight[e] * x[column[e]];
+    for (int e = start[u]; e < after[u]; ++e) sum += weight[e] * x[column[e]];
     const float value = static_cast<float>(sum * inverseDiagonal[u]);
     x[u] = value;
-    for (int e = start[u]; e < start[u + 1]; ++e) {
-      if (column[e] < u) coarse[next[column[e]]] += weight[e] * value;
-    }
+    for (int e = start[u]; e < after[u]; ++e) coarse[next[column[e]]] += weight[e] * value;
   }
 }
 
@@ -483,12 +494,12 @@ void Multigrid::FineForward(const std::vector<double>& r, std::vector<double>& z
 // A backward sweep.  The correction from the first coarse level is added
 // to each place just before the first place that reads it is swept: the
 // place above it, or, on the top row, before the sweep starts.
-void Multigrid::FineBackward(const std::vector<double>& r, std::vector<double>& z) {
+double Multigrid::FineBackward(const std::vector<double>& r, std::vector<double>& z) {
   const FaceWeights w(s_);
   const int nc = s_.nc;
   const Vector& correction = levels_[0].c;
   for (int p = s_.End() - nc; p < s_.End(); ++p) z[p] += correction[coarseOf_[p]];
-  double previous = 0;
+  double previous = 0, rz = 0;
   for (int p = s_.End() - 1; p >= s_.Begin(); --p) {
     const std::uint8_t f = s_.open[p];
     z[p - nc] += correction[coarseOf_[p - nc]];
@@ -496,11 +507,13 @@ void Multigrid::FineBackward(const std::vector<double>& r, std::vector<double>& 
                 w.south[f] * z[p - nc]) *
                s_.InverseDiagonal(p);
     z[p] = previous;
+    rz += r[p] * previous;
   }
+  return rz;
 }
 
-void Multigrid::Apply(const std::vector<double>& r, std::vector<double>& z) {
+double Multigrid::Apply(const std::vector<double>& r, std::vector<double>& z) {
   FineForward(r, z);
   Solve(0);
-  FineBackward(r, z);
+  return FineBackward(r, z);
 }

@@ -31,8 +31,8 @@ class Multigrid {
   ~Multigrid();
 
   // z ≈ A⁺ r for a residual whose sum over each region is zero; z is 0
-  // outside the system.  z need not be cleared.
-  void Apply(const std::vector<double>& r, std::vector<double>& z);
+  // outside the system.  z need not be cleared.  Answers r · z.
+  double Apply(const std::vector<double>& r, std::vector<double>& z);
 
   // The memory the hierarchy holds, in bytes.
   size_t Bytes() const;
@@ -45,7 +45,7 @@ class Multigrid {
   void KCycle(size_t l);
   void Cycle(size_t l, Vector& rhs, Vector& out);
   void FineForward(const std::vector<double>& r, std::vector<double>& z);
-  void FineBackward(const std::vector<double>& r, std::vector<double>& z);
+  double FineBackward(const std::vector<double>& r, std::vector<double>& z);
 
   const CellSystem& s_;
   std::vector<int> coarseOf_;  // each place's unknown on the first coarse level
