@@ -33,7 +33,7 @@ const char kUsage[] =
     "  --wall-width E  espessura das paredes do desenho (E > 0, padrão 0.15)\n"
     "  --tolerance T   só com --scheme literal: tolerância absoluta de convergência (T > 0;\n"
     "                  por padrão ajustada ao desenho: 0.3 x min(1, (L/13)^2), L o lado maior)\n"
-    "  --cells N       grade de N x N células (2 <= N <= 400, padrão 60)\n"
+    "  --cells N       grade de N x N células (2 <= N <= 1600, padrão 60)\n"
     "  --dump ARQUIVO  escreve a análise como texto em ARQUIVO, ou na saída padrão com -\n"
     "  --wind GRAUS    direção de onde vem o vento: 0 norte, 90 leste, 180 sul, 270 oeste\n"
     "                  (padrão)\n"
@@ -50,7 +50,7 @@ const char kUsage[] =
     "Saída 0 quando tudo foi escrito; 1 quando o desenho não pôde ser lido por inteiro\n"
     "ou analisado, ou uma saída não pôde ser escrita; 2 para uma opção inválida.\n";
 
-constexpr int kMaxCells = 400;
+constexpr int kMaxCells = 1600;
 // Far more than any drawing needs at the default tolerance; a tolerance too
 // small for the arithmetic to reach ends here instead of never.
 constexpr long kMaxCellUpdates = 4000000000L;

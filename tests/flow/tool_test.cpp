@@ -73,7 +73,7 @@ const char kRoom[] = "0\n0 0 0 4 0\n0\n0 4 0 4 3\n0\n0 4 3 0 3\n0\n0 0 3 0 2\n";
 TEST_F(ToolTest, BadArgumentsPrintTheUsageAndExitTwo) {
   const std::string room = WriteDrawing("room.dat", kRoom);
   for (const std::string& args :
-       {std::string(""), "--colour red " + room, "--cells 1 " + room, "--cells 12x " + room,
+       {std::string(""), "--colour red " + room, "--cells 1 " + room, "--cells 1601 " + room, "--cells 12x " + room,
         "--wall-width 0 " + room, "--wall-width -0.2 " + room, "--tolerance nan " + room,
         "--tolerance -1 " + room, "--tolerance 0.1 " + room, "--scheme exact " + room,
         room + " --cells", room + " " + room, "--dump '' " + room, "--wind west " + room,
