@@ -114,12 +114,16 @@ int ConnectNodesWith(CellGrid& g, const std::vector<double>& xyz,
 
 // The smallest k with v[k + 1] >= a among 0 .. v.size() - 2, given v is
 // non-decreasing: the first interval [v[k], v[k + 1]] whose upper end
-// reaches a.  Answers -1 when none does or a lies below v[0].
+// reaches a.  Answers -1 when none does or a lies below v[0].  The node
+// lines are evenly spaced but for rounding, so the search starts at the
+// interval the spacing gives and steps to the answer from there.
 int FirstInterval(const std::vector<double>& v, double a) {
-  const auto upper = std::lower_bound(v.begin() + 1, v.end(), a);
-  if (upper == v.end()) return -1;
-  const int k = static_cast<int>(upper - v.begin()) - 1;
-  if (!(v[k] <= a)) return -1;
+  const int last = static_cast<int>(v.size()) - 2;
+  if (last < 0 || !(a >= v[0]) || !(a <= v[last + 1])) return -1;
+  const double guess = (a - v[0]) / (v[last + 1] - v[0]) * (last + 1);
+  int k = guess < last ? static_cast<int>(guess) : last;  // also when the guess is undefined
+  while (k > 0 && v[k] >= a) --k;
+  while (v[k + 1] < a) ++k;
   return k;
 }
 
