@@ -315,20 +315,36 @@ double Multigrid::Level::Multiply(const Vector& x, Vector& y) const {
 void Multigrid::Level::Forward(const Vector& rhs, Vector& x, Vector& coarse) const {
   std::fill(x.begin(), x.end(), 0.0f);
   std::fill(coarse.begin(), coarse.end(), 0.0f);
+  double previous = 0;
   for (int u = 0; u < n; ++u) {
+    // The unknown just before, mostly a neighbour, is taken from a register
+    // and added last: the sweep waits on it.
+    int end = after[u];
+    const bool chained = end > start[u] && column[end - 1] == u - 1;
+    if (chained) --end;
     double sum = rhs[u];
-    for (int e = start[u]; e < after[u]; ++e) sum += weight[e] * x[column[e]];
-    const float value = static_cast<float>(sum * inverseDiagonal[u]);
-    x[u] = value;
-    for (int e = start[u]; e < after[u]; ++e) coarse[next[column[e]]] += weight[e] * value;
+    for (int e = start[u]; e < end; ++e) sum += weight[e] * x[column[e]];
+    double value = sum * inverseDiagonal[u];
+    if (chained) value += weight[end] * inverseDiagonal[u] * previous;
+    x[u] = static_cast<float>(value);
+    previous = x[u];
+    for (int e = start[u]; e < after[u]; ++e) coarse[next[column[e]]] += weight[e] * x[u];
   }
 }
 
 void Multigrid::Level::Backward(const Vector& rhs, Vector& x) const {
+  double previous = 0;
   for (int u = n - 1; u >= 0; --u) {
+    // As in Forward, with the unknown just after.
+    int begin = after[u];
+    const bool chained = begin < start[u + 1] && column[begin] == u + 1;
     double sum = rhs[u];
-    for (int e = start[u]; e < start[u + 1]; ++e) sum += weight[e] * x[column[e]];
-    x[u] = static_cast<float>(sum * inverseDiagonal[u]);
+    for (int e = start[u]; e < after[u]; ++e) sum += weight[e] * x[column[e]];
+    for (int e = begin + chained; e < start[u + 1]; ++e) sum += weight[e] * x[column[e]];
+    double value = sum * inverseDiagonal[u];
+    if (chained) value += weight[begin] * inverseDiagonal[u] * previous;
+    x[u] = static_cast<float>(value);
+    previous = x[u];
   }
 }
 
@@ -453,15 +469,22 @@ void Multigrid::Cycle(size_t l, Vector& rhs, Vector& out) {
 
 namespace {
 
-// Weights of a place's faces by its flags.
+// Weights of a place's faces by its flags, the inverse of its diagonal,
+// and the weights of the faces whose neighbour a sweep has just updated
+// over the diagonal.
 struct FaceWeights {
-  double east[16], west[16], north[16], south[16];
+  double east[16], west[16], north[16], south[16], inverse[16];
+  double eastOverDiagonal[16], westOverDiagonal[16];
   explicit FaceWeights(const CellSystem& s) {
     for (int f = 0; f < 16; ++f) {
       east[f] = f & CellSystem::kEast ? s.ax : 0;
       west[f] = f & CellSystem::kWest ? s.ax : 0;
       north[f] = f & CellSystem::kNorth ? s.ay : 0;
       south[f] = f & CellSystem::kSouth ? s.ay : 0;
+      const double d = east[f] + west[f] + north[f] + south[f];
+      inverse[f] = d == 0 ? 0 : 1 / d;
+      eastOverDiagonal[f] = east[f] * inverse[f];
+      westOverDiagonal[f] = west[f] * inverse[f];
     }
   }
 };
@@ -482,7 +505,8 @@ void Multigrid::FineForward(const std::vector<double>& r, std::vector<double>& z
   double previous = 0;
   for (int p = s_.Begin(); p < s_.End(); ++p) {
     const std::uint8_t f = s_.open[p];
-    const double value = (r[p] + w.west[f] * previous + w.south[f] * z[p - nc]) * s_.InverseDiagonal(p);
+    // The west neighbour, just swept, comes last: the sweep waits on it.
+    const double value = (r[p] + w.south[f] * z[p - nc]) * w.inverse[f] + w.westOverDiagonal[f] * previous;
     z[p] = previous = value;
     west.Add(coarseOf_[p - 1], w.west[f] * value);
     south.Add(coarseOf_[p - nc], w.south[f] * value);
@@ -503,9 +527,8 @@ double Multigrid::FineBackward(const std::vector<double>& r, std::vector<double>
   for (int p = s_.End() - 1; p >= s_.Begin(); --p) {
     const std::uint8_t f = s_.open[p];
     z[p - nc] += correction[coarseOf_[p - nc]];
-    previous = (r[p] + w.east[f] * previous + w.west[f] * z[p - 1] + w.north[f] * z[p + nc] +
-                w.south[f] * z[p - nc]) *
-               s_.InverseDiagonal(p);
+    previous = (r[p] + w.west[f] * z[p - 1] + w.north[f] * z[p + nc] + w.south[f] * z[p - nc]) * w.inverse[f] +
+               w.eastOverDiagonal[f] * previous;
     z[p] = previous;
     rz += r[p] * previous;
   }
