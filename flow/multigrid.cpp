@@ -7,7 +7,7 @@
 namespace {
 
 // Levels of at most this many unknowns are solved directly.
-constexpr int kDirectSize = 96;
+constexpr int kDirectSize = 32;
 // A K-cycle skips its second step once the first has cut the residual to
 // this fraction.
 constexpr double kEnoughReduction = 0.25;
