@@ -7,6 +7,7 @@
 #include "flow/cell_system.h"
 #include "flow/multigrid.h"
 #include "flow/progress.h"
+#include "flow/run_sum.h"
 #include "flow/solver.h"
 
 namespace {
@@ -56,30 +57,6 @@ System Assemble(const CellGrid& g, double dx, double dy) {
   return s;
 }
 
-// Sums values by region.  Cells of one region come in long runs, so each
-// run is summed apart: adding every cell straight into its region's sum
-// would make each addition wait for the previous one's store.
-class RegionSums {
- public:
-  explicit RegionSums(std::vector<double>& sums) : sums_(sums) {
-    std::fill(sums_.begin(), sums_.end(), 0.0);
-  }
-  void Add(int region, double value) {
-    if (region != region_) {
-      sums_[region_] += run_;
-      run_ = 0;
-      region_ = region;
-    }
-    run_ += value;
-  }
-  void Flush() { sums_[region_] += run_; }
-
- private:
-  std::vector<double>& sums_;
-  int region_ = 0;
-  double run_ = 0;
-};
-
 // Labels the regions of fluid cells connected through open faces (1, 2,
 // ...; 0 elsewhere) and counts their cells.  Nothing fixes a potential, so
 // each region's equations determine its potential only up to a constant.
@@ -114,7 +91,7 @@ void LabelRegions(System& s) {
 // The mean of v over each region, by label (0 for label 0).
 std::vector<double> RegionMeans(const System& s, const std::vector<double>& v) {
   std::vector<double> mean(s.regionSize.size());
-  RegionSums sums(mean);
+  RunSum<double> sums(mean);
   for (int p = s.Begin(); p < s.End(); ++p) sums.Add(s.region[p], v[p]);
   sums.Flush();
   mean[0] = 0;
@@ -146,7 +123,8 @@ class ConjugateGradients {
   // in extended precision: the residual the iteration updates drifts from
   // it over many steps, and a product in doubles loses more than the goal.
   void Restart() {
-    RegionSums sums(regionSum_);
+    std::fill(regionSum_.begin(), regionSum_.end(), 0.0);
+    RunSum<double> sums(regionSum_);
     for (int i = s_.Begin(); i < s_.End(); ++i) {
       r_[i] = static_cast<double>(s_.rhs[i] - ExactProduct(x_, i));
       sums.Add(s_.region[i], r_[i]);
@@ -173,7 +151,8 @@ class ConjugateGradients {
 
   void Step() {
     const double alpha = rz_ / Multiply(p_, w_);
-    RegionSums sums(regionSum_);
+    std::fill(regionSum_.begin(), regionSum_.end(), 0.0);
+    RunSum<double> sums(regionSum_);
     double rr = 0;
     for (int i = s_.Begin(); i < s_.End(); ++i) {
       x_[i] += alpha * p_[i];

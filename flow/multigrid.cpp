@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numeric>
 
+#include "flow/run_sum.h"
+
 namespace {
 
 // Levels of at most this many unknowns are solved directly.
@@ -41,30 +43,6 @@ struct Groups {
     a = Root(a), b = Root(b);
     if (a != b) parent[std::max(a, b)] = std::min(a, b);
   }
-};
-
-// Adds values into a vector by index.  Neighbouring unknowns mostly go to
-// the same place, so each run of equal indices is summed apart: adding
-// straight into the vector would make every addition wait for the store of
-// the one before.
-template <class T>
-class RunSum {
- public:
-  explicit RunSum(std::vector<T>& into) : into_(into) {}
-  void Add(int index, double value) {
-    if (index != index_) {
-      into_[index_] += static_cast<T>(run_);
-      run_ = 0;
-      index_ = index;
-    }
-    run_ += value;
-  }
-  void Flush() { into_[index_] += static_cast<T>(run_); }
-
- private:
-  std::vector<T>& into_;
-  int index_ = 0;
-  double run_ = 0;
 };
 
 // The next level made from a level whose unknowns lie in blocks: which
