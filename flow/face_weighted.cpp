@@ -211,7 +211,7 @@ class ConjugateGradients {
   // w = M⁻¹ r by one multigrid cycle; answers r · w.
   double Precondition() {
     for (int i = s_.Begin(); i < s_.End(); ++i) r_[i] -= regionSum_[s_.region[i]];
-    return multigrid_.Apply(r_, w_);
+    return multigrid_.Apply(r_, w_, std::sqrt(rr_ / s_.n));
   }
 
   const System& s_;

@@ -201,9 +201,10 @@ Multigrid::Level::Level(Coarsening& k)
   for (Vector* x : {&b, &c, &v, &d}) x->assign(n + 1, 0.0f);
 }
 
-Multigrid::Multigrid(const CellSystem& s) : s_(s) {
+Multigrid::Multigrid(const CellSystem& s) : s_(s), weightScale_(std::max(s.ax, s.ay)) {
   const int rows = s.n / s.nc;
   double ratio = s.ax / s.ay;
+  const double ax = s.ax / weightScale_, ay = s.ay / weightScale_;
   Blocks b = ChooseBlocks(ratio);
   int blockColumns = (s.nc + b.across - 1) / b.across, blockRows = (rows + b.up - 1) / b.up;
   Coarsening k = Coarsen(
@@ -219,10 +220,10 @@ Multigrid::Multigrid(const CellSystem& s) : s_(s) {
       },
       [&](int p, auto f) {
         const std::uint8_t o = s.open[p];
-        if (o & CellSystem::kEast) f(p + 1, s.ax);
-        if (o & CellSystem::kWest) f(p - 1, s.ax);
-        if (o & CellSystem::kNorth) f(p + s.nc, s.ay);
-        if (o & CellSystem::kSouth) f(p - s.nc, s.ay);
+        if (o & CellSystem::kEast) f(p + 1, ax);
+        if (o & CellSystem::kWest) f(p - 1, ax);
+        if (o & CellSystem::kNorth) f(p + s.nc, ay);
+        if (o & CellSystem::kSouth) f(p - s.nc, ay);
       });
   coarseOf_ = std::move(k.coarseOf);
   for (;;) {
@@ -472,7 +473,7 @@ struct FaceWeights {
 // A forward sweep from z = 0.  The residual it leaves at a place comes only
 // from its east and north neighbours, so it is summed onto the first
 // coarse level as the sweep goes.
-void Multigrid::FineForward(const std::vector<double>& r, std::vector<double>& z) {
+void Multigrid::FineForward(const std::vector<double>& r, std::vector<double>& z, double toCoarse) {
   const FaceWeights w(s_);
   const int nc = s_.nc;
   std::fill(z.begin(), z.begin() + s_.Begin(), 0.0);
@@ -486,8 +487,8 @@ void Multigrid::FineForward(const std::vector<double>& r, std::vector<double>& z
     // The west neighbour, just swept, comes last: the sweep waits on it.
     const double value = (r[p] + w.south[f] * z[p - nc]) * w.inverse[f] + w.westOverDiagonal[f] * previous;
     z[p] = previous = value;
-    west.Add(coarseOf_[p - 1], w.west[f] * value);
-    south.Add(coarseOf_[p - nc], w.south[f] * value);
+    west.Add(coarseOf_[p - 1], w.west[f] * value * toCoarse);
+    south.Add(coarseOf_[p - nc], w.south[f] * value * toCoarse);
   }
   west.Flush();
   south.Flush();
@@ -496,15 +497,15 @@ void Multigrid::FineForward(const std::vector<double>& r, std::vector<double>& z
 // A backward sweep.  The correction from the first coarse level is added
 // to each place just before the first place that reads it is swept: the
 // place above it, or, on the top row, before the sweep starts.
-double Multigrid::FineBackward(const std::vector<double>& r, std::vector<double>& z) {
+double Multigrid::FineBackward(const std::vector<double>& r, std::vector<double>& z, double fromCoarse) {
   const FaceWeights w(s_);
   const int nc = s_.nc;
   const Vector& correction = levels_[0].c;
-  for (int p = s_.End() - nc; p < s_.End(); ++p) z[p] += correction[coarseOf_[p]];
+  for (int p = s_.End() - nc; p < s_.End(); ++p) z[p] += correction[coarseOf_[p]] * fromCoarse;
   double previous = 0, rz = 0;
   for (int p = s_.End() - 1; p >= s_.Begin(); --p) {
     const std::uint8_t f = s_.open[p];
-    z[p - nc] += correction[coarseOf_[p - nc]];
+    z[p - nc] += correction[coarseOf_[p - nc]] * fromCoarse;
     previous = (r[p] + w.west[f] * z[p - 1] + w.north[f] * z[p + nc] + w.south[f] * z[p - nc]) * w.inverse[f] +
                w.eastOverDiagonal[f] * previous;
     z[p] = previous;
@@ -513,8 +514,9 @@ double Multigrid::FineBackward(const std::vector<double>& r, std::vector<double>
   return rz;
 }
 
-double Multigrid::Apply(const std::vector<double>& r, std::vector<double>& z) {
-  FineForward(r, z);
+double Multigrid::Apply(const std::vector<double>& r, std::vector<double>& z, double size) {
+  if (!(size > 0 && size < HUGE_VAL)) size = 1;
+  FineForward(r, z, 1 / size);
   Solve(0);
-  return FineBackward(r, z);
+  return FineBackward(r, z, size / weightScale_);
 }

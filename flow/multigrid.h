@@ -31,8 +31,11 @@ class Multigrid {
   ~Multigrid();
 
   // z ≈ A⁺ r for a residual whose sum over each region is zero; z is 0
-  // outside the system.  z need not be cleared.  Answers r · z.
-  double Apply(const std::vector<double>& r, std::vector<double>& z);
+  // outside the system.  z need not be cleared.  Answers r · z.  `size`
+  // is about the size of r's entries: the coarse levels, in single
+  // precision, work on r / size and on the couplings over the larger face
+  // weight, so that drawings of any scale stay within their range.
+  double Apply(const std::vector<double>& r, std::vector<double>& z, double size);
 
   // The memory the hierarchy holds, in bytes.
   size_t Bytes() const;
@@ -44,10 +47,11 @@ class Multigrid {
   void Solve(size_t l);
   void KCycle(size_t l);
   void Cycle(size_t l, Vector& rhs, Vector& out);
-  void FineForward(const std::vector<double>& r, std::vector<double>& z);
-  double FineBackward(const std::vector<double>& r, std::vector<double>& z);
+  void FineForward(const std::vector<double>& r, std::vector<double>& z, double toCoarse);
+  double FineBackward(const std::vector<double>& r, std::vector<double>& z, double fromCoarse);
 
   const CellSystem& s_;
+  double weightScale_;         // the coarse couplings are the fine ones over this
   std::vector<int> coarseOf_;  // each place's unknown on the first coarse level
   std::vector<Level> levels_;  // the coarse levels, the last solved directly
 };
