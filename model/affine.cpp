@@ -57,3 +57,11 @@ void Affine2D::apply(double& x, double& y) const {
   x = nx;
   y = ny;
 }
+
+Affine2D Compose(const Affine2D& outer, const Affine2D& inner) {
+  Affine2D m;
+  m.set(outer.a * inner.a + outer.b * inner.d, outer.a * inner.b + outer.b * inner.e,
+        outer.a * inner.c + outer.b * inner.f + outer.c, outer.d * inner.a + outer.e * inner.d,
+        outer.d * inner.b + outer.e * inner.e, outer.d * inner.c + outer.e * inner.f + outer.f);
+  return m;
+}

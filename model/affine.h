@@ -16,3 +16,6 @@ class Affine2D {
   void set(double a, double b, double c, double d, double e, double f);
   void apply(double& x, double& y) const;
 };
+
+// The map that applies `inner` first, then `outer`.
+Affine2D Compose(const Affine2D& outer, const Affine2D& inner);
