@@ -113,13 +113,6 @@ std::string CutShort(const std::string& word) {
   return word.substr(0, cut) + "...";
 }
 
-// A word of the file as a message shows it: quoted, or described when it is
-// not text at all.
-std::string Shown(const std::string& word) {
-  if (!IsPrintableText(word)) return "dados binários";
-  return "o texto \"" + CutShort(word) + "\"";
-}
-
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 // Reads the five numbers of a line's data line; false with the reason when
@@ -132,7 +125,7 @@ bool ReadLineData(WordReader& words, LineRecord& line, std::string& reason) {
     return false;
   }
   if (overlong || !IsWholeInteger(word, line.color)) {
-    reason = "em vez da cor (um número inteiro), o arquivo tem " + Shown(word);
+    reason = "em vez da cor (um número inteiro), o arquivo tem " + ShownWord(word);
     return false;
   }
   double* const coordinates[] = {&line.x0, &line.y0, &line.x1, &line.y1};
@@ -143,7 +136,7 @@ bool ReadLineData(WordReader& words, LineRecord& line, std::string& reason) {
       return false;
     }
     if (overlong || !IsWholeReal(word, *coordinate)) {
-      reason = "em vez de uma coordenada, o arquivo tem " + Shown(word);
+      reason = "em vez de uma coordenada, o arquivo tem " + ShownWord(word);
       return false;
     }
     if (!std::isfinite(*coordinate)) {
@@ -189,7 +182,7 @@ ReadReport ReadRecords(std::FILE* file, std::vector<LineRecord>& lines) {
     } else {
       StopEarly(report, record,
                 "em vez do código do tipo de figura (um número inteiro), o arquivo tem " +
-                    Shown(word));
+                    ShownWord(word));
       return report;
     }
   }
@@ -237,6 +230,11 @@ std::FILE* OpenRegularFile(const std::string& path, std::string& error) {
 }
 
 }  // namespace
+
+std::string ShownWord(const std::string& word) {
+  if (!IsPrintableText(word)) return "dados binários";
+  return "o texto \"" + CutShort(word) + "\"";
+}
 
 std::string ReadReport::StopSummary() const {
   return "parou no registro " + std::to_string(stopRecord) + ": " + reason + "; linhas lidas: " +

@@ -18,6 +18,10 @@ struct ReadReport {
   std::string StopSummary() const;
 };
 
+// A word of a file as a message shows it: `o texto "..."`, cut short, or
+// "dados binários" when it is not printable text.
+std::string ShownWord(const std::string& word);
+
 // Writes every entity of the list from the tail to the head.  Returns false
 // on a write error.
 bool WriteDrawing(std::FILE* file, const EntityList& entities);

@@ -4,7 +4,8 @@
 set -e
 PACKAGES="build-essential cmake libfltk1.3-dev libgl1-mesa-dev libglu1-mesa-dev \
 libgl1-mesa-dri libgtest-dev libeigen3-dev xvfb xauth xdotool imagemagick x11-utils \
-pkg-config libcairo2-dev librsvg2-dev fonts-dejavu-core python3-meshio python3-numpy"
+pkg-config libcairo2-dev librsvg2-dev fonts-dejavu-core python3-meshio python3-numpy \
+libdxflib-dev python3-ezdxf"
 
 missing=""
 for p in $PACKAGES; do
