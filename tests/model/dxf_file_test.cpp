@@ -98,8 +98,9 @@ TEST_F(DxfFileTest, SamplesGiveTheirWallsInMetres) {
   DxfWalls walls;
   ASSERT_TRUE(house.Walls({}, walls, error)) << error;
   EXPECT_TRUE(SameBits(walls.walls, DatWalls(Example("house.dat"))));
-  EXPECT_EQ(walls.SkippedSummary(), "5 TEXT, 1 DIMENSION");
-  EXPECT_EQ(walls.hidden, 2);  // the furniture
+  EXPECT_EQ(house.Summary(walls),
+            "18 paredes, em metros; ignorados: 5 TEXT, 1 DIMENSION; 2 entidades em camadas ocultas "
+            "ou não escolhidas");  // the furniture is on a frozen layer
 
   // Millimetres, a quarter-circle corner, and columns of 300 mm about the
   // corners of a 12 x 8 m shell.
@@ -206,6 +207,9 @@ TEST_F(DxfFileTest, UnitsBecomeMetres) {
     DxfWalls walls;
     ASSERT_TRUE(plan.Walls({}, walls, error)) << error;
     EXPECT_TRUE(SameBits(walls.walls, {{c.x, c.y, 0, 0}})) << c.code;
+    if (c.code == 0) {
+      EXPECT_EQ(plan.Summary(walls), "1 parede; o arquivo não indica a unidade: lido em metros");
+    }
   }
   DxfPlan old;  // R12 has no $INSUNITS at all
   std::string error;
@@ -312,6 +316,7 @@ TEST_F(DxfFileTest, BadFilesAreRefusedSayingWhatAndWhere) {
       {Fixture("only-text.dxf"), "nenhuma parede: nas camadas lidas não há LINE, LWPOLYLINE, POLYLINE, "
                                  "ARC, CIRCLE nem INSERT que as forme; ignorados: 1 TEXT"},
       {Fixture("loop.dxf"), "o bloco \"LOOP\" insere a si mesmo"},
+      {Fixture("deep.dxf"), "os blocos inserem-se uns nos outros vezes demais"},
   };
   for (const auto& c : cases) {
     const std::string error = ErrorOf(c.path);

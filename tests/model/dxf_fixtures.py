@@ -112,6 +112,16 @@ def bad(folder):
     doc.modelspace().add_blockref("LOOP", (0, 0))
     doc.saveas(os.path.join(folder, "loop.dxf"))
 
+    # Each block inserts the next twice, 40 deep: 2 to the 40th copies.
+    doc = ezdxf.new("R2000")
+    for level in range(40):
+        block = doc.blocks.new("LEVEL%d" % level)
+        if level < 39:
+            block.add_blockref("LEVEL%d" % (level + 1), (0, 0))
+            block.add_blockref("LEVEL%d" % (level + 1), (1, 0))
+    doc.modelspace().add_blockref("LEVEL0", (0, 0))
+    doc.saveas(os.path.join(folder, "deep.dxf"))
+
 
 def describe(path):
     doc = ezdxf.readfile(path)

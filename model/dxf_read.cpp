@@ -1,7 +1,7 @@
-// DXF plans through dxflib.  The library splits the file into groups and
-// decodes its header, layer table, blocks and entities; what it hands over
-// is turned into wall segments here, in the units of the file, kept per
-// block, and expanded into metres once the layers are chosen.
+// Reading DXF plans through dxflib.  The groups of the file are handed to
+// the library, which decodes its unit, layer table, blocks and entities;
+// what it hands over is turned into wall segments here, in the units of the
+// file, kept per block, and expanded into metres once the layers are chosen.
 #include "model/dxf_file.h"
 
 #include <dxflib/dl_creationadapter.h>
@@ -9,9 +9,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -21,15 +22,11 @@
 #include <unordered_map>
 
 #include "model/affine.h"
-#include "model/atomic_file.h"
 #include "model/drawing_file.h"
+#include "model/dxf_shapes.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-// An arc piece spans at most 15 degrees and is at most a tenth of the
-// radius long; the second bound is the tighter (about 5.7 degrees).
-const double kWidestPiece = std::min(15.0, 2 * std::asin(0.05) * 180 / kPi);
 constexpr size_t kMostWalls = 10'000'000;
 constexpr int kDeepestNesting = 64;
 
@@ -81,98 +78,6 @@ const UnitEntry& UnitOf(int code) {
   return kMetres;
 }
 
-// ---- Plane geometry ---------------------------------------------------------------
-
-struct Point {
-  double x = 0, y = 0;
-};
-
-// Exact for multiples of 90 degrees, so that quarter arcs and rotated
-// blocks keep walls that were horizontal or vertical exactly so.
-void CosSinDegrees(double degrees, double& c, double& s) {
-  double turn = std::fmod(degrees, 360.0);
-  if (turn < 0) turn += 360;
-  if (turn == 0) c = 1, s = 0;
-  else if (turn == 90) c = 0, s = 1;
-  else if (turn == 180) c = -1, s = 0;
-  else if (turn == 270) c = 0, s = -1;
-  else c = std::cos(turn * kPi / 180), s = std::sin(turn * kPi / 180);
-}
-
-Point OnCircle(Point centre, double radius, double degrees) {
-  double c, s;
-  CosSinDegrees(degrees, c, s);
-  return {centre.x + radius * c, centre.y + radius * s};
-}
-
-// A segment of no length is no wall.
-void AddSegment(std::vector<WallSegment>& out, Point from, Point to) {
-  if (from.x == to.x && from.y == to.y) return;
-  out.push_back({from.x, from.y, to.x, to.y});
-}
-
-// The arc about `centre` from `from` (at `start` degrees) through `sweep`
-// degrees (counter-clockwise when positive) to `to`, as straight pieces.
-void AddArc(std::vector<WallSegment>& out, Point centre, double radius, double start, double sweep,
-            Point from, Point to) {
-  const int pieces = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / kWidestPiece)));
-  Point previous = from;
-  for (int i = 1; i <= pieces; ++i) {
-    const Point next = i == pieces ? to : OnCircle(centre, radius, start + sweep * i / pieces);
-    AddSegment(out, previous, next);
-    previous = next;
-  }
-}
-
-// A polyline segment from `from` to `to` with the given bulge: the tangent
-// of a quarter of the arc's angle, positive counter-clockwise.
-void AddBulgeSegment(std::vector<WallSegment>& out, Point from, Point to, double bulge) {
-  const double dx = to.x - from.x, dy = to.y - from.y;
-  const double chord = std::hypot(dx, dy);
-  if (bulge == 0 || chord == 0 || !std::isfinite(bulge)) {
-    AddSegment(out, from, to);
-    return;
-  }
-  const double angle = 4 * std::atan(bulge);
-  const double radius = chord / (2 * std::fabs(std::sin(angle / 2)));
-  const double offset = chord / 2 / std::tan(angle / 2);  // from the chord's middle, to its left
-  const Point centre = {(from.x + to.x) / 2 - dy / chord * offset,
-                        (from.y + to.y) / 2 + dx / chord * offset};
-  const double start = std::atan2(from.y - centre.y, from.x - centre.x) * 180 / kPi;
-  AddArc(out, centre, radius, start, angle * 180 / kPi, from, to);
-}
-
-// The plane of an entity (its extrusion direction) seen from above: the
-// arbitrary-axis rule gives the entity's x and y axes in the world.  The
-// usual (0, 0, 1) is the identity and (0, 0, -1) mirrors x.
-bool PlaneToWorld(const double normal[3], Affine2D& m) {
-  const double length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
-  if (!(length > 0) || !std::isfinite(length)) return false;
-  const double n[3] = {normal[0] / length, normal[1] / length, normal[2] / length};
-  double ax[3];
-  if (std::fabs(n[0]) < 1.0 / 64 && std::fabs(n[1]) < 1.0 / 64) {
-    ax[0] = n[2], ax[1] = 0, ax[2] = -n[0];  // world y cross n
-  } else {
-    ax[0] = -n[1], ax[1] = n[0], ax[2] = 0;  // world z cross n
-  }
-  const double axLength = std::sqrt(ax[0] * ax[0] + ax[1] * ax[1] + ax[2] * ax[2]);
-  for (double& v : ax) v /= axLength;
-  const double ay[3] = {n[1] * ax[2] - n[2] * ax[1], n[2] * ax[0] - n[0] * ax[2],
-                        n[0] * ax[1] - n[1] * ax[0]};
-  m.set(ax[0], ay[0], 0, ax[1], ay[1], 0);
-  return true;
-}
-
-bool IsIdentity(const Affine2D& m) {
-  return m.a == 1 && m.b == 0 && m.c == 0 && m.d == 0 && m.e == 1 && m.f == 0;
-}
-
-WallSegment Mapped(const Affine2D& m, WallSegment s) {
-  m.apply(s.x0, s.y0);
-  m.apply(s.x1, s.y1);
-  return s;
-}
-
 // ---- What a file holds ------------------------------------------------------------
 
 enum class ItemKind { Walls, Insert, Skipped };
@@ -187,7 +92,7 @@ struct Item {
 };
 
 struct Container {
-  Point base;  // a block's base point: the point placed at the insertion point
+  DxfPoint base;  // a block's base point: the point placed at the insertion point
   std::vector<Item> items;
   std::vector<WallSegment> segments;  // in the file's units, in the container's plane
 };
@@ -203,7 +108,7 @@ struct InsertRef {
 
 // The map from a block's coordinates to its parent's for one copy of an INSERT:
 // p -> plane(R(angle) * (S * (p - base) + array offset) + insertion point).
-Affine2D Placement(const InsertRef& insert, Point base, int column, int row) {
+Affine2D Placement(const InsertRef& insert, DxfPoint base, int column, int row) {
   double c, s;
   CosSinDegrees(insert.angle, c, s);
   const double tx = -base.x * insert.scaleX + column * insert.columnSpacing;
@@ -371,7 +276,9 @@ class Reader : public DL_CreationAdapter {
   void StartObject(const std::string& code, const std::string& type, int line);
   bool Note(int code, const std::string& value, std::string& error);
   void FinishObject();
-  bool InEntitySection() const { return entitySection_; }
+  bool InEntitySection() const { return section_ == Section::Entities || section_ == Section::Blocks; }
+  bool LibraryDecodes(const std::string& type) const;
+  bool FeedsGroup(int code) const;
   bool Delivered(const char* type) const;
   void AddWalls(const ObjectInfo& entity, const std::vector<WallSegment>& walls);
   void AddSkipped(const ObjectInfo& entity, const std::string& kind);
@@ -386,9 +293,13 @@ class Reader : public DL_CreationAdapter {
   std::istream group_{&groupText_};  // one group at a time, for the library
   std::string groupBuffer_;
   int line_ = 0;
-  bool entitySection_ = false;  // in ENTITIES or BLOCKS
-  bool lineBody_ = false;       // reading the groups of a LINE entity
-  bool libraryHoldsLine_ = false;  // the last group the library saw began a LINE
+  std::int64_t fileSize_ = 0;
+  enum class Section { Other, Header, Tables, Blocks, Entities } section_ = Section::Other;
+  std::string headerVariable_;
+  bool lineBody_ = false;     // reading the groups of a LINE entity
+  bool decoded_ = false;      // the library is given the groups of the current object
+  bool libraryIdle_ = false;  // the library holds an object it is given nothing of
+  bool lwVertexSeen_ = false;  // a vertex of the current LWPOLYLINE has begun
   ObjectInfo current_, finished_;
   std::vector<WallSegment> linePieces_;
   std::string lastLayer_;  // entities in a row are mostly on one layer
@@ -416,6 +327,8 @@ void Reader::Feed(const std::string& code, const std::string& value) {
 bool Reader::Run(std::FILE* file, std::string& error) {
   std::istringstream nothing;
   dxf_.in(nothing, this);  // only in() sets up the library's reading state
+  struct stat st;
+  fileSize_ = ::fstat(::fileno(file), &st) == 0 ? st.st_size : 0;
   const std::string notDxf = "não é um arquivo DXF: ";
   LineReader lines(file);
   std::string code, value;
@@ -440,7 +353,7 @@ bool Reader::Run(std::FILE* file, std::string& error) {
     }
     if (group != 0) {
       if (!Note(group, value, error)) return false;
-      if (!lineBody_) Feed(code, value);
+      if (FeedsGroup(group)) Feed(code, value);
       continue;
     }
     StartObject(code, value, codeLine);
@@ -458,10 +371,38 @@ void Reader::StartObject(const std::string& code, const std::string& type, int l
   current_ = ObjectInfo();
   current_.type = type;
   current_.line = line;
-  lineBody_ = entitySection_ && type == "LINE";
-  // The library, holding a LINE it is given nothing of, needs no new one.
-  if (!(lineBody_ && libraryHoldsLine_)) Feed(code, type);
-  libraryHoldsLine_ = lineBody_;
+  lineBody_ = InEntitySection() && type == "LINE";
+  decoded_ = LibraryDecodes(type);
+  // The library, holding an object it is given nothing of, needs no new one.
+  if (decoded_ || !libraryIdle_) Feed(code, type);
+  libraryIdle_ = !decoded_;
+  lwVertexSeen_ = false;
+}
+
+// The library is given only the objects it decodes for us: the header's
+// unit, the layer table, blocks, and the entities read as walls but LINE.
+// Every other object, skipped or counted here, never reaches its decoders,
+// some of which trust the counts in the file with their memory.
+bool Reader::LibraryDecodes(const std::string& type) const {
+  static const char* const structure[] = {"SECTION", "ENDSEC", "EOF", "TABLE", "ENDTAB", "BLOCK", "ENDBLK"};
+  static const char* const entities[] = {"LWPOLYLINE", "POLYLINE", "VERTEX", "SEQEND", "ARC", "CIRCLE", "INSERT"};
+  for (const char* t : structure)
+    if (type == t) return true;
+  if (section_ == Section::Tables) return type == "LAYER";
+  if (!InEntitySection()) return false;
+  for (const char* t : entities)
+    if (type == t) return true;
+  return false;
+}
+
+bool Reader::FeedsGroup(int code) const {
+  if (!decoded_) return false;
+  if (current_.type == "SECTION" && section_ == Section::Header)
+    return code == 2 || headerVariable_ == "$INSUNITS";
+  // An LWPOLYLINE's bulge before its first vertex would be stored before
+  // the library's vertex array.
+  if (current_.type == "LWPOLYLINE" && code == 42) return lwVertexSeen_;
+  return true;
 }
 
 // Keeps what the library does not pass on, and a LINE's coordinates.
@@ -469,16 +410,33 @@ bool Reader::Note(int code, const std::string& value, std::string& error) {
   switch (code) {
     case 2:
       if (current_.type == "SECTION") {
-        entitySection_ = value == "ENTITIES" || value == "BLOCKS";
-        if (value == "ENTITIES") container_ = &state_.model;
+        section_ = value == "HEADER"     ? Section::Header
+                   : value == "TABLES"   ? Section::Tables
+                   : value == "BLOCKS"   ? Section::Blocks
+                   : value == "ENTITIES" ? Section::Entities
+                                         : Section::Other;
+        if (section_ == Section::Entities) container_ = &state_.model;
       }
       break;
     case 8: current_.layer = value; break;
+    case 9: headerVariable_ = value; break;
     case 62: current_.color = IntegerOf(value); break;
     case 67: current_.paperSpace = IntegerOf(value) != 0; break;
     case 70: current_.flags = IntegerOf(value); break;
     case 210: case 220: case 230: IsNumber(value, current_.normal[code / 10 - 21]); break;
+    case 90:
+      if (current_.type == "LWPOLYLINE") {
+        // The library makes room for this many vertices at once.
+        long long vertices = 0;
+        if (!IsNumber(value, vertices) || vertices > fileSize_ / 8) {
+          error = AtLine(line_) + "LWPOLYLINE com um número de vértices impossível (" + ShownWord(value) + ")";
+          return false;
+        }
+        lwVertexSeen_ = false;
+      }
+      break;
     case 10: case 20: case 11: case 21:
+      if (code == 10) lwVertexSeen_ = true;
       if (lineBody_) {
         double& end = current_.ends[(code % 10) * 2 + code / 20];
         if (!IsNumber(value, end)) {
@@ -596,7 +554,7 @@ void Reader::addArc(const DL_ArcData& data) {
   if (data.radius > 0) {
     double sweep = std::fmod(data.angle2 - data.angle1, 360.0);
     if (sweep <= 0) sweep += 360;
-    const Point centre = {data.cx, data.cy};
+    const DxfPoint centre = {data.cx, data.cy};
     AddArc(walls, centre, data.radius, data.angle1, sweep, OnCircle(centre, data.radius, data.angle1),
            OnCircle(centre, data.radius, data.angle2));
   }
@@ -606,9 +564,9 @@ void Reader::addArc(const DL_ArcData& data) {
 void Reader::addCircle(const DL_CircleData& data) {
   if (!Delivered("CIRCLE")) return;
   std::vector<WallSegment> walls;
-  const Point centre = {data.cx, data.cy};
+  const DxfPoint centre = {data.cx, data.cy};
   if (data.radius > 0) {
-    const Point start = OnCircle(centre, data.radius, 0);
+    const DxfPoint start = OnCircle(centre, data.radius, 0);
     AddArc(walls, centre, data.radius, 0, 360, start, start);
   }
   AddWalls(finished_, walls);
@@ -701,6 +659,7 @@ class Expander {
   const std::vector<char>& kept_;
   DxfWalls& out_;
   int layerZero_;
+  double copies_ = 0;  // of blocks placed so far
   std::vector<const Container*> open_;  // the blocks being expanded, outermost first
 };
 
@@ -746,8 +705,11 @@ bool Expander::ExpandInsert(const InsertRef& insert, const Affine2D* placement, 
     error = AtLine(insert.line) + "o bloco \"" + insert.block + "\" insere a si mesmo";
     return false;
   }
-  if (static_cast<double>(insert.columns) * insert.rows > kMostWalls) {
-    error = AtLine(insert.line) + "o INSERT repete o bloco vezes demais";
+  // Blocks that insert others a few times each, a few levels deep, would
+  // take forever even with no wall in them.
+  copies_ += static_cast<double>(insert.columns) * insert.rows;
+  if (copies_ > kMostWalls) {
+    error = AtLine(insert.line) + "os blocos inserem-se uns nos outros vezes demais";
     return false;
   }
   open_.push_back(&block);
@@ -766,93 +728,6 @@ bool AllFinite(const std::vector<WallSegment>& walls) {
   for (const WallSegment& w : walls)
     if (!std::isfinite(w.x0) || !std::isfinite(w.y0) || !std::isfinite(w.x1) || !std::isfinite(w.y1))
       return false;
-  return true;
-}
-
-// ---- Writing ----------------------------------------------------------------------
-
-// The library's ASCII writer with every group sent to our file, and every
-// real written in the shortest form that reads back as the same double
-// (the library's own format keeps 16 decimals, which drops digits of small
-// values).  The writer's own file stream is given no file and left unused.
-class GroupWriter : public DL_WriterA {
- public:
-  explicit GroupWriter(std::FILE* file) : DL_WriterA("", DL_VERSION_2000), file_(file) {}
-
-  void dxfReal(int code, double value) const override {
-    char text[32];
-    *std::to_chars(text, text + sizeof text - 1, value).ptr = '\0';
-    dxfString(code, text);
-  }
-  void dxfInt(int code, int value) const override { std::fprintf(file_, "%3d\n%6d\n", code, value); }
-  void dxfHex(int code, int value) const override {
-    char text[16];
-    std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(value));
-    dxfString(code, text);
-  }
-  void dxfString(int code, const char* value) const override {
-    std::fprintf(file_, "%3d\n%s\n", code, value);
-  }
-  void dxfString(int code, const std::string& value) const override { dxfString(code, value.c_str()); }
-
- private:
-  std::FILE* file_;
-};
-
-void WriteTables(DL_Dxf& dxf, GroupWriter& w) {
-  w.sectionTables();
-  dxf.writeVPort(w);
-  w.tableLinetypes(3);
-  dxf.writeLinetype(w, DL_LinetypeData("BYBLOCK", "", 0, 0, 0.0));
-  dxf.writeLinetype(w, DL_LinetypeData("BYLAYER", "", 0, 0, 0.0));
-  dxf.writeLinetype(w, DL_LinetypeData("CONTINUOUS", "Solid line", 0, 0, 0.0));
-  w.tableEnd();
-  w.tableLayers(2);
-  const DL_Attributes layerLook("", 7, 0, "CONTINUOUS", 1.0);  // black on white, like the walls
-  dxf.writeLayer(w, DL_LayerData("0", 0), layerLook);
-  dxf.writeLayer(w, DL_LayerData("BRISEL", 0), layerLook);
-  w.tableEnd();
-  w.tableStyle(1);
-  dxf.writeStyle(w, DL_StyleData("Standard", 0, 0.0, 1.0, 0.0, 0, 0.25, "txt", ""));
-  w.tableEnd();
-  dxf.writeView(w);
-  dxf.writeUcs(w);
-  w.tableAppid(1);
-  dxf.writeAppid(w, "ACAD");
-  w.tableEnd();
-  dxf.writeDimStyle(w, 0.25, 0.0625, 0.0625, 0.0625, 0.25);
-  dxf.writeBlockRecord(w);
-  w.tableEnd();
-  w.sectionEnd();
-}
-
-void WriteBlocks(DL_Dxf& dxf, GroupWriter& w) {
-  w.sectionBlocks();
-  for (const char* name : {"*Model_Space", "*Paper_Space", "*Paper_Space0"}) {
-    dxf.writeBlock(w, DL_BlockData(name, 0, 0.0, 0.0, 0.0));
-    dxf.writeEndBlock(w, name);
-  }
-  w.sectionEnd();
-}
-
-bool WriteWalls(std::FILE* file, const std::vector<WallSegment>& walls) {
-  DL_Dxf dxf;
-  GroupWriter w(file);
-  dxf.writeHeader(w);
-  w.dxfString(9, "$INSUNITS");
-  w.dxfInt(70, 6);  // metres
-  w.dxfString(9, "$MEASUREMENT");
-  w.dxfInt(70, 1);  // metric
-  w.sectionEnd();
-  WriteTables(dxf, w);
-  WriteBlocks(dxf, w);
-  w.sectionEntities();
-  const DL_Attributes wallLook("BRISEL", 256, -1, "BYLAYER", 1.0);
-  for (const WallSegment& s : walls) dxf.writeLine(w, DL_LineData(s.x0, s.y0, 0, s.x1, s.y1, 0), wallLook);
-  w.sectionEnd();
-  dxf.writeObjects(w);
-  dxf.writeObjectsEnd(w);
-  w.dxfEOF();
   return true;
 }
 
@@ -925,9 +800,11 @@ bool DxfPlan::Read(const std::string& path, std::string& error) {
   return true;
 }
 
-bool DxfPlan::Walls(const std::vector<std::string>& keep, DxfWalls& out, std::string& error) const {
-  const DxfReadState& state = *state_;
-  std::vector<char> kept(state.layers.size(), 0);
+// Which layers are kept, by index; false with a message for a name the
+// file does not have.
+bool KeptLayers(const DxfReadState& state, const std::vector<std::string>& keep,
+                std::vector<char>& kept, std::string& error) {
+  kept.assign(state.layers.size(), 0);
   for (size_t i = 0; i < kept.size(); ++i) kept[i] = keep.empty() && state.layers[i].Visible();
   for (const std::string& name : keep) {
     const auto found = state.layerIndex.find(Upper(name));
@@ -937,19 +814,32 @@ bool DxfPlan::Walls(const std::vector<std::string>& keep, DxfWalls& out, std::st
     }
     kept[found->second] = 1;
   }
+  return true;
+}
+
+void ConvertToMetres(const UnitEntry& unit, std::vector<WallSegment>& walls) {
+  if (unit.times == 1 && unit.per == 1) return;
+  for (WallSegment& w : walls)
+    for (double* v : {&w.x0, &w.y0, &w.x1, &w.y1}) *v = *v * unit.times / unit.per;
+}
+
+std::string HiddenText(int hidden) {
+  return std::to_string(hidden) + (hidden == 1 ? " entidade" : " entidades") +
+         " em camadas ocultas ou não escolhidas";
+}
+
+bool DxfPlan::Walls(const std::vector<std::string>& keep, DxfWalls& out, std::string& error) const {
+  std::vector<char> kept;
+  if (!KeptLayers(*state_, keep, kept, error)) return false;
   DxfWalls walls;
-  Expander expander(state, kept, walls);
+  Expander expander(*state_, kept, walls);
   try {
-    if (!expander.Expand(state.model, nullptr, -1, error)) return false;
+    if (!expander.Expand(state_->model, nullptr, -1, error)) return false;
   } catch (const std::bad_alloc&) {
     error = "memória insuficiente para as paredes do arquivo";
     return false;
   }
-  const UnitEntry& unit = state.scale;
-  if (unit.times != 1 || unit.per != 1) {
-    for (WallSegment& w : walls.walls)
-      for (double* v : {&w.x0, &w.y0, &w.x1, &w.y1}) *v = *v * unit.times / unit.per;
-  }
+  ConvertToMetres(state_->scale, walls.walls);
   if (!AllFinite(walls.walls)) {
     error = "há coordenadas grandes demais depois das escalas dos blocos ou da conversão para metros";
     return false;
@@ -960,22 +850,26 @@ bool DxfPlan::Walls(const std::vector<std::string>& keep, DxfWalls& out, std::st
   if (walls.walls.empty()) {
     error = "nenhuma parede: nas camadas lidas não há LINE, LWPOLYLINE, POLYLINE, ARC, CIRCLE nem INSERT que as forme";
     if (!walls.skipped.empty()) error += "; ignorados: " + walls.SkippedSummary();
-    if (walls.hidden > 0) error += "; " + std::to_string(walls.hidden) + " entidades em camadas ocultas ou não escolhidas";
+    if (walls.hidden > 0) error += "; " + HiddenText(walls.hidden);
     return false;
   }
   out = std::move(walls);
   return true;
 }
 
+std::string DxfPlan::Summary(const DxfWalls& walls) const {
+  const size_t count = walls.walls.size();
+  std::string text = std::to_string(count) + (count == 1 ? " parede" : " paredes");
+  text += Unit().given ? ", em " + Unit().name : "; o arquivo não indica a unidade: lido em metros";
+  if (!walls.skipped.empty()) text += "; ignorados: " + walls.SkippedSummary();
+  if (walls.hidden > 0) text += "; " + HiddenText(walls.hidden);
+  return text;
+}
+
 bool ReadDxfFile(const std::string& path, const std::vector<std::string>& keep, DxfWalls& out,
                  std::string& error) {
   DxfPlan plan;
   return plan.Read(path, error) && plan.Walls(keep, out, error);
-}
-
-bool WriteDxfFile(const std::string& path, const std::vector<WallSegment>& walls, std::string& error) {
-  return WriteFileAtomically(
-      path, [&walls](std::FILE* file) { return WriteWalls(file, walls); }, error);
 }
 
 bool IsDxfPath(const std::string& path) {
