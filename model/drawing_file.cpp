@@ -198,10 +198,27 @@ std::string KindRefused(const struct stat& st) {
   return S_ISDIR(st.st_mode) ? "é uma pasta, não um arquivo" : "não é um arquivo comum";
 }
 
-// Opens a regular file for reading; anything else (a pipe, a device, a
-// folder) is refused at once.  Opening a pipe with no writer would block,
-// so the kind is looked at before opening, and again on what was opened,
-// without waiting, in case the name changed in between.
+}  // namespace
+
+std::string ShownWord(const std::string& word) {
+  if (!IsPrintableText(word)) return "dados binários";
+  return "o texto \"" + CutShort(word) + "\"";
+}
+
+std::string ReadReport::StopSummary() const {
+  return "parou no registro " + std::to_string(stopRecord) + ": " + reason + "; linhas lidas: " +
+         std::to_string(linesRead);
+}
+
+bool WriteDrawing(std::FILE* file, const EntityList& entities) {
+  // Back to front, so that reading puts each record in front of the last.
+  entities.forEachBackToFront([file](const Entity* e) {
+    std::fprintf(file, "%d\n", e->kind);
+    e->writeRecord(file);
+  });
+  return std::ferror(file) == 0;
+}
+
 std::FILE* OpenRegularFile(const std::string& path, std::string& error) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
@@ -227,27 +244,6 @@ std::FILE* OpenRegularFile(const std::string& path, std::string& error) {
     ::close(fd);
   }
   return file;
-}
-
-}  // namespace
-
-std::string ShownWord(const std::string& word) {
-  if (!IsPrintableText(word)) return "dados binários";
-  return "o texto \"" + CutShort(word) + "\"";
-}
-
-std::string ReadReport::StopSummary() const {
-  return "parou no registro " + std::to_string(stopRecord) + ": " + reason + "; linhas lidas: " +
-         std::to_string(linesRead);
-}
-
-bool WriteDrawing(std::FILE* file, const EntityList& entities) {
-  // Back to front, so that reading puts each record in front of the last.
-  entities.forEachBackToFront([file](const Entity* e) {
-    std::fprintf(file, "%d\n", e->kind);
-    e->writeRecord(file);
-  });
-  return std::ferror(file) == 0;
 }
 
 bool LoadDrawingFile(const std::string& path, double wallWidth, EntityList& into,

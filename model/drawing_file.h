@@ -31,6 +31,11 @@ bool WriteDrawing(std::FILE* file, const EntityList& entities);
 // "4100008.75", "1e-05").
 std::string RealText(double value);
 
+// Opens a regular file for reading; anything else (a pipe, a device, a
+// folder) is refused at once, without waiting on it.  Null with the reason,
+// in Portuguese or from the system, when the file cannot be read.
+std::FILE* OpenRegularFile(const std::string& path, std::string& error);
+
 // Reads the records of the file at `path` as walls of the given width, then
 // replaces the entities of `into` with them (each inserted at the front).
 // Reading stops early, keeping the records before, at anything that is not

@@ -734,17 +734,8 @@ bool AllFinite(const std::vector<WallSegment>& walls) {
 const char kBinarySentinel[] = "AutoCAD Binary DXF";
 
 bool OpenPlanFile(const std::string& path, std::FILE*& file, std::string& error) {
-  file = std::fopen(path.c_str(), "r");
-  if (!file) {
-    error = std::strerror(errno);
-    return false;
-  }
-  struct stat st;
-  if (::fstat(::fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
-    error = S_ISDIR(st.st_mode) ? "é uma pasta, não um arquivo" : "não é um arquivo comum";
-    std::fclose(file);
-    return false;
-  }
+  file = OpenRegularFile(path, error);
+  if (!file) return false;
   char start[sizeof kBinarySentinel - 1] = {};
   const size_t got = std::fread(start, 1, sizeof start, file);
   if (got == sizeof start && std::memcmp(start, kBinarySentinel, sizeof start) == 0) {

@@ -13,33 +13,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class DrawingFileTest : public ModelTest {
+class DrawingFileTest : public ModelFileTest {
  protected:
-  void SetUp() override {
-    ModelTest::SetUp();
-    dir_ = fs::temp_directory_path() / ("brisel-file-test-" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    fs::remove_all(dir_);
-    ModelTest::TearDown();
-  }
-
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
-
-  std::string WriteText(const std::string& name, const std::string& text) const {
-    std::ofstream(PathOf(name)) << text;
-    return PathOf(name);
-  }
-
-  static std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-  }
-
   // Loads `text` and returns the report; the file must open.
   ReadReport Load(const std::string& text) {
     ReadReport report;
@@ -56,8 +31,6 @@ class DrawingFileTest : public ModelTest {
     }
     return lines;
   }
-
-  fs::path dir_;
 };
 
 // Every real is written with just enough digits to read back as the same

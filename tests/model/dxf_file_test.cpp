@@ -2,19 +2,13 @@
 // and the samples of examples/.
 #include "model/dxf_file.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "model/drawing_file.h"
 #include "tests/model/model_fixture.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -23,13 +17,6 @@ using Walls = std::vector<WallSegment>;
 std::string Fixture(const std::string& name) { return std::string(BRISEL_DXF_FIXTURES) + "/" + name; }
 std::string Example(const std::string& name) { return std::string(BRISEL_EXAMPLES_DIR) + "/" + name; }
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
 // Bit for bit: -0 and 0 differ here.
 bool SameBits(const Walls& a, const Walls& b) {
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(WallSegment)) == 0;
@@ -37,25 +24,8 @@ bool SameBits(const Walls& a, const Walls& b) {
 
 double Length(const WallSegment& w) { return std::hypot(w.x1 - w.x0, w.y1 - w.y0); }
 
-class DxfFileTest : public ModelTest {
+class DxfFileTest : public ModelFileTest {
  protected:
-  void SetUp() override {
-    ModelTest::SetUp();
-    dir_ = fs::temp_directory_path() / ("brisel-dxf-test-" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    fs::remove_all(dir_);
-    ModelTest::TearDown();
-  }
-
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
-  std::string WriteText(const std::string& name, const std::string& text) const {
-    std::ofstream(PathOf(name), std::ios::binary) << text;
-    return PathOf(name);
-  }
-
   // The walls of the file on the given layers; the file must read.
   static DxfWalls Read(const std::string& path, const std::vector<std::string>& keep = {}) {
     DxfWalls walls;
@@ -82,8 +52,6 @@ class DxfFileTest : public ModelTest {
     });
     return walls;
   }
-
-  fs::path dir_;
 };
 
 // The house sample draws house.dat's walls with polylines, a block placed

@@ -3,8 +3,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "model/drawing.h"
@@ -33,4 +38,35 @@ class ModelTest : public ::testing::Test {
   }
 
   static inline std::unique_ptr<Drawing> drawing_;
+};
+
+// A model test with a folder of its own for the files it writes.
+class ModelFileTest : public ModelTest {
+ protected:
+  void SetUp() override {
+    ModelTest::SetUp();
+    dir_ = std::filesystem::temp_directory_path() / ("brisel-file-test-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(dir_);
+    ModelTest::TearDown();
+  }
+
+  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+
+  std::string WriteText(const std::string& name, const std::string& text) const {
+    std::ofstream(PathOf(name), std::ios::binary) << text;
+    return PathOf(name);
+  }
+
+  static std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+  }
+
+  std::filesystem::path dir_;
 };
