@@ -93,6 +93,7 @@ struct Item {
 
 struct Container {
   DxfPoint base;  // a block's base point: the point placed at the insertion point
+  bool external = false;  // a block that stands for another file (an external reference)
   std::vector<Item> items;
   std::vector<WallSegment> segments;  // in the file's units, in the container's plane
 };
@@ -546,6 +547,7 @@ void Reader::addBlock(const DL_BlockData& data) {
   container_ = &state_.blocks[Upper(data.name)];
   *container_ = Container();
   container_->base = {data.bpx, data.bpy};
+  container_->external = (data.flags & 4) != 0;
 }
 
 void Reader::addArc(const DL_ArcData& data) {
@@ -700,9 +702,17 @@ bool Expander::ExpandInsert(const InsertRef& insert, const Affine2D* placement, 
     return true;
   }
   const Container& block = found->second;
-  if (std::find(open_.begin(), open_.end(), &block) != open_.end() ||
-      open_.size() >= static_cast<size_t>(kDeepestNesting)) {
+  if (block.external) {  // its content is in another file
+    if (kept_[layer]) ++skipped["INSERT (referência externa)"];
+    return true;
+  }
+  if (std::find(open_.begin(), open_.end(), &block) != open_.end()) {
     error = AtLine(insert.line) + "o bloco \"" + insert.block + "\" insere a si mesmo";
+    return false;
+  }
+  if (open_.size() >= static_cast<size_t>(kDeepestNesting)) {
+    error = AtLine(insert.line) + "blocos dentro de blocos a mais de " + std::to_string(kDeepestNesting) +
+            " níveis";
     return false;
   }
   // Blocks that insert others a few times each, a few levels deep, would

@@ -144,7 +144,7 @@ TEST_F(DxfFileTest, EachKindAndTransformGivesItsWalls) {
   const std::string error = ErrorOf(kinds, {"OTHER"});
   EXPECT_NE(error.find("nenhuma parede"), std::string::npos) << error;
   EXPECT_NE(error.find("ignorados: 2 TEXT, 1 DIMENSION, 1 ELLIPSE, 1 HATCH, 1 INSERT (bloco inexistente), "
-                       "1 MTEXT, 1 POINT, 1 SPLINE"),
+                       "1 INSERT (referência externa), 1 MTEXT, 1 POINT, 1 SPLINE"),
             std::string::npos)
       << error;
 

@@ -57,6 +57,8 @@ def kinds(folder):
     hatch.paths.add_polyline_path([(0, 0), (1, 0), (1, 1)], is_closed=True)
     msp.add_linear_dim(base=(0, -1), p1=(0, 0), p2=(4, 0), dxfattribs=other).render()
     msp.add_blockref("MISSING", (0, 0), dxfattribs=other)
+    doc.add_xref_def("vizinho.dxf", "NEIGHBOUR")  # a block that stands for another file
+    msp.add_blockref("NEIGHBOUR", (0, 0), dxfattribs=other)
 
     doc.layout("Layout1").add_line((0, 0), (100, 100), dxfattribs=on("LINE"))  # paper space
     doc.saveas(os.path.join(folder, "kinds.dxf"))
