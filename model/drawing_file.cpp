@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "model/atomic_file.h"
+#include "model/dxf_file.h"
 #include "model/entity_list.h"
 
 namespace {
@@ -282,4 +283,18 @@ std::string RealText(double value) {
 bool SaveDrawingFile(const std::string& path, const EntityList& entities, std::string& error) {
   return WriteFileAtomically(
       path, [&entities](std::FILE* file) { return WriteDrawing(file, entities); }, error);
+}
+
+void ReplaceWithWalls(const std::vector<WallSegment>& walls, double wallWidth, EntityList& into) {
+  EntityList fresh;
+  for (const WallSegment& w : walls) fresh.insertAtFront(new LineEntity(w.x0, w.y0, w.x1, w.y1, wallWidth));
+  into.swap(fresh);  // the old entities go with fresh
+}
+
+std::vector<WallSegment> WallSegmentsOf(const EntityList& entities) {
+  std::vector<WallSegment> walls;
+  entities.forEachBackToFront([&walls](const Entity* e) {
+    if (const auto* line = dynamic_cast<const LineEntity*>(e)) walls.push_back({line->x0, line->y0, line->x1, line->y1});
+  });
+  return walls;
 }

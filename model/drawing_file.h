@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 class EntityList;
 
@@ -52,3 +53,12 @@ bool LoadDrawingFile(const std::string& path, double wallWidth, EntityList& into
 // left untouched.  A symbolic link is followed: its target gets the drawing
 // and the link stays.  Returns false and fills `error` on failure.
 bool SaveDrawingFile(const std::string& path, const EntityList& entities, std::string& error);
+
+struct WallSegment;
+
+// Replaces the entities of `into` with lines of the given width along the
+// walls, the first wall at the back, as reading a drawing file does; the
+// lines are black and unselected.
+void ReplaceWithWalls(const std::vector<WallSegment>& walls, double wallWidth, EntityList& into);
+// The lines of the list from the back to the front, the order a save keeps.
+std::vector<WallSegment> WallSegmentsOf(const EntityList& entities);

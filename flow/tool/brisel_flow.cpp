@@ -8,6 +8,7 @@
 #include <exception>
 #include <functional>
 #include <new>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "flow/svg_render.h"
 #include "flow/solver.h"
 #include "model/drawing_file.h"
+#include "model/dxf_file.h"
 #include "model/entity_list.h"
 
 namespace {
@@ -27,13 +29,14 @@ const char kUsage[] =
     "uso: brisel-flow [--scheme accurate|literal] [--wall-width E] [--tolerance T] [--cells N] "
     "[--wind GRAUS] [--wind-speed V] [--dump ARQUIVO|-] [--svg ARQUIVO] [--png ARQUIVO] "
     "[--colours] [--csv ARQUIVO] [--vtk ARQUIVO] [--probe X,Y] [--flux X0,Y0,X1,Y1] "
-    "[--zone X0,Y0,X1,Y1] DESENHO.dat\n"
+    "[--zone X0,Y0,X1,Y1] [--layers C1,C2...] DESENHO.dat|DESENHO.dxf\n"
     "  --scheme S      accurate (padrão): faces pesadas pela forma da célula, resolvido até\n"
     "                  convergir; literal: vizinhos de peso igual, parada antecipada\n"
     "  --wall-width E  espessura das paredes do desenho (E > 0, padrão 0.15)\n"
     "  --tolerance T   só com --scheme literal: tolerância absoluta de convergência (T > 0;\n"
     "                  por padrão ajustada ao desenho: 0.3 x min(1, (L/13)^2), L o lado maior)\n"
     "  --cells N       grade de N x N células (2 <= N <= 1600, padrão 60)\n"
+    "  --layers C,...  só com um desenho DXF: lê só essas camadas (padrão: as visíveis)\n"
     "  --dump ARQUIVO  escreve a análise como texto em ARQUIVO, ou na saída padrão com -\n"
     "  --wind GRAUS    direção de onde vem o vento: 0 norte, 90 leste, 180 sul, 270 oeste\n"
     "                  (padrão)\n"
@@ -69,6 +72,7 @@ struct Options {
   int cells = kGridCells;
   double wind = kWestWind, windSpeed = 1;
   bool colours = false;
+  std::vector<std::string> layers;  // of a DXF drawing; empty: the visible ones
   std::string dump, svg, png, csv, vtk, drawing;
   std::vector<Query> queries;
 };
@@ -123,6 +127,18 @@ bool ParseQuery(const std::string& kind, const std::string& text, std::vector<Qu
   return true;
 }
 
+// Layer names separated by commas; none may be empty.
+bool ParseLayers(const std::string& text, std::vector<std::string>& layers) {
+  layers.clear();
+  std::string name;
+  std::istringstream names(text);
+  while (std::getline(names, name, ',')) {
+    if (name.empty()) return false;
+    layers.push_back(name);
+  }
+  return !text.empty() && text.back() != ',';
+}
+
 bool ParseScheme(const std::string& text, SolverScheme& scheme) {
   if (text == "accurate") scheme = SolverScheme::Accurate;
   else if (text == "literal") scheme = SolverScheme::Literal;
@@ -155,7 +171,7 @@ int ParseArguments(int argc, char** argv, Options& o) {
                             arg == "--cells" || arg == "--dump" || arg == "--svg" ||
                             arg == "--png" || arg == "--csv" || arg == "--vtk" || arg == "--wind" ||
                             arg == "--wind-speed" || arg == "--probe" || arg == "--flux" ||
-                            arg == "--zone";
+                            arg == "--zone" || arg == "--layers";
     if (takesValue) {
       if (i + 1 >= argc) return UsageError(arg + " precisa de um valor");
       const std::string value = argv[++i];
@@ -164,6 +180,7 @@ int ParseArguments(int argc, char** argv, Options& o) {
       else if (arg == "--wall-width") good = ParsePositive(value, o.wallWidth);
       else if (arg == "--tolerance") good = ParsePositive(value, o.tolerance);
       else if (arg == "--cells") good = ParseCells(value, o.cells);
+      else if (arg == "--layers") good = ParseLayers(value, o.layers);
       else if (arg == "--wind") good = ParseFinite(value, o.wind);
       else if (arg == "--wind-speed") good = ParsePositive(value, o.windSpeed);
       else if (arg == "--probe" || arg == "--flux" || arg == "--zone")
@@ -185,6 +202,9 @@ int ParseArguments(int argc, char** argv, Options& o) {
   if (o.drawing.empty()) return UsageError("falta o desenho a analisar");
   if (o.tolerance > 0 && o.scheme != SolverScheme::Literal) {
     return UsageError("--tolerance só vale com --scheme literal");
+  }
+  if (!o.layers.empty() && !IsDxfPath(o.drawing)) {
+    return UsageError("--layers só vale com um desenho DXF");
   }
   return 0;
 }
@@ -289,6 +309,27 @@ std::string Answer(const AnalysisResult& result, const Query& q) {
                                       std::fmin(v[1], v[3]), std::fmax(v[1], v[3])));
 }
 
+// Reads a drawing file, or the walls of a DXF plan on the chosen layers
+// (saying on standard error what was read, skipped and left out).
+bool ReadDrawing(const Options& o, EntityList& drawing, std::string& error) {
+  if (IsDxfPath(o.drawing)) {
+    DxfPlan plan;
+    DxfWalls dxf;
+    if (!plan.Read(o.drawing, error) || !plan.Walls(o.layers, dxf, error)) return false;
+    std::fprintf(stderr, "brisel-flow: %s: %s\n", o.drawing.c_str(), plan.Summary(dxf).c_str());
+    ReplaceWithWalls(dxf.walls, o.wallWidth, drawing);
+    return true;
+  }
+  ReadReport report;
+  if (!LoadDrawingFile(o.drawing, o.wallWidth, drawing, report, error)) return false;
+  // An analysis of part of the drawing would look like a result for all of it.
+  if (!report.complete) {
+    error = "a leitura " + report.StopSummary() + "; nada foi analisado";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -296,15 +337,8 @@ int main(int argc, char** argv) {
   if (const int status = ParseArguments(argc, argv, o)) return status;
 
   EntityList drawing;
-  ReadReport report;
   std::string error;
-  if (!LoadDrawingFile(o.drawing, o.wallWidth, drawing, report, error)) {
-    return Failure(o.drawing + ": " + error);
-  }
-  // An analysis of part of the drawing would look like a result for all of it.
-  if (!report.complete) {
-    return Failure(o.drawing + ": a leitura " + report.StopSummary() + "; nada foi analisado");
-  }
+  if (!ReadDrawing(o, drawing, error)) return Failure(o.drawing + ": " + error);
   const std::vector<Wall> walls = drawing.walls();
 
   AnalysisOptions options;

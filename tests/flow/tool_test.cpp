@@ -233,4 +233,29 @@ TEST_F(ToolTest, SampleDumpsMatchTheKeptOnes) {
   }
 }
 
+// The house plan drawn as DXF gives exactly the walls of house.dat, so the
+// same analysis to the last bit; layers choose what is read.
+TEST_F(ToolTest, ADxfPlanIsAnalysedLikeItsDrawingFile) {
+  const std::string house = std::string(BRISEL_EXAMPLES_DIR) + "/house.dxf";
+  ToolRun run = Tool("--scheme literal --dump - " + house);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(run.out == ReadFile(std::string(BRISEL_GOLDEN_DIR) + "/house.dump"));
+  EXPECT_EQ(run.err, "brisel-flow: " + house +
+                         ": 18 paredes, em metros; ignorados: 5 TEXT, 1 DIMENSION; 2 entidades em "
+                         "camadas ocultas ou não escolhidas\n");
+
+  run = Tool("--layers textos " + house);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("nenhuma parede"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("ignorados: 5 TEXT"), std::string::npos) << run.err;
+  run = Tool("--layers PAREDES,JARDIM " + house);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("não tem a camada \"JARDIM\""), std::string::npos) << run.err;
+  EXPECT_EQ(Tool("--layers PAREDES, " + house).status, 2);
+  EXPECT_EQ(Tool("--layers PAREDES " + std::string(BRISEL_EXAMPLES_DIR) + "/house.dat").status, 2);
+  run = Tool(WriteDrawing("plan.dxf", "0\n0 0 0 4 0\n"));  // a drawing file under a DXF name
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("não é um arquivo DXF"), std::string::npos) << run.err;
+}
+
 }  // namespace

@@ -44,13 +44,8 @@ class DxfFileTest : public ModelFileTest {
   static Walls DatWalls(const std::string& path) {
     ReadReport report;
     std::string error;
-    EXPECT_TRUE(LoadDrawingFile(path, report, error)) << error;
-    Walls walls;
-    forEachBackToFront([&walls](const Entity* e) {
-      auto* line = static_cast<const LineEntity*>(e);
-      walls.push_back({line->x0, line->y0, line->x1, line->y1});
-    });
-    return walls;
+    EXPECT_TRUE(LoadDrawingFile(path, Settings().wallWidth, List(), report, error)) << error;
+    return WallSegmentsOf(List());
   }
 };
 
