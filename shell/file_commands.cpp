@@ -1,9 +1,10 @@
-// Open and Save of drawing files from the menu.
+// Open and Save of drawing files and DXF plans from the menu.
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <cstdio>
 
@@ -11,6 +12,7 @@
 #include "flow/field_export.h"
 #include "flow/png_image.h"
 #include "model/drawing_file.h"
+#include "model/dxf_file.h"
 #include "shell/commands.h"
 #include "shell/modes.h"
 #include "view/redraw.h"
@@ -44,7 +46,7 @@ std::string AskFile(const char* type, const char* title, const char* filter) {
   return path;
 }
 
-std::string AskFileToOpen() { return AskFile("OPEN", "Abrir arquivo", "*.dat"); }
+std::string AskFileToOpen() { return AskFile("OPEN", "Abrir arquivo", "*.dat;*.dxf"); }
 
 bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -71,15 +73,63 @@ std::string ResolvedPath(const std::string& path) {
   return error ? path : resolved.string();
 }
 
+void ReportCannotOpen(const std::string& path, const std::string& error) {
+  tk::Message("Abrir arquivo", "Não foi possível abrir \"" + path + "\": " + error + ".");
+}
+
+// The layers a DXF plan is read with, chosen in a list of its layers where
+// the visible ones start checked.  False when the list is cancelled.
+bool ChooseLayers(const DxfPlan& plan, std::vector<std::string>& keep) {
+  std::vector<std::string> items;
+  std::vector<bool> checked;
+  for (const DxfLayer& layer : plan.Layers()) {
+    items.push_back(layer.name + (layer.frozen ? " (congelada)" : layer.off ? " (desligada)" : ""));
+    checked.push_back(layer.Visible());
+  }
+  const std::string question = "Camadas do arquivo cujas linhas serão paredes:";
+  if (!tk::ChooseSeveral("Camadas", question, items, checked)) return false;
+  keep.clear();
+  for (size_t i = 0; i < items.size(); ++i)
+    if (checked[i]) keep.push_back(plan.Layers()[i].name);
+  if (keep.empty()) tk::Message("Abrir arquivo", "Nenhuma camada foi escolhida: nada foi lido.");
+  return !keep.empty();
+}
+
+// The walls of a DXF plan on the layers chosen replace the drawing; the
+// summary of the reading is returned for the message line.  A plan that
+// cannot be read, or a cancelled choice, leaves the drawing as it was.
+std::string OpenPlan(const std::string& path, Drawing& drawing) {
+  DxfPlan plan;
+  DxfWalls walls;
+  std::vector<std::string> keep;
+  std::string error;
+  if (!plan.Read(path, error)) {
+    ReportCannotOpen(path, error);
+    return "";
+  }
+  if (!ChooseLayers(plan, keep)) return "";
+  if (!plan.Walls(keep, walls, error)) {
+    ReportCannotOpen(path, error);
+    return "";
+  }
+  ReplaceWithWalls(walls.walls, drawing.settings.wallWidth, drawing.entities);
+  return plan.Summary(walls);
+}
+
 // Empties the drawing, reads the file and fits the view to it.  A file that
 // cannot be opened leaves the drawing as it was.  A file read only in part
-// counts as changed: the drawing lacks the records after the stop.
-void Open(Drawing& drawing, const std::string& path) {
+// counts as changed: the drawing lacks the records after the stop.  Returns
+// what the message line should say about the reading, if anything.
+std::string Open(Drawing& drawing, const std::string& path) {
+  std::string note;
   ReadReport report;
   std::string error;
-  if (!LoadDrawingFile(path, drawing.settings.wallWidth, drawing.entities, report, error)) {
-    tk::Message("Abrir arquivo", "Não foi possível abrir \"" + path + "\": " + error + ".");
-    return;
+  if (IsDxfPath(path)) {
+    note = OpenPlan(path, drawing);
+    if (note.empty()) return "";
+  } else if (!LoadDrawingFile(path, drawing.settings.wallWidth, drawing.entities, report, error)) {
+    ReportCannotOpen(path, error);
+    return "";
   }
   drawing.history.Clear();
   drawing.source = {ResolvedPath(path), report.complete ? 0 : report.stopRecord};
@@ -87,6 +137,7 @@ void Open(Drawing& drawing, const std::string& path) {
   else drawing.history.MarkChanged();
   ViewFit(handles.datascreen);
   if (!report.complete) ReportStoppedRead(path, report);
+  return note;
 }
 
 bool Confirmed(const std::string& question, const std::string& yes) {
@@ -118,7 +169,9 @@ bool Save(Drawing& drawing) {
   if (tk::GetFile(path) == -1) return false;
   if (!MayWrite(drawing, path)) return false;
   std::string error;
-  if (!SaveDrawingFile(path, drawing.entities, error)) {
+  const bool saved = IsDxfPath(path) ? WriteDxfFile(path, WallSegmentsOf(drawing.entities), error)
+                                     : SaveDrawingFile(path, drawing.entities, error);
+  if (!saved) {
     tk::Message("Salvar arquivo", "Não foi possível salvar \"" + path + "\": " + error +
                                       ".\nNenhum arquivo foi alterado.");
     return false;
@@ -162,9 +215,10 @@ int ProjReadFile(Workspace& ws, const tk::Event&) {
     return tk::kDefault;
   }
   ReleaseGrid(ws.result);
-  Open(ws.drawing, path);
+  const std::string note = Open(ws.drawing, path);
   ShowViewSize(handles.datascreen);
   ResetToSelect();
+  if (!note.empty()) ShowPrompt(nullptr, note);
   return tk::kDefault;
 }
 

@@ -4,6 +4,7 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
+#include <FL/Fl_Check_Browser.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Window.H>
@@ -261,6 +262,54 @@ int RunChoiceDialog(const std::string& title, const std::string& text,
   return state.chosen;
 }
 
+bool RunCheckListDialog(const std::string& title, const std::string& text,
+                        const std::vector<std::string>& items, std::vector<bool>& checked) {
+  fl_open_display();
+  fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+  const int margin = 12, buttonW = 90, buttonH = 28, gap = 8, rowH = 20;
+  int textW = 360, textH = 0;
+  fl_measure(text.c_str(), textW, textH, 0);
+  textW = std::max(textW + 8, 360);
+  const int rows = std::min(12, std::max(3, static_cast<int>(items.size())));
+  const int listH = rows * rowH + 4;
+  const int width = textW + 2 * margin;
+  const int height = margin + textH + gap + listH + margin + buttonH + margin;
+  ChoiceState state;
+  Fl_Window window(width, height);
+  state.window = &window;
+  window.copy_label(title.c_str());
+  auto* label = new Fl_Box(margin, margin, textW, textH);
+  label->copy_label(text.c_str());
+  label->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
+  auto* list = new Fl_Check_Browser(margin, margin + textH + gap, textW, listH);
+  for (size_t i = 0; i < items.size(); ++i)
+    list->add(items[i].c_str(), i < checked.size() && checked[i] ? 1 : 0);
+  ChoiceButton ok{&state, 0}, cancel{&state, 1};
+  const int buttonY = height - margin - buttonH, x = (width - 2 * buttonW - gap) / 2;
+  auto* okButton = new Fl_Return_Button(x, buttonY, buttonW, buttonH, "OK");
+  okButton->callback(ChoiceClicked, &ok);
+  auto* cancelButton = new Fl_Button(x + buttonW + gap, buttonY, buttonW, buttonH, "Cancelar");
+  cancelButton->callback(ChoiceClicked, &cancel);
+  window.end();
+  window.callback(ChoiceClosed, &state);  // the close box and Esc
+  PlaceWindow(&window, -1, -1);
+  RunModal(&window);
+  if (state.chosen != 0) return false;
+  checked.assign(items.size(), false);
+  for (size_t i = 0; i < items.size(); ++i) checked[i] = list->checked(static_cast<int>(i) + 1) != 0;
+  return true;
+}
+
+bool CheckFromScript(const std::vector<std::string>& items, std::vector<bool>& checked) {
+  CountScriptedPopup();
+  test::Answer answer;
+  if (!TakeAnswer(answer) || answer.cancel) return false;
+  checked.assign(items.size(), false);
+  for (size_t i = 0; i < items.size(); ++i)
+    checked[i] = std::find(answer.values.begin(), answer.values.end(), items[i]) != answer.values.end();
+  return true;
+}
+
 int ChooseFromScript(const std::vector<std::string>& answers) {
   CountScriptedPopup();
   test::Answer answer;
@@ -380,6 +429,15 @@ int Choose(const std::string& title, const std::string& text,
     return ChooseFromScript(answers);
   }
   return RunChoiceDialog(title, text, answers);
+}
+
+bool ChooseSeveral(const std::string& title, const std::string& text,
+                   const std::vector<std::string>& items, std::vector<bool>& checked) {
+  if (Scripting()) {
+    RecordMessage(title, text);
+    return CheckFromScript(items, checked);
+  }
+  return RunCheckListDialog(title, text, items, checked);
 }
 
 int GetFile(std::string& path) {

@@ -162,6 +162,14 @@ void Message(const std::string& title, const std::string& text);
 // question is recorded like a message box.
 int Choose(const std::string& title, const std::string& text,
            const std::vector<std::string>& answers);
+// Modal list of check boxes, one per item, starting as `checked` says
+// (missing entries unchecked), with "OK" and "Cancelar".  Returns false when
+// cancelled or closed, leaving `checked` alone; true with `checked` as the
+// boxes were left.  While scripting, the next answer's values are the items
+// to check, every other one unchecked; the question is recorded like a
+// message box.
+bool ChooseSeveral(const std::string& title, const std::string& text,
+                   const std::vector<std::string>& items, std::vector<bool>& checked);
 // Simple file selection.  `path` holds a filter in its name part and the
 // starting directory in its directory part; on success the chosen path is
 // written back.  Returns -1 when cancelled, 0 for an existing file, 1 for a

@@ -9,6 +9,8 @@
 #include <fstream>
 
 #include "tests/shell/workspace_access.h"
+#include "model/drawing_file.h"
+#include "model/dxf_file.h"
 #include "model/entity.h"
 #include "shell/commands.h"
 #include "shell/startup.h"
@@ -239,6 +241,49 @@ TEST_F(FileGuiTest, SaveAsksBeforeReplacingAFileOrDroppingUnreadRecords) {
   tk::test::QueueAnswer({false, {(dir_ / "fresh.dat").string()}});
   Fire("ProjSaveFile");
   EXPECT_TRUE(tk::test::TakeMessages().empty() && fs::exists(dir_ / "fresh.dat"));
+}
+
+// A DXF plan: its layers are offered with the visible ones checked; a
+// cancelled choice or a bad plan leaves the drawing; the walls of the chosen
+// layers are read, the message line says what was read, and "Salvar..."
+// with a .dxf name writes those walls exactly.
+TEST_F(FileGuiTest, ADxfPlanOpensOnTheChosenLayersAndSavesAsDxf) {
+  OpenThroughDialog(kTwoRooms);
+  const std::string house = std::string(BRISEL_EXAMPLES) + "/house.dxf";
+  tk::test::QueueAnswer({false, {house}});
+  tk::test::QueueAnswer({true, {}});
+  Fire("ProjReadFile");
+  EXPECT_EQ(Lines().size(), 8u);
+  EXPECT_EQ(tk::test::TakeMessages(),
+            std::vector<std::string>{"Camadas|Camadas do arquivo cujas linhas serão paredes:"});
+  const std::string notDxf = (dir_ / "plan.dxf").string();
+  std::ofstream(notDxf) << "0\n0 0 0 4 0\n";
+  OpenThroughDialog(notDxf);
+  EXPECT_EQ(Lines().size(), 8u);
+  const auto messages = tk::test::TakeMessages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("não é um arquivo DXF"), std::string::npos) << messages[0];
+
+  // The walls and the furniture, which is on a frozen layer: a circle of 63
+  // walls and a closed polyline of 4.
+  tk::test::QueueAnswer({false, {house}});
+  tk::test::QueueAnswer({false, {"PAREDES", "MOBILIA (congelada)"}});
+  Fire("ProjReadFile");
+  for (int i = 0; i < 5; ++i) tk::LoopStep();
+  EXPECT_EQ(Lines().size(), 85u);
+  EXPECT_EQ(tk::GetAttribute(cmd::handles.datatopmsg, "TITLE"),
+            "85 paredes, em metros; 6 entidades em camadas ocultas ou não escolhidas");
+  EXPECT_EQ(ShownAt(2, 0), kBlack);  // the south wall
+
+  const std::string saved = (dir_ / "saved.dxf").string();
+  tk::test::QueueAnswer({false, {saved}});
+  Fire("ProjSaveFile");
+  DxfWalls back;
+  std::string error;
+  ASSERT_TRUE(ReadDxfFile(saved, {}, back, error)) << error;
+  const std::vector<WallSegment> shown = WallSegmentsOf(shelltest::Entities());
+  ASSERT_EQ(back.walls.size(), shown.size());
+  EXPECT_TRUE(std::equal(shown.begin(), shown.end(), back.walls.begin()));
 }
 
 }  // namespace
