@@ -287,14 +287,16 @@ bool SaveDrawingFile(const std::string& path, const EntityList& entities, std::s
 
 void ReplaceWithWalls(const std::vector<WallSegment>& walls, double wallWidth, EntityList& into) {
   EntityList fresh;
-  for (const WallSegment& w : walls) fresh.insertAtFront(new LineEntity(w.x0, w.y0, w.x1, w.y1, wallWidth));
+  for (const WallSegment& w : walls)
+    fresh.insertAtFront(new LineEntity(w.x0, w.y0, w.x1, w.y1, wallWidth));
   into.swap(fresh);  // the old entities go with fresh
 }
 
 std::vector<WallSegment> WallSegmentsOf(const EntityList& entities) {
   std::vector<WallSegment> walls;
   entities.forEachBackToFront([&walls](const Entity* e) {
-    if (const auto* line = dynamic_cast<const LineEntity*>(e)) walls.push_back({line->x0, line->y0, line->x1, line->y1});
+    if (const auto* line = dynamic_cast<const LineEntity*>(e))
+      walls.push_back({line->x0, line->y0, line->x1, line->y1});
   });
   return walls;
 }

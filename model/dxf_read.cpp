@@ -92,7 +92,7 @@ struct Item {
 };
 
 struct Container {
-  DxfPoint base;  // a block's base point: the point placed at the insertion point
+  DxfPoint base;          // a block's base point: the point placed at the insertion point
   bool external = false;  // a block that stands for another file (an external reference)
   std::vector<Item> items;
   std::vector<WallSegment> segments;  // in the file's units, in the container's plane
@@ -204,7 +204,8 @@ bool LineReader::Next(std::string& text, bool isCode) {
     break;
   }
   ++count_;
-  while (!text.empty() && (text.back() == '\r' || (isCode && IsBlank(text.back())))) text.pop_back();
+  while (!text.empty() && (text.back() == '\r' || (isCode && IsBlank(text.back()))))
+    text.pop_back();
   if (isCode) {
     size_t blanks = 0;
     while (blanks < text.size() && IsBlank(text[blanks])) ++blanks;
@@ -231,7 +232,8 @@ bool IsNumber(const std::string& text, Number& value) {
   const auto result = std::from_chars(begin, end, value);
   if (begin == end || result.ptr != end) return false;
   if constexpr (std::is_floating_point_v<Number>) {
-    if (result.ec == std::errc::result_out_of_range) value = std::strtod(std::string(begin, end).c_str(), nullptr);
+    if (result.ec == std::errc::result_out_of_range)
+      value = std::strtod(std::string(begin, end).c_str(), nullptr);
     return result.ec == std::errc() || result.ec == std::errc::result_out_of_range;
   }
   return result.ec == std::errc();
@@ -243,7 +245,6 @@ int IntegerOf(const std::string& text) {
 }
 
 std::string AtLine(int line) { return "linha " + std::to_string(line) + ": "; }
-
 
 // Turns the library's callbacks into the containers of DxfReadState.  The
 // groups of the file are read here one by one, checked, and handed to the
@@ -277,7 +278,9 @@ class Reader : public DL_CreationAdapter {
   void StartObject(const std::string& code, const std::string& type, int line);
   bool Note(int code, const std::string& value, std::string& error);
   void FinishObject();
-  bool InEntitySection() const { return section_ == Section::Entities || section_ == Section::Blocks; }
+  bool InEntitySection() const {
+    return section_ == Section::Entities || section_ == Section::Blocks;
+  }
   bool LibraryDecodes(const std::string& type) const;
   bool FeedsGroup(int code) const;
   bool Delivered(const char* type) const;
@@ -297,9 +300,9 @@ class Reader : public DL_CreationAdapter {
   std::int64_t fileSize_ = 0;
   enum class Section { Other, Header, Tables, Blocks, Entities } section_ = Section::Other;
   std::string headerVariable_;
-  bool lineBody_ = false;     // reading the groups of a LINE entity
-  bool decoded_ = false;      // the library is given the groups of the current object
-  bool libraryIdle_ = false;  // the library holds an object it is given nothing of
+  bool lineBody_ = false;      // reading the groups of a LINE entity
+  bool decoded_ = false;       // the library is given the groups of the current object
+  bool libraryIdle_ = false;   // the library holds an object it is given nothing of
   bool lwVertexSeen_ = false;  // a vertex of the current LWPOLYLINE has begun
   ObjectInfo current_, finished_;
   std::vector<WallSegment> linePieces_;
@@ -316,7 +319,6 @@ class Reader : public DL_CreationAdapter {
     std::vector<Vertex> vertices;
   } polyline_;
 };
-
 
 void Reader::Feed(const std::string& code, const std::string& value) {
   groupBuffer_.assign(code).append(1, '\n').append(value).append(1, '\n');
@@ -336,7 +338,8 @@ bool Reader::Run(std::FILE* file, std::string& error) {
   bool first = true;
   while (lines.Next(code, true)) {
     const int codeLine = lines.Count();
-    if (codeLine == 1 && code.compare(0, 3, "\xEF\xBB\xBF") == 0) code.erase(0, 3);  // a byte-order mark
+    if (codeLine == 1 && code.compare(0, 3, "\xEF\xBB\xBF") == 0)
+      code.erase(0, 3);  // a byte-order mark
     if (!lines.Next(value, false)) break;
     line_ = lines.Count();
     int group = 0;
@@ -361,8 +364,8 @@ bool Reader::Run(std::FILE* file, std::string& error) {
     if (value == "EOF") return true;
   }
   error = first ? notDxf + "o arquivo está vazio"
-                : "o arquivo DXF está incompleto: termina na linha " + std::to_string(lines.Count()) +
-                      " sem o fim de arquivo (0 EOF)";
+                : "o arquivo DXF está incompleto: termina na linha " +
+                      std::to_string(lines.Count()) + " sem o fim de arquivo (0 EOF)";
   return false;
 }
 
@@ -385,8 +388,10 @@ void Reader::StartObject(const std::string& code, const std::string& type, int l
 // Every other object, skipped or counted here, never reaches its decoders,
 // some of which trust the counts in the file with their memory.
 bool Reader::LibraryDecodes(const std::string& type) const {
-  static const char* const structure[] = {"SECTION", "ENDSEC", "EOF", "TABLE", "ENDTAB", "BLOCK", "ENDBLK"};
-  static const char* const entities[] = {"LWPOLYLINE", "POLYLINE", "VERTEX", "SEQEND", "ARC", "CIRCLE", "INSERT"};
+  static const char* const structure[] = {"SECTION", "ENDSEC", "EOF",   "TABLE",
+                                          "ENDTAB",  "BLOCK",  "ENDBLK"};
+  static const char* const entities[] = {"LWPOLYLINE", "POLYLINE", "VERTEX", "SEQEND",
+                                         "ARC",        "CIRCLE",   "INSERT"};
   for (const char* t : structure)
     if (type == t) return true;
   if (section_ == Section::Tables) return type == "LAYER";
@@ -424,19 +429,25 @@ bool Reader::Note(int code, const std::string& value, std::string& error) {
     case 62: current_.color = IntegerOf(value); break;
     case 67: current_.paperSpace = IntegerOf(value) != 0; break;
     case 70: current_.flags = IntegerOf(value); break;
-    case 210: case 220: case 230: IsNumber(value, current_.normal[code / 10 - 21]); break;
+    case 210:
+    case 220:
+    case 230: IsNumber(value, current_.normal[code / 10 - 21]); break;
     case 90:
       if (current_.type == "LWPOLYLINE") {
         // The library makes room for this many vertices at once.
         long long vertices = 0;
         if (!IsNumber(value, vertices) || vertices > fileSize_ / 8) {
-          error = AtLine(line_) + "LWPOLYLINE com um número de vértices impossível (" + ShownWord(value) + ")";
+          error = AtLine(line_) + "LWPOLYLINE com um número de vértices impossível (" +
+                  ShownWord(value) + ")";
           return false;
         }
         lwVertexSeen_ = false;
       }
       break;
-    case 10: case 20: case 11: case 21:
+    case 10:
+    case 20:
+    case 11:
+    case 21:
       if (code == 10) lwVertexSeen_ = true;
       if (lineBody_) {
         double& end = current_.ends[(code % 10) * 2 + code / 20];
@@ -458,8 +469,9 @@ bool Reader::Note(int code, const std::string& value, std::string& error) {
 // The entities read as walls, and the structure of the file, which is not
 // an entity at all.
 bool IsReadOrStructure(const std::string& type) {
-  static const char* const kinds[] = {"LINE", "LWPOLYLINE", "POLYLINE", "VERTEX", "SEQEND", "ARC",
-                                      "CIRCLE", "INSERT", "BLOCK", "ENDBLK", "ENDSEC", "SECTION", "EOF"};
+  static const char* const kinds[] = {"LINE",   "LWPOLYLINE", "POLYLINE", "VERTEX", "SEQEND",
+                                      "ARC",    "CIRCLE",     "INSERT",   "BLOCK",  "ENDBLK",
+                                      "ENDSEC", "SECTION",    "EOF"};
   for (const char* kind : kinds)
     if (type == kind) return true;
   return false;
@@ -508,8 +520,10 @@ void Reader::AddWalls(const ObjectInfo& entity, const std::vector<WallSegment>& 
   item.first = container_->segments.size();
   item.count = walls.size();
   Affine2D plane;
-  const bool flat = entity.type == "LINE" || !PlaneToWorld(entity.normal, plane) || IsIdentity(plane);
-  for (const WallSegment& wall : walls) container_->segments.push_back(flat ? wall : Mapped(plane, wall));
+  const bool flat =
+      entity.type == "LINE" || !PlaneToWorld(entity.normal, plane) || IsIdentity(plane);
+  for (const WallSegment& wall : walls)
+    container_->segments.push_back(flat ? wall : Mapped(plane, wall));
   AddItem(item);
 }
 
@@ -557,8 +571,8 @@ void Reader::addArc(const DL_ArcData& data) {
     double sweep = std::fmod(data.angle2 - data.angle1, 360.0);
     if (sweep <= 0) sweep += 360;
     const DxfPoint centre = {data.cx, data.cy};
-    AddArc(walls, centre, data.radius, data.angle1, sweep, OnCircle(centre, data.radius, data.angle1),
-           OnCircle(centre, data.radius, data.angle2));
+    AddArc(walls, centre, data.radius, data.angle1, sweep,
+           OnCircle(centre, data.radius, data.angle1), OnCircle(centre, data.radius, data.angle2));
   }
   AddWalls(finished_, walls);
 }
@@ -661,7 +675,7 @@ class Expander {
   const std::vector<char>& kept_;
   DxfWalls& out_;
   int layerZero_;
-  double copies_ = 0;  // of blocks placed so far
+  double copies_ = 0;                   // of blocks placed so far
   std::vector<const Container*> open_;  // the blocks being expanded, outermost first
 };
 
@@ -683,8 +697,10 @@ bool Expander::Expand(const Container& container, const Affine2D* placement, int
       for (auto s = first; s != first + static_cast<std::ptrdiff_t>(item.count); ++s)
         out_.walls.push_back(placement ? Mapped(*placement, *s) : *s);
     } else if (item.kind == ItemKind::Skipped) {
-      if (kept) ++skipped[state_.kinds[item.ref]];
-      else ++out_.hidden;
+      if (kept)
+        ++skipped[state_.kinds[item.ref]];
+      else
+        ++out_.hidden;
     } else if (!kept && state_.layers[layer].frozen) {
       ++out_.hidden;  // a frozen INSERT hides all it holds
     } else if (!ExpandInsert(state_.inserts[item.ref], placement, layer, error)) {
@@ -711,8 +727,8 @@ bool Expander::ExpandInsert(const InsertRef& insert, const Affine2D* placement, 
     return false;
   }
   if (open_.size() >= static_cast<size_t>(kDeepestNesting)) {
-    error = AtLine(insert.line) + "blocos dentro de blocos a mais de " + std::to_string(kDeepestNesting) +
-            " níveis";
+    error = AtLine(insert.line) + "blocos dentro de blocos a mais de " +
+            std::to_string(kDeepestNesting) + " níveis";
     return false;
   }
   // Blocks that insert others a few times each, a few levels deep, would
@@ -736,7 +752,8 @@ bool Expander::ExpandInsert(const InsertRef& insert, const Affine2D* placement, 
 
 bool AllFinite(const std::vector<WallSegment>& walls) {
   for (const WallSegment& w : walls)
-    if (!std::isfinite(w.x0) || !std::isfinite(w.y0) || !std::isfinite(w.x1) || !std::isfinite(w.y1))
+    if (!std::isfinite(w.x0) || !std::isfinite(w.y0) || !std::isfinite(w.x1) ||
+        !std::isfinite(w.y1))
       return false;
   return true;
 }
@@ -842,14 +859,17 @@ bool DxfPlan::Walls(const std::vector<std::string>& keep, DxfWalls& out, std::st
   }
   ConvertToMetres(state_->scale, walls.walls);
   if (!AllFinite(walls.walls)) {
-    error = "há coordenadas grandes demais depois das escalas dos blocos ou da conversão para metros";
+    error =
+        "há coordenadas grandes demais depois das escalas dos blocos ou da conversão para metros";
     return false;
   }
   walls.skipped.assign(expander.skipped.begin(), expander.skipped.end());
   std::stable_sort(walls.skipped.begin(), walls.skipped.end(),
                    [](const auto& a, const auto& b) { return a.second > b.second; });
   if (walls.walls.empty()) {
-    error = "nenhuma parede: nas camadas lidas não há LINE, LWPOLYLINE, POLYLINE, ARC, CIRCLE nem INSERT que as forme";
+    error =
+        "nenhuma parede: nas camadas lidas não há LINE, LWPOLYLINE, POLYLINE, ARC, CIRCLE nem "
+        "INSERT que as forme";
     if (!walls.skipped.empty()) error += "; ignorados: " + walls.SkippedSummary();
     if (walls.hidden > 0) error += "; " + HiddenText(walls.hidden);
     return false;

@@ -16,11 +16,16 @@ const double kWidestPiece = std::min(15.0, 2 * std::asin(0.05) * 180 / kPi);
 void CosSinDegrees(double degrees, double& c, double& s) {
   double turn = std::fmod(degrees, 360.0);
   if (turn < 0) turn += 360;
-  if (turn == 0) c = 1, s = 0;
-  else if (turn == 90) c = 0, s = 1;
-  else if (turn == 180) c = -1, s = 0;
-  else if (turn == 270) c = 0, s = -1;
-  else c = std::cos(turn * kPi / 180), s = std::sin(turn * kPi / 180);
+  if (turn == 0)
+    c = 1, s = 0;
+  else if (turn == 90)
+    c = 0, s = 1;
+  else if (turn == 180)
+    c = -1, s = 0;
+  else if (turn == 270)
+    c = 0, s = -1;
+  else
+    c = std::cos(turn * kPi / 180), s = std::sin(turn * kPi / 180);
 }
 
 DxfPoint OnCircle(DxfPoint centre, double radius, double degrees) {
@@ -34,8 +39,8 @@ void AddSegment(std::vector<WallSegment>& out, DxfPoint from, DxfPoint to) {
   out.push_back({from.x, from.y, to.x, to.y});
 }
 
-void AddArc(std::vector<WallSegment>& out, DxfPoint centre, double radius, double start, double sweep,
-            DxfPoint from, DxfPoint to) {
+void AddArc(std::vector<WallSegment>& out, DxfPoint centre, double radius, double start,
+            double sweep, DxfPoint from, DxfPoint to) {
   const int pieces = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / kWidestPiece)));
   DxfPoint previous = from;
   for (int i = 1; i <= pieces; ++i) {
@@ -56,7 +61,7 @@ void AddBulgeSegment(std::vector<WallSegment>& out, DxfPoint from, DxfPoint to, 
   const double radius = chord / (2 * std::fabs(std::sin(angle / 2)));
   const double offset = chord / 2 / std::tan(angle / 2);  // from the chord's middle, to its left
   const DxfPoint centre = {(from.x + to.x) / 2 - dy / chord * offset,
-                        (from.y + to.y) / 2 + dx / chord * offset};
+                           (from.y + to.y) / 2 + dx / chord * offset};
   const double start = std::atan2(from.y - centre.y, from.x - centre.x) * 180 / kPi;
   AddArc(out, centre, radius, start, angle * 180 / kPi, from, to);
 }
@@ -64,7 +69,8 @@ void AddBulgeSegment(std::vector<WallSegment>& out, DxfPoint from, DxfPoint to, 
 // The arbitrary-axis rule of DXF gives the entity's x and y axes in the
 // world.  The usual (0, 0, 1) is the identity and (0, 0, -1) mirrors x.
 bool PlaneToWorld(const double normal[3], Affine2D& m) {
-  const double length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+  const double length =
+      std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
   if (!(length > 0) || !std::isfinite(length)) return false;
   const double n[3] = {normal[0] / length, normal[1] / length, normal[2] / length};
   double ax[3];

@@ -22,8 +22,8 @@ void AddSegment(std::vector<WallSegment>& out, DxfPoint from, DxfPoint to);
 // degrees (counter-clockwise when positive) to `to`, as straight pieces of
 // at most 15 degrees and a tenth of the radius that begin and end exactly
 // at `from` and `to`.
-void AddArc(std::vector<WallSegment>& out, DxfPoint centre, double radius, double start, double sweep,
-            DxfPoint from, DxfPoint to);
+void AddArc(std::vector<WallSegment>& out, DxfPoint centre, double radius, double start,
+            double sweep, DxfPoint from, DxfPoint to);
 // A polyline segment from `from` to `to` with the given bulge: the tangent
 // of a quarter of the arc's angle, positive counter-clockwise; 0 is straight.
 void AddBulgeSegment(std::vector<WallSegment>& out, DxfPoint from, DxfPoint to, double bulge);

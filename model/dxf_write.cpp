@@ -22,7 +22,9 @@ class GroupWriter : public DL_WriterA {
     *std::to_chars(text, text + sizeof text - 1, value).ptr = '\0';
     dxfString(code, text);
   }
-  void dxfInt(int code, int value) const override { std::fprintf(file_, "%3d\n%6d\n", code, value); }
+  void dxfInt(int code, int value) const override {
+    std::fprintf(file_, "%3d\n%6d\n", code, value);
+  }
   void dxfHex(int code, int value) const override {
     char text[16];
     std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(value));
@@ -31,7 +33,9 @@ class GroupWriter : public DL_WriterA {
   void dxfString(int code, const char* value) const override {
     std::fprintf(file_, "%3d\n%s\n", code, value);
   }
-  void dxfString(int code, const std::string& value) const override { dxfString(code, value.c_str()); }
+  void dxfString(int code, const std::string& value) const override {
+    dxfString(code, value.c_str());
+  }
 
  private:
   std::FILE* file_;
@@ -86,7 +90,8 @@ bool WriteWalls(std::FILE* file, const std::vector<WallSegment>& walls) {
   WriteBlocks(dxf, w);
   w.sectionEntities();
   const DL_Attributes wallLook("BRISEL", 256, -1, "BYLAYER", 1.0);
-  for (const WallSegment& s : walls) dxf.writeLine(w, DL_LineData(s.x0, s.y0, 0, s.x1, s.y1, 0), wallLook);
+  for (const WallSegment& s : walls)
+    dxf.writeLine(w, DL_LineData(s.x0, s.y0, 0, s.x1, s.y1, 0), wallLook);
   w.sectionEnd();
   dxf.writeObjects(w);
   dxf.writeObjectsEnd(w);
@@ -96,7 +101,8 @@ bool WriteWalls(std::FILE* file, const std::vector<WallSegment>& walls) {
 
 }  // namespace
 
-bool WriteDxfFile(const std::string& path, const std::vector<WallSegment>& walls, std::string& error) {
+bool WriteDxfFile(const std::string& path, const std::vector<WallSegment>& walls,
+                  std::string& error) {
   return WriteFileAtomically(
       path, [&walls](std::FILE* file) { return WriteWalls(file, walls); }, error);
 }

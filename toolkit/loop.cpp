@@ -220,6 +220,22 @@ void ChoiceClosed(Fl_Widget*, void* data) {
   state->window->hide();
 }
 
+// The text of a question, wrapped at the top of its window.
+void AddQuestionText(const std::string& text, int margin, int width, int height) {
+  auto* label = new Fl_Box(margin, margin, width, height);
+  label->copy_label(text.c_str());
+  label->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
+}
+
+// Shows the question window modally, the focus on `first`, until one of its
+// buttons, its close box or Esc ends it.
+void RunQuestion(Fl_Window& window, ChoiceState& state, Fl_Widget* first) {
+  window.end();
+  window.callback(ChoiceClosed, &state);  // the close box and Esc
+  PlaceWindow(&window, -1, -1);
+  RunModal(&window, first);
+}
+
 int RunChoiceDialog(const std::string& title, const std::string& text,
                     const std::vector<std::string>& answers) {
   fl_open_display();
@@ -240,9 +256,7 @@ int RunChoiceDialog(const std::string& title, const std::string& text,
   Fl_Window window(width, height);
   state.window = &window;
   window.copy_label(title.c_str());
-  auto* label = new Fl_Box(margin, margin, textW, textH);
-  label->copy_label(text.c_str());
-  label->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
+  AddQuestionText(text, margin, textW, textH);
   std::vector<ChoiceButton> buttons(answers.size());
   Fl_Button* first = nullptr;
   int x = (width - buttonsW) / 2;
@@ -255,10 +269,7 @@ int RunChoiceDialog(const std::string& title, const std::string& text,
     if (!first) first = b;
     x += buttonW + gap;
   }
-  window.end();
-  window.callback(ChoiceClosed, &state);  // the close box and Esc
-  PlaceWindow(&window, -1, -1);
-  RunModal(&window, first);
+  RunQuestion(window, state, first);
   return state.chosen;
 }
 
@@ -278,9 +289,7 @@ bool RunCheckListDialog(const std::string& title, const std::string& text,
   Fl_Window window(width, height);
   state.window = &window;
   window.copy_label(title.c_str());
-  auto* label = new Fl_Box(margin, margin, textW, textH);
-  label->copy_label(text.c_str());
-  label->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
+  AddQuestionText(text, margin, textW, textH);
   auto* list = new Fl_Check_Browser(margin, margin + textH + gap, textW, listH);
   for (size_t i = 0; i < items.size(); ++i)
     list->add(items[i].c_str(), i < checked.size() && checked[i] ? 1 : 0);
@@ -290,13 +299,11 @@ bool RunCheckListDialog(const std::string& title, const std::string& text,
   okButton->callback(ChoiceClicked, &ok);
   auto* cancelButton = new Fl_Button(x + buttonW + gap, buttonY, buttonW, buttonH, "Cancelar");
   cancelButton->callback(ChoiceClicked, &cancel);
-  window.end();
-  window.callback(ChoiceClosed, &state);  // the close box and Esc
-  PlaceWindow(&window, -1, -1);
-  RunModal(&window);
+  RunQuestion(window, state, list);
   if (state.chosen != 0) return false;
   checked.assign(items.size(), false);
-  for (size_t i = 0; i < items.size(); ++i) checked[i] = list->checked(static_cast<int>(i) + 1) != 0;
+  for (size_t i = 0; i < items.size(); ++i)
+    checked[i] = list->checked(static_cast<int>(i) + 1) != 0;
   return true;
 }
 
@@ -306,7 +313,8 @@ bool CheckFromScript(const std::vector<std::string>& items, std::vector<bool>& c
   if (!TakeAnswer(answer) || answer.cancel) return false;
   checked.assign(items.size(), false);
   for (size_t i = 0; i < items.size(); ++i)
-    checked[i] = std::find(answer.values.begin(), answer.values.end(), items[i]) != answer.values.end();
+    checked[i] =
+        std::find(answer.values.begin(), answer.values.end(), items[i]) != answer.values.end();
   return true;
 }
 

@@ -7,13 +7,13 @@
 //     build/dxf-bench [LINES]
 #include <unistd.h>
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "model/dxf_file.h"
@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
   std::printf("  save            %7.3f s\n", write);
   std::printf("  read the file   %7.3f s  (best of 3)\n", read);
   std::printf("  make the walls  %7.3f s\n", expand);
-  std::printf("  open in all     %7.3f s  (%.1f million LINEs a second)\n", open, count / open / 1e6);
+  std::printf("  open in all     %7.3f s  (%.1f million LINEs a second)\n", open,
+              count / open / 1e6);
   std::printf("  walls read back %s\n", same ? "identical" : "DIFFERENT");
   return same ? 0 : 1;
 }

@@ -14,12 +14,17 @@ namespace {
 
 using Walls = std::vector<WallSegment>;
 
-std::string Fixture(const std::string& name) { return std::string(BRISEL_DXF_FIXTURES) + "/" + name; }
-std::string Example(const std::string& name) { return std::string(BRISEL_EXAMPLES_DIR) + "/" + name; }
+std::string Fixture(const std::string& name) {
+  return std::string(BRISEL_DXF_FIXTURES) + "/" + name;
+}
+std::string Example(const std::string& name) {
+  return std::string(BRISEL_EXAMPLES_DIR) + "/" + name;
+}
 
 // Bit for bit: -0 and 0 differ here.
 bool SameBits(const Walls& a, const Walls& b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(WallSegment)) == 0;
+  return a.size() == b.size() &&
+         std::memcmp(a.data(), b.data(), a.size() * sizeof(WallSegment)) == 0;
 }
 
 double Length(const WallSegment& w) { return std::hypot(w.x1 - w.x0, w.y1 - w.y0); }
@@ -107,7 +112,8 @@ TEST_F(DxfFileTest, EachKindAndTransformGivesItsWalls) {
     EXPECT_EQ(bulge[i].y1, bulge[i + 1].y0);
   }
 
-  EXPECT_TRUE(SameBits(Read(kinds, {"POLYLINE"}).walls, {{0, 0, 1, 0}, {1, 0, 1, 1}, {1, 1, 0, 1}, {0, 1, 0, 0}}));
+  EXPECT_TRUE(SameBits(Read(kinds, {"POLYLINE"}).walls,
+                       {{0, 0, 1, 0}, {1, 0, 1, 1}, {1, 1, 0, 1}, {0, 1, 0, 0}}));
 
   // A quarter arc ends exactly on the axes; seen from below (extrusion
   // 0, 0, -1) the same arc is mirrored in x.
@@ -132,14 +138,19 @@ TEST_F(DxfFileTest, EachKindAndTransformGivesItsWalls) {
   // A unit segment in a block turned and doubled inside a block that is
   // moved to its base point, turned and stretched along its own x.
   EXPECT_TRUE(SameBits(Read(kinds, {"NESTED"}).walls, {{11, 0, 9, 0}}));
-  EXPECT_TRUE(SameBits(Read(kinds, {"ARRAY"}).walls, {{0, 20, 1, 20}, {10, 20, 11, 20}, {0, 30, 1, 30},
-                                                      {10, 30, 11, 30}, {0, 40, 1, 40}, {10, 40, 11, 40}}));
+  EXPECT_TRUE(SameBits(Read(kinds, {"ARRAY"}).walls, {{0, 20, 1, 20},
+                                                      {10, 20, 11, 20},
+                                                      {0, 30, 1, 30},
+                                                      {10, 30, 11, 30},
+                                                      {0, 40, 1, 40},
+                                                      {10, 40, 11, 40}}));
 
   // Kinds that make no wall are counted; a layer of nothing else has no wall.
   const std::string error = ErrorOf(kinds, {"OTHER"});
   EXPECT_NE(error.find("nenhuma parede"), std::string::npos) << error;
-  EXPECT_NE(error.find("ignorados: 2 TEXT, 1 DIMENSION, 1 ELLIPSE, 1 HATCH, 1 INSERT (bloco inexistente), "
-                       "1 INSERT (referência externa), 1 MTEXT, 1 POINT, 1 SPLINE"),
+  EXPECT_NE(error.find(
+                "ignorados: 2 TEXT, 1 DIMENSION, 1 ELLIPSE, 1 HATCH, 1 INSERT (bloco inexistente), "
+                "1 INSERT (referência externa), 1 MTEXT, 1 POINT, 1 SPLINE"),
             std::string::npos)
       << error;
 
@@ -157,9 +168,9 @@ TEST_F(DxfFileTest, UnitsBecomeMetres) {
     const char* name;
     double x, y;
   };
-  const Case cases[] = {{1, "polegadas", 25.4, 64.516},  {2, "pés", 304.8, 774.192},
-                        {4, "milímetros", 1, 2.54},      {5, "centímetros", 10, 25.4},
-                        {6, "metros", 1000, 2540},       {0, "metros", 1000, 2540}};
+  const Case cases[] = {{1, "polegadas", 25.4, 64.516}, {2, "pés", 304.8, 774.192},
+                        {4, "milímetros", 1, 2.54},     {5, "centímetros", 10, 25.4},
+                        {6, "metros", 1000, 2540},      {0, "metros", 1000, 2540}};
   for (const Case& c : cases) {
     DxfPlan plan;
     std::string error;
@@ -189,7 +200,8 @@ TEST_F(DxfFileTest, LayersChooseWhatIsRead) {
   ASSERT_TRUE(plan.Read(Fixture("layers.dxf"), error)) << error;
   std::vector<std::string> hidden;
   for (const DxfLayer& layer : plan.Layers()) {
-    if (!layer.Visible()) hidden.push_back(layer.name + (layer.frozen ? " congelada" : " desligada"));
+    if (!layer.Visible())
+      hidden.push_back(layer.name + (layer.frozen ? " congelada" : " desligada"));
   }
   EXPECT_EQ(hidden, (std::vector<std::string>{"OFF desligada", "FROZEN congelada"}));
 
@@ -223,7 +235,8 @@ TEST_F(DxfFileTest, SavedWallsReadBackBitForBitHereAndElsewhere) {
   EXPECT_TRUE(SameBits(back.walls, walls));
   EXPECT_TRUE(back.skipped.empty());
 
-  const std::string command = std::string("/usr/bin/python3 ") + BRISEL_DXF_SCRIPT + " describe '" + path + "'";
+  const std::string command =
+      std::string("/usr/bin/python3 ") + BRISEL_DXF_SCRIPT + " describe '" + path + "'";
   std::FILE* pipe = ::popen(command.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
   char text[4096] = "";
@@ -265,19 +278,23 @@ TEST_F(DxfFileTest, BadFilesAreRefusedSayingWhatAndWhere) {
       {dir_.string(), "é uma pasta"},
       {WriteText("empty.dxf", ""), "não é um arquivo DXF: o arquivo está vazio"},
       {Example("house.dat"), "não é um arquivo DXF: não começa por uma seção"},
-      {WriteText("garbage.dxf", "\x89PNG\r\n\x1a\n"), "não é um arquivo DXF: linha 1: em vez de um código de grupo "
-                                                     "(um número inteiro), o arquivo tem dados binários"},
+      {WriteText("garbage.dxf", "\x89PNG\r\n\x1a\n"),
+       "não é um arquivo DXF: linha 1: em vez de um código de grupo "
+       "(um número inteiro), o arquivo tem dados binários"},
       {Fixture("kinds-binary.dxf"), "DXF binário"},
       {WriteText("cut.dxf", units.substr(0, units.size() / 2)), "incompleto: termina na linha"},
       {WriteText("inf.dxf", replaced(x0, "AcDbLine\n 10\n1e999\n")),
        "linha " + std::to_string(lineOfX0) + ": coordenada que não é um número finito"},
       {WriteText("text.dxf", replaced(x0, "AcDbLine\n 10\nmil\n")),
-       "linha " + std::to_string(lineOfX0) + ": em vez de uma coordenada, o arquivo tem o texto \"mil\""},
+       "linha " + std::to_string(lineOfX0) +
+           ": em vez de uma coordenada, o arquivo tem o texto \"mil\""},
       {WriteText("code.dxf", replaced(x0, "AcDbLine\n1O\n1000.0\n")),
-       "linha " + std::to_string(lineOfX0 - 1) + ": em vez de um código de grupo (um número inteiro), "
-       "o arquivo tem o texto \"1O\""},
-      {Fixture("only-text.dxf"), "nenhuma parede: nas camadas lidas não há LINE, LWPOLYLINE, POLYLINE, "
-                                 "ARC, CIRCLE nem INSERT que as forme; ignorados: 1 TEXT"},
+       "linha " + std::to_string(lineOfX0 - 1) +
+           ": em vez de um código de grupo (um número inteiro), "
+           "o arquivo tem o texto \"1O\""},
+      {Fixture("only-text.dxf"),
+       "nenhuma parede: nas camadas lidas não há LINE, LWPOLYLINE, POLYLINE, "
+       "ARC, CIRCLE nem INSERT que as forme; ignorados: 1 TEXT"},
       {Fixture("loop.dxf"), "o bloco \"LOOP\" insere a si mesmo"},
       {Fixture("deep.dxf"), "os blocos inserem-se uns nos outros vezes demais"},
   };

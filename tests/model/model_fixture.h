@@ -45,7 +45,8 @@ class ModelFileTest : public ModelTest {
  protected:
   void SetUp() override {
     ModelTest::SetUp();
-    dir_ = std::filesystem::temp_directory_path() / ("brisel-file-test-" + std::to_string(::getpid()));
+    dir_ = std::filesystem::temp_directory_path() /
+           ("brisel-file-test-" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
   }
