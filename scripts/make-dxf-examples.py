@@ -14,8 +14,14 @@ apartment.dxf an apartment in millimetres: polylines with a rounded corner
               switched-off layer.
 """
 import os
+import sys
 
-import ezdxf
+# ezdxf lists some sections in the order of a Python set: with a fixed hash
+# seed the same script writes the same files.
+if os.environ.get("PYTHONHASHSEED") != "0":
+    os.execve(sys.executable, [sys.executable] + sys.argv, {**os.environ, "PYTHONHASHSEED": "0"})
+
+import ezdxf  # noqa: E402
 
 EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "examples")
 
