@@ -412,6 +412,11 @@ void LoopStep() {
   Fl::check();
 }
 
+void LoopWait(double seconds) {
+  DeliverQueuedEvents();
+  Fl::wait(seconds);
+}
+
 void ExitLoop() { RequestLoopExit(); }
 
 // ---- Standard dialogs ---------------------------------------------------------------------

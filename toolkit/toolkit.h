@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -150,7 +151,34 @@ int Popup(Element* dialog, int x, int y);
 // before Close.
 void MainLoop();
 void LoopStep();   // process pending events once and return
+// Waits at most `seconds` for events or for work handed over by a Waker,
+// and processes what came.
+void LoopWait(double seconds);
 void ExitLoop();   // ends MainLoop as if a callback had returned kClose
+
+// ---- Work handed over by other threads ----------------------------------------
+// Only the event thread may touch elements and the canvas.  Another thread
+// that has something for them wakes a Waker; its work then runs on the
+// event thread when that next processes events (in any loop, modal dialogs
+// included).  Wake may be called from any thread at any time, and as often
+// as it likes: the work runs once for all the calls made before it starts.
+// The work is set, and the waker destroyed, on the event thread; a run
+// still pending when it is destroyed is dropped.  Nothing thrown by the
+// work leaves it.
+struct WakerState;
+class Waker {
+ public:
+  Waker();
+  ~Waker();
+  Waker(const Waker&) = delete;
+  Waker& operator=(const Waker&) = delete;
+
+  void SetWork(std::function<void()> work);
+  void Wake();
+
+ private:
+  std::shared_ptr<WakerState> state_;
+};
 
 // ---- Standard dialogs -------------------------------------------------------
 void Message(const std::string& title, const std::string& text);
