@@ -1,8 +1,6 @@
 #include "flow/progress.h"
 
-#include <algorithm>
 #include <cmath>
-#include <utility>
 
 ProgressPoints::ProgressPoints(AnalysisProgress& progress)
     : progress_(progress), cancel_(progress.CancelFlag()) {}
@@ -32,16 +30,4 @@ void ProgressPoints::ProcessEvents() {
 
 void ProgressPoints::StopIfCancelled() const {
   if (cancel_ && cancel_->load(std::memory_order_relaxed)) throw AnalysisStopped{};
-}
-
-FramePacer::FramePacer(std::function<Clock::time_point()> now) : now_(std::move(now)) {}
-
-bool FramePacer::Offer(const std::function<void()>& draw) {
-  const Clock::time_point start = now_();
-  if (drawnBefore_ && start - lastEnd_ < wait_) return false;
-  draw();
-  lastEnd_ = now_();
-  wait_ = std::max(kDisplayFrame, kFrameShare * (lastEnd_ - start));
-  drawnBefore_ = true;
-  return true;
 }

@@ -5,8 +5,6 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
-#include <functional>
 
 struct AnalysisResult;
 
@@ -55,25 +53,3 @@ class ProgressPoints {
 
 // Thrown by ProgressPoints once the cancel flag is set.
 struct AnalysisStopped {};
-
-// Paces the redraws a computation asks for.  A frame is drawn only once the
-// time since the previous frame ended is kFrameShare times what that frame
-// took to draw, and at least one display frame; so drawing keeps a small
-// share of the computation whatever the size of the drawing, while a small
-// drawing is still redrawn at the display's rate.
-class FramePacer {
- public:
-  using Clock = std::chrono::steady_clock;
-  static constexpr int kFrameShare = 4;
-  static constexpr Clock::duration kDisplayFrame = std::chrono::milliseconds(16);
-
-  explicit FramePacer(std::function<Clock::time_point()> now = Clock::now);
-  // Calls `draw` when a frame is due and times it; answers whether it drew.
-  bool Offer(const std::function<void()>& draw);
-
- private:
-  std::function<Clock::time_point()> now_;
-  bool drawnBefore_ = false;
-  Clock::time_point lastEnd_{};
-  Clock::duration wait_{};
-};

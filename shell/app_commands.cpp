@@ -93,14 +93,11 @@ bool FocusInTextField(const tk::Event& ev) { return tk::KindOf(ev.element) == "t
 }  // namespace
 
 // Fired by "Sair" and by the window's close box.  Refusing keeps the window
-// open.
+// open.  An analysis still going is cancelled, and its thread has ended
+// before the drawing goes.
 int Exit(Workspace& ws, const tk::Event&) {
   if (!SettleUnsavedChanges(ws)) return tk::kIgnore;
-  if (PipelineRunning()) {
-    // The computation is reading the drawing; it ends the loop when done.
-    RequestExitAfterPipeline();
-    return tk::kIgnore;
-  }
+  EndAnalyses(ws);
   CloseDrawing(ws);
   return tk::kClose;
 }
@@ -123,9 +120,9 @@ int Scale(const tk::Event&) { return tk::kDefault; }
 
 int Select(const tk::Event& ev) { return StartMode(ev, SelectMode); }
 int Drag(const tk::Event& ev) { return StartMode(ev, DragMode); }
-// A new line would change the drawing under a running "Calcular".
-int Line(const tk::Event& ev) {
-  if (PipelineRunning()) return tk::kDefault;
+// A new line would change the drawing while "Calcular" runs.
+int Line(Workspace& ws, const tk::Event& ev) {
+  if (PipelineRunning(ws)) return tk::kDefault;
   return StartMode(ev, LineMode);
 }
 
@@ -210,8 +207,8 @@ bool ActOnKey(Workspace& ws, const tk::Event& ev) {
       return true;
     case tk::kKeyEsc:
       // While "Calcular" runs, Esc only stops it.
-      if (PipelineRunning()) {
-        StopPipeline();
+      if (PipelineRunning(ws)) {
+        StopPipeline(ws);
       } else {
         EndPick();
         ResetToSelect();

@@ -26,7 +26,6 @@ const Entry kCommands[] = {
     {"Scale", Scale},
     {"Select", Select},
     {"Drag", Drag},
-    {"Line", Line},
     {"PolyLine", PolyLine},
     {"Polygon", Polygon},
     {"Circle", Circle},
@@ -94,6 +93,9 @@ const WorkspaceEntry kWorkspaceCommands[] = {
     {"ViewGrid", ViewGrid},
     {"ComputeStreamLine", ComputeStreamLine},
     {"ComputeFlow", ComputeFlow},
+    {"Line", Line},
+    {"FlowLiveOnOff", FlowLiveOnOff},
+    {"FlowGridCells", FlowGridCells},
 };
 }  // namespace
 
@@ -103,6 +105,7 @@ void RegisterCommands(Workspace& ws) {
     const auto function = entry.function;
     tk::SetFunction(entry.name, [&ws, function](const tk::Event& ev) { return function(ws, ev); });
   }
+  ws.analysisNews.SetWork([&ws] { CollectAnalysis(ws); });
 }
 
 }  // namespace cmd

@@ -25,7 +25,7 @@ int Rotate(const tk::Event& ev);
 int Scale(const tk::Event& ev);
 int Select(const tk::Event& ev);
 int Drag(const tk::Event& ev);
-int Line(const tk::Event& ev);
+int Line(Workspace& ws, const tk::Event& ev);
 int PolyLine(const tk::Event& ev);
 int Polygon(const tk::Event& ev);
 int Circle(const tk::Event& ev);
@@ -99,16 +99,41 @@ int ViewGrid(Workspace& ws, const tk::Event& ev);
 int PaintCell(const tk::Event& ev);
 int ComputeStreamLine(Workspace& ws, const tk::Event& ev);
 int ComputeFlow(Workspace& ws, const tk::Event& ev);
+int FlowLiveOnOff(Workspace& ws, const tk::Event& ev);  // "Ao vivo"
+int FlowGridCells(Workspace& ws, const tk::Event& ev);  // a toggle of the "Malha" choice
 
 // Shell services shared by the command files.
 void ShowViewSize(tk::Element* canvas);  // view_commands.cpp: "%6.1f" into htext, vtext
 // view_commands.cpp: view, pickers, GL, first window; the canvas shows the workspace.
 void InitCanvas(tk::Element* canvas, Workspace& ws);
-bool PipelineRunning();                  // flow_commands.cpp: "Calcular" is in progress
-void StopPipeline();  // flow_commands.cpp: the running computation stops at its next gauge step
-// flow_commands.cpp: releases the flow result now, or when "Calcular" ends
-// if it is computing it.
+// flow_commands.cpp: the analyses.
+// "Calcular" (or one of its stages) is computing: the editing commands wait.
+bool PipelineRunning(const Workspace& ws);
+// Esc: stops "Calcular"; nothing of its result is kept, and the message line
+// says so.
+void StopPipeline(Workspace& ws);
+// Runs the job on the worker as the analysis the window waits for, which
+// cancels the one it waited for.
+void StartAnalysis(Workspace& ws, shell::AnalysisKind kind, AnalysisWorker::Job job);
+// Takes what the worker has for the window: the gauge, the result as far as
+// built, the end.  Runs on the event thread when the worker wakes it.
+void CollectAnalysis(Workspace& ws);
+// Cancels every analysis and waits for the worker's thread to end: the
+// program is ending.
+void EndAnalyses(Workspace& ws);
+// The Line mode starts: the drawing is about to change, so the flow result
+// goes, when the analysis the window waits for has ended; not in live mode,
+// where the picture follows the drawing.
 void ReleaseGridWhenFree(Workspace& ws);
+// The drawing changed (a line made, a drag step, a change of order): in
+// live mode a new analysis of the drawing as it now is starts.
+void DrawingChanged(Workspace& ws);
+// The drawing changed so that the result no longer fits it (a delete, an
+// undo or a redo): in live mode a new analysis starts, else the result goes.
+void ResultOutdated(Workspace& ws);
+// The drawing is about to be replaced: the analysis going on is dropped and
+// the result goes.
+void DiscardFlowResult(Workspace& ws);
 // model_commands.cpp: take back the last change to the drawing, or make the
 // last one taken back again.
 void UndoChange(Workspace& ws);
@@ -124,7 +149,7 @@ struct ModeActions;
 void SetStudyActions(ModeActions& actions, Workspace& ws);
 
 // Registers every command above under its name, those that take the
-// workspace bound to `ws`.
+// workspace bound to `ws`, and has the worker's news collected for `ws`.
 void RegisterCommands(Workspace& ws);
 
 }  // namespace cmd

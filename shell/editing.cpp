@@ -114,20 +114,16 @@ bool BoxHandleTransform(const Entity* e, int handle, double x, double y, Affine2
   return true;
 }
 
-// Shows the target as it would be with its end or its map applied, then puts
-// the model back exactly as it was.
-void PreviewDrag(double px, double py, double x, double y, double wallWidth) {
-  Entity* target = dragState.dragTarget;
-  const std::vector<PickPoint> saved = SavedEndpoints(target);
-  if (dragState.vertexHandle >= 0) {
-    target->setEndpoint(dragState.vertexHandle, x, y, wallWidth);
-  } else {
-    Affine2D m;
-    if (!DragTransform(px, py, x, y, m)) return;
-    target->transform(m.a, m.b, m.c, m.d, m.e, m.f, wallWidth);
-  }
+// The target follows the cursor.  In live mode the drawing is analysed as
+// shown, so that the flow follows the moving wall.
+void PreviewDrag(Workspace& ws, double px, double py, double x, double y) {
+  dragState.previewing = true;
+  dragState.pressX = px;
+  dragState.pressY = py;
+  dragState.cursorX = x;
+  dragState.cursorY = y;
+  WithDragPreview(ws, [&ws] { DrawingChanged(ws); });
   Redraw();
-  RestoreEndpoints(target, saved, wallWidth);
 }
 
 // ---- The callbacks given to the pickers -------------------------------------------
@@ -169,17 +165,25 @@ void DragAdjust(void* ws, double* x, double* y, double tolerance, bool control) 
 
 // The erase and the redraw of the echo both report the cursor; the picture
 // changes only when the cursor point does.
-PickPoint lastPreview{NAN, NAN};
-
 void DragMotion(void* ws, double px, double py, double x, double y) {
   ShowCursorPos(nullptr, x, y);
-  if (!dragState.dragTarget || (x == lastPreview.x && y == lastPreview.y)) return;
-  lastPreview = {x, y};
-  PreviewDrag(px, py, x, y, WorkspaceOf(ws).drawing.settings.wallWidth);
+  if (!dragState.dragTarget) return;
+  if (dragState.previewing && x == dragState.cursorX && y == dragState.cursorY) return;
+  PreviewDrag(WorkspaceOf(ws), px, py, x, y);
 }
 
 void DragEnd(void* ws, double px, double py, double rx, double ry) {
   ApplyDrag(WorkspaceOf(ws), px, py, rx, ry);
+}
+
+// A drag ended without being applied: the target is shown where it is, and
+// in live mode analysed there again.
+void DragDropped(void* ws) {
+  const bool previewed = dragState.previewing;
+  dragState = DragState{};
+  if (!previewed) return;
+  DrawingChanged(WorkspaceOf(ws));
+  Redraw();
 }
 
 }  // namespace
@@ -201,12 +205,13 @@ void CreatePickers(tk::Element* canvas, Workspace& ws) {
   drag.end = DragEnd;
   drag.adjust = DragAdjust;
   drag.motion = DragMotion;
+  drag.dropped = DragDropped;
   CreateDragPicker(drag);
 }
 
 bool CreateLine(Workspace& ws, double x0, double y0, double x1, double y1) {
-  // The drawing must not change under a running "Calcular".
-  if (PipelineRunning()) return false;
+  // The drawing must not change while "Calcular" runs.
+  if (PipelineRunning(ws)) return false;
   Drawing& drawing = ws.drawing;
   LineEntity* line = nullptr;
   drawing.history.RecordChange({}, [&] {
@@ -217,8 +222,32 @@ bool CreateLine(Workspace& ws, double x0, double y0, double x1, double y1) {
     MakeOnlySelected(drawing.entities, line);
   });
   if (!line) return false;
+  DrawingChanged(ws);
   Redraw();
   return true;
+}
+
+void WithDragPreview(Workspace& ws, const std::function<void()>& show) {
+  static bool applied = false;  // a picture asked for while one is drawn
+  Entity* target = dragState.dragTarget;
+  Affine2D m;
+  if (!target || !dragState.previewing || applied ||
+      (dragState.vertexHandle < 0 && !DragTransform(dragState.pressX, dragState.pressY,
+                                                    dragState.cursorX, dragState.cursorY, m))) {
+    show();
+    return;
+  }
+  const double wallWidth = ws.drawing.settings.wallWidth;
+  const std::vector<PickPoint> saved = SavedEndpoints(target);
+  if (dragState.vertexHandle >= 0) {
+    target->setEndpoint(dragState.vertexHandle, dragState.cursorX, dragState.cursorY, wallWidth);
+  } else {
+    target->transform(m.a, m.b, m.c, m.d, m.e, m.f, wallWidth);
+  }
+  applied = true;
+  show();
+  applied = false;
+  RestoreEndpoints(target, saved, wallWidth);
 }
 
 bool BoxHandle(const Entity* e, int i, double& x, double& y) {
@@ -240,7 +269,6 @@ void BeginDrag(Workspace& ws, double px, double py, double tolerance) {
   History& history = ws.drawing.history;
   history.Begin();
   dragState = DragState{};
-  lastPreview = {NAN, NAN};
   auto vertexAt = [&](const Entity* e) {
     return e->selected ? VertexHandleNear(e, px, py, tolerance) : -1;
   };
@@ -271,8 +299,8 @@ bool DragTransform(double px, double py, double x, double y, Affine2D& m) {
 
 void ApplyDrag(Workspace& ws, double px, double py, double rx, double ry) {
   Entity* target = dragState.dragTarget;
-  // The drawing must not change under a running "Calcular".
-  if (target && !PipelineRunning()) {
+  // The drawing must not change while "Calcular" runs.
+  if (target && !PipelineRunning(ws)) {
     History& history = ws.drawing.history;
     const double wallWidth = ws.drawing.settings.wallWidth;
     if (!history.Recording()) history.Begin();  // the press was not seen
@@ -284,6 +312,7 @@ void ApplyDrag(Workspace& ws, double px, double py, double rx, double ry) {
       target->transform(m.a, m.b, m.c, m.d, m.e, m.f, wallWidth);
     }
     history.Commit();
+    DrawingChanged(ws);
   }
   dragState = DragState{};
   Redraw();

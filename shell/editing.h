@@ -3,6 +3,8 @@
 // drawing gains a line or has a drag applied are CreateLine and ApplyDrag.
 #pragma once
 
+#include <functional>
+
 #include "model/affine.h"
 #include "model/entity.h"
 #include "shell/workspace.h"
@@ -26,8 +28,19 @@ struct DragState {
   Entity* dragTarget = nullptr;
   int vertexHandle = -1;  // index of the vertex handle picked at the press
   int boxHandle = -1;     // 0..7, the box handle picked at the press
+  // Once the cursor moved with the button held: the press point and the
+  // cursor point the target is shown dragged to.
+  bool previewing = false;
+  double pressX = 0, pressY = 0, cursorX = 0, cursorY = 0;
 };
 extern DragState dragState;
+
+// Runs `show` with the target of the drag under way shown where the cursor
+// has dragged it, then puts the model back exactly as it was; without such
+// a drag, just runs `show`.  Every redraw of the canvas goes through here,
+// so the dragged wall is drawn where the user holds it whatever asked for
+// the picture.
+void WithDragPreview(Workspace& ws, const std::function<void()>& show);
 
 // Box handle i (0..7) of an entity's bounding box: the corners from the lower
 // left counter-clockwise, then the edge midpoints from the bottom one.  The

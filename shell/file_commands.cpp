@@ -201,12 +201,12 @@ bool SettleUnsavedChanges(Workspace& ws) {
 }
 
 // Reading replaces the drawing, so the flow result goes first; nothing is
-// read while "Calcular" is still working on the drawing, nor before unsaved
-// changes are settled.  The view is fitted to the new drawing, and the size
-// read-outs follow it.  A cancelled dialog changes nothing: the flow result
-// stays and the user's mode comes back.
+// read while "Calcular" runs, nor before unsaved changes are settled.  The
+// view is fitted to the new drawing, and the size read-outs follow it.  A
+// cancelled dialog changes nothing: the flow result stays and the user's
+// mode comes back.  In live mode the new drawing is analysed.
 int ProjReadFile(Workspace& ws, const tk::Event&) {
-  if (PipelineRunning()) return tk::kDefault;
+  if (PipelineRunning(ws)) return tk::kDefault;
   if (!SettleUnsavedChanges(ws)) return tk::kDefault;
   EndPick();
   const std::string path = AskFileToOpen();
@@ -214,8 +214,9 @@ int ProjReadFile(Workspace& ws, const tk::Event&) {
     ResumeMode();
     return tk::kDefault;
   }
-  ReleaseGrid(ws.result);
+  DiscardFlowResult(ws);
   const std::string note = Open(ws.drawing, path);
+  DrawingChanged(ws);
   ShowViewSize(handles.datascreen);
   ResetToSelect();
   if (!note.empty()) ShowPrompt(nullptr, note);

@@ -1,18 +1,22 @@
-// The flow analysis commands: "Calcular" (ViewGrid) and the stages it runs.
+// The flow analysis commands: "Calcular" (ViewGrid), the stages it runs,
+// live mode and the size of the grid.
 //
-// The computation runs inside the command, on the workspace's drawing, and
-// lets the toolkit handle events at its pauses, so the window stays live
-// and shows the result as it grows.  While it runs, the commands that
-// would release the result or change the drawing are held back (they ask
-// PipelineRunning), and an exit request waits until the end.  Esc stops it
-// (StopPipeline) through its cancel flag: nothing of the result is kept.
-#include <atomic>
-#include <chrono>
+// Analyses run on the workspace's worker thread, on a copy of the drawing
+// taken when they start, so the window stays live while they run: the
+// gauge moves, the canvas shows the result as it grows.  The window waits
+// for one run at a time (ws.awaited); news of any other run is dropped, so
+// the result of an older drawing never replaces a newer one.  While
+// "Calcular" runs, the commands that would change the drawing or release
+// the result are held back (they ask PipelineRunning); Esc stops it
+// (StopPipeline) and nothing of it is kept.  In live mode every change of
+// the drawing starts a new run, which cancels the one going on.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <new>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "flow/analysis.h"
 #include "shell/commands.h"
@@ -24,96 +28,22 @@ namespace cmd {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using shell::AnalysisKind;
 
-// Events run at most every 15 ms: on every step they would cost more than
-// the computation itself.  Redraws are paced by what a frame costs.
-constexpr auto kEventInterval = std::chrono::milliseconds(15);
 constexpr const char* kStoppedMessage = "Cálculo interrompido: nenhum resultado foi mantido.";
+constexpr int kMaxCells = 400;
 
 const char* const kDrawingButtons[] = {"btsel", "btline", "btkeyboard", "btdel"};
 
-bool running = false;
-std::atomic<bool> stopRequested{false};
-bool releasePending = false;  // a result release asked for while the computation ran
-
-class Throttle {
- public:
-  explicit Throttle(Clock::duration interval) : interval_(interval) {}
-  bool Due() {
-    const Clock::time_point now = Clock::now();
-    if (now - last_ < interval_) return false;
-    last_ = now;
-    return true;
-  }
-
- private:
-  Clock::duration interval_;
-  Clock::time_point last_{};
-};
-
 void Redisplay() { ViewRedisplay(handles.datascreen); }
-
-// The window's side of a computation: the gauge shows its progress, the
-// event loop runs at its pauses, the canvas shows the result as far as it
-// is built, and Esc stops it.
-class WindowProgress : public AnalysisProgress {
- public:
-  explicit WindowProgress(Workspace& ws) : ws_(ws) {}
-  WindowProgress(const WindowProgress&) = delete;
-  WindowProgress& operator=(const WindowProgress&) = delete;
-
-  void GaugeMoved(double value) override {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.7f", value);
-    tk::SetAttribute(handles.gauge, "VALUE", text);
-  }
-  void Pause() override {
-    if (events_.Due()) tk::LoopStep();
-  }
-  void Redraw(const AnalysisResult& partial) override {
-    ws_.partial = &partial;
-    frames_.Offer(Redisplay);
-  }
-  const std::atomic<bool>* CancelFlag() const override { return &stopRequested; }
-
- private:
-  Workspace& ws_;
-  FramePacer frames_;
-  Throttle events_{kEventInterval};
-};
-
-// Marks the computation as running for as long as it lasts; at the end it
-// shows the complete picture and lets a held-back exit take effect.
-class ComputationScope {
- public:
-  explicit ComputationScope(Workspace& ws) : ws_(ws) {
-    running = true;
-    stopRequested = false;
-  }
-  ~ComputationScope() {
-    ws_.partial = nullptr;
-    if (releasePending) ReleaseGrid(ws_.result);
-    releasePending = false;
-    Redisplay();
-    running = false;
-    stopRequested = false;
-    FinishPendingExit(ws_);
-  }
-  ComputationScope(const ComputationScope&) = delete;
-  ComputationScope& operator=(const ComputationScope&) = delete;
-
- private:
-  Workspace& ws_;
-};
 
 void SetDrawingButtonsActive(const char* active) {
   for (const char* name : kDrawingButtons) tk::SetAttribute(tk::GetHandle(name), "ACTIVE", active);
 }
 
-void ShowGauge() {
+void ShowGauge(double value) {
   tk::SetAttribute(handles.gauge, "SHOW_TEXT", "YES");
-  tk::SetAttribute(handles.gauge, "VALUE", "0");
+  tk::SetfAttribute(handles.gauge, "VALUE", "%.7f", value);
 }
 
 void HideGauge() {
@@ -177,85 +107,217 @@ void ClearStoppedMessage() {
   if (tk::GetAttribute(handles.datatopmsg, "TITLE") == kStoppedMessage) ShowPrompt(nullptr, " ");
 }
 
-// Runs a computation that leaves its result in the workspace and answers
-// its outcome.  A stop or a failure keeps nothing of the result; nothing
-// thrown escapes into the toolkit.  Only "Calcular" reports a drawing it
-// cannot analyse.
-template <typename Computation>
-void RunGuarded(Workspace& ws, bool reportUnusable, Computation computation) {
-  ClearStoppedMessage();
-  AnalysisOutcome outcome = AnalysisOutcome::Failed;
-  std::exception_ptr failure;
-  try {
-    WindowProgress progress(ws);
-    outcome = computation(progress);
-    failure = ws.result.failure;
-  } catch (...) {
-    failure = std::current_exception();
+// The whole analysis of a copy of the walls.
+AnalysisWorker::Job AnalyseJob(std::vector<Wall> walls, const AnalysisOptions& options) {
+  return [walls = std::move(walls), options](AnalysisProgress& progress) {
+    return Analyse(walls, options, progress);
+  };
+}
+
+// One stage run again on a copy of the result.
+template <typename Stage>
+AnalysisWorker::Job StageJob(AnalysisResult base, Stage stage) {
+  return [base = std::move(base), stage](AnalysisProgress& progress) mutable {
+    stage(base, progress);
+    return std::move(base);
+  };
+}
+
+// The window stops waiting for its run: the drawing buttons and the gauge
+// come back, the partial result goes.  Answers the run it waited for.
+shell::AwaitedAnalysis EndAwaited(Workspace& ws) {
+  const shell::AwaitedAnalysis awaited = ws.awaited;
+  ws.awaited = {};
+  ws.partial.reset();
+  if (awaited.run != 0 && awaited.kind == AnalysisKind::Calcular) SetDrawingButtonsActive("YES");
+  HideGauge();
+  return awaited;
+}
+
+// Forgets the run the window waits for; its result will never be shown.
+void CancelAwaited(Workspace& ws) {
+  if (ws.awaited.run == 0) return;
+  ws.worker.Cancel();
+  EndAwaited(ws);
+}
+
+// The awaited run has ended: its result replaces the last one, unless it
+// is refused (a refused drawing must not keep an earlier picture).
+void Finish(Workspace& ws, AnalysisResult result) {
+  const shell::AwaitedAnalysis awaited = EndAwaited(ws);
+  const AnalysisOutcome outcome = result.outcome;
+  const std::exception_ptr failure = result.failure;
+  result.failure = nullptr;
+  if (Refused(outcome)) {
+    ReleaseGrid(ws.result);
+  } else {
+    ws.result = std::move(result);
+    ws.result.windSpeed = ws.options.windSpeed;  // the field may have changed meanwhile
   }
-  ws.partial = nullptr;
-  ws.result.failure = nullptr;
-  if (Refused(outcome)) ReleaseGrid(ws.result);
-  if (outcome == AnalysisOutcome::Stopped) {
-    ShowPrompt(nullptr, kStoppedMessage);
-  } else if (outcome == AnalysisOutcome::Failed) {
+  if (awaited.releaseAtEnd) ReleaseGrid(ws.result);
+  Redisplay();
+  // Last, since a message box lets other events run.
+  if (awaited.kind == AnalysisKind::Live) return;
+  if (outcome == AnalysisOutcome::Failed) {
     ReportFailure(failure);
-  } else if (reportUnusable) {
+  } else if (awaited.kind == AnalysisKind::Calcular) {
     ReportUnusableDrawing(outcome);
   }
 }
 
-}  // namespace
-
-bool PipelineRunning() { return running; }
-
-void StopPipeline() {
-  if (running) stopRequested = true;
+// Starts a run of the job as the one the window waits for.  Building the
+// job (copying the drawing) may fail for lack of memory: then nothing runs
+// and no earlier result stays, since it would pass for this drawing's.
+template <typename MakeJob>
+void StartGuarded(Workspace& ws, AnalysisKind kind, MakeJob makeJob) {
+  ClearStoppedMessage();
+  CancelAwaited(ws);
+  AnalysisWorker::Job job;
+  try {
+    job = makeJob();
+  } catch (...) {
+    ReleaseGrid(ws.result);
+    Redisplay();
+    if (kind != AnalysisKind::Live) ReportFailure(std::current_exception());
+    return;
+  }
+  StartAnalysis(ws, kind, std::move(job));
 }
 
+void AnalyseLive(Workspace& ws) {
+  if (!ws.live || PipelineRunning(ws)) return;
+  StartGuarded(ws, AnalysisKind::Live,
+               [&ws] { return AnalyseJob(ws.drawing.entities.walls(), ws.options); });
+}
+
+}  // namespace
+
+bool PipelineRunning(const Workspace& ws) {
+  return ws.awaited.run != 0 && ws.awaited.kind != AnalysisKind::Live;
+}
+
+void StartAnalysis(Workspace& ws, AnalysisKind kind, AnalysisWorker::Job job) {
+  CancelAwaited(ws);
+  if (kind == AnalysisKind::Calcular) {
+    ShowGauge(0);
+    SetDrawingButtonsActive("NO");
+  }
+  ws.awaited.kind = kind;
+  ws.awaited.run = ws.worker.Start(std::move(job));
+}
+
+void CollectAnalysis(Workspace& ws) {
+  AnalysisWorker::News news = ws.worker.Take();
+  if (ws.awaited.run == 0 || news.run != ws.awaited.run) return;
+  if (news.gauge > 0) ShowGauge(news.gauge);
+  if (news.result) {
+    Finish(ws, std::move(*news.result));
+  } else if (news.partial) {
+    ws.partial = std::move(news.partial);
+    Redisplay();
+  }
+}
+
+// Esc: the window is back at once; the worker drops the run at its next step.
+void StopPipeline(Workspace& ws) {
+  if (!PipelineRunning(ws)) return;
+  CancelAwaited(ws);
+  ReleaseGrid(ws.result);
+  Redisplay();
+  ShowPrompt(nullptr, kStoppedMessage);
+}
+
+void EndAnalyses(Workspace& ws) {
+  ws.worker.Stop();
+  ws.awaited = {};
+  ws.partial.reset();
+}
+
+// In live mode the picture follows the drawing, so it stays.
 void ReleaseGridWhenFree(Workspace& ws) {
-  if (running) releasePending = true;
-  else ReleaseGrid(ws.result);
+  if (ws.live) return;
+  if (ws.awaited.run != 0) {
+    ws.awaited.releaseAtEnd = true;
+  } else {
+    ReleaseGrid(ws.result);
+  }
+}
+
+void DrawingChanged(Workspace& ws) { AnalyseLive(ws); }
+
+void ResultOutdated(Workspace& ws) {
+  if (ws.live) {
+    AnalyseLive(ws);
+  } else {
+    ReleaseGrid(ws.result);
+  }
+}
+
+void DiscardFlowResult(Workspace& ws) {
+  CancelAwaited(ws);
+  ReleaseGrid(ws.result);
 }
 
 int ViewGrid(Workspace& ws, const tk::Event&) {
-  if (running) return tk::kDefault;
-  {
-    ComputationScope scope(ws);
-    ShowGauge();
-    SetDrawingButtonsActive("NO");
-    RunGuarded(ws, true, [&ws](AnalysisProgress& progress) {
-      AnalysisResult result = Analyse(ws.drawing.entities.walls(), ws.options, progress);
-      ws.partial = nullptr;
-      ws.result = std::move(result);
-      ws.result.windSpeed = ws.options.windSpeed;  // the field may have changed meanwhile
-      return ws.result.outcome;
-    });
-    SetDrawingButtonsActive("YES");
-    HideGauge();
-  }
+  if (PipelineRunning(ws)) return tk::kDefault;
+  StartGuarded(ws, AnalysisKind::Calcular,
+               [&ws] { return AnalyseJob(ws.drawing.entities.walls(), ws.options); });
   return tk::kDefault;
 }
 
 int ComputeFlow(Workspace& ws, const tk::Event&) {
-  if (running) return tk::kDefault;
-  ComputationScope scope(ws);
-  RunGuarded(ws, false, [&ws](AnalysisProgress& progress) {
-    return ComputeFlowStage(ws.result, ws.options, progress);
+  if (PipelineRunning(ws)) return tk::kDefault;
+  StartGuarded(ws, AnalysisKind::Stage, [&ws] {
+    const AnalysisOptions options = ws.options;
+    return StageJob(ws.result, [options](AnalysisResult& r, AnalysisProgress& progress) {
+      ComputeFlowStage(r, options, progress);
+    });
   });
   return tk::kDefault;
 }
 
 int ComputeStreamLine(Workspace& ws, const tk::Event&) {
-  if (running) return tk::kDefault;
-  ComputationScope scope(ws);
-  RunGuarded(ws, false,
-             [&ws](AnalysisProgress& progress) { return ComputeStreamlineStage(ws.result, progress); });
+  if (PipelineRunning(ws)) return tk::kDefault;
+  StartGuarded(ws, AnalysisKind::Stage, [&ws] {
+    return StageJob(ws.result, [](AnalysisResult& r, AnalysisProgress& progress) {
+      ComputeStreamlineStage(r, progress);
+    });
+  });
   return tk::kDefault;
 }
 
 int PaintCell(const tk::Event&) {
   Redisplay();
+  return tk::kDefault;
+}
+
+// Switched on, the drawing as it is is analysed at once.  Switched off, a
+// run still going is dropped; the last result stays, as after "Calcular".
+int FlowLiveOnOff(Workspace& ws, const tk::Event& ev) {
+  const bool on = ev.state != 0;
+  tk::SetAttribute(ev.element, "VALUE", on ? "ON" : "OFF");
+  if (on == ws.live) return tk::kDefault;
+  ws.live = on;
+  if (on) {
+    AnalyseLive(ws);
+  } else if (ws.awaited.kind == AnalysisKind::Live) {
+    CancelAwaited(ws);
+    Redisplay();
+  }
+  return tk::kDefault;
+}
+
+// One toggle of the "Malha" choice, titled with its number of cells a side.
+// The chosen one stays on when clicked again.
+int FlowGridCells(Workspace& ws, const tk::Event& ev) {
+  const int cells = std::atoi(tk::GetAttribute(ev.element, "TITLE").c_str());
+  if (ev.state == 0) {
+    if (cells == ws.options.cells) tk::SetAttribute(ev.element, "VALUE", "ON");
+    return tk::kDefault;
+  }
+  if (cells < 2 || cells > kMaxCells || cells == ws.options.cells) return tk::kDefault;
+  ws.options.cells = cells;
+  AnalyseLive(ws);
   return tk::kDefault;
 }
 

@@ -253,6 +253,23 @@ Element* BottomBar() {
   });
 }
 
+// A toggle of the "Malha" choice, titled with its cells a side.
+Element* CellsToggle(const std::string& cells) {
+  return Named("cells" + cells + "_tgl", tk::Toggle(cells, "FlowGridCells"));
+}
+
+// Under the bar, the analysis's own settings: live mode, off at start, and
+// the grid's cells a side, 60 at start.
+Element* AnalysisSettings() {
+  Element* live = SizedToggle("live_tgl", "Ao vivo", "FlowLiveOnOff");
+  Element* coarse = CellsToggle("60");
+  tk::SetAttribute(coarse, "VALUE", "ON");
+  Element* cells = Named("cells_radio", tk::Radio(tk::HBox(
+                                            {coarse, CellsToggle("120"), CellsToggle("240"),
+                                             CellsToggle("400")})));
+  return Named("analysis_bar", Centred(tk::HBox({live, tk::Label(" Malha: "), cells, tk::Fill()})));
+}
+
 Element* PromptLine() {
   Element* prompt = tk::Label("");
   tk::SetAttribute(prompt, "FGCOLOR", "255 0 0");
@@ -270,7 +287,8 @@ void BuildMainWindow() {
   Element* dial = ScaleDial();
   Element* tools = ToolColumn(dial);
   Element* bottom = BottomBar();
-  Element* drawingArea = Named("vbox_barra", tk::VBox({canvas, bottom}));
+  Element* analysis = AnalysisSettings();
+  Element* drawingArea = Named("vbox_barra", tk::VBox({canvas, bottom, analysis}));
   Element* prompt = PromptLine();
 
   Element* main = tk::Dialog(tk::VBox({prompt, tk::HBox({tools, drawingArea})}));

@@ -10,10 +10,10 @@ namespace {
 
 // The selection commands end whatever the mouse was doing, change the
 // drawing, show it and put the user back in the mode they were in.  Nothing
-// changes while "Calcular" is reading the drawing.
+// changes while "Calcular" runs.
 template <typename Operation>
-int ChangeSelection(Operation operation) {
-  if (PipelineRunning()) return tk::kDefault;
+int ChangeSelection(const Workspace& ws, Operation operation) {
+  if (PipelineRunning(ws)) return tk::kDefault;
   EndPick();
   operation();
   ViewRedisplay(handles.datascreen);
@@ -35,10 +35,11 @@ void SetGridSteps(DrawingSettings& settings, tk::Element* xField, tk::Element* y
 // Runs an operation on the list's selected entities, as one change that
 // can be undone, in the way of the selection commands.
 int ChangeRecordedSelection(Workspace& ws, void (EntityList::*operation)()) {
-  return ChangeSelection([&ws, operation] {
+  return ChangeSelection(ws, [&ws, operation] {
     EntityList& entities = ws.drawing.entities;
     ws.drawing.history.RecordChange(entities.selectedEntities(),
                                     [&entities, operation] { (entities.*operation)(); });
+    DrawingChanged(ws);
   });
 }
 
@@ -48,10 +49,10 @@ void RemoveSelection(EntityList& entities) { entities.removeSelected(); }
 // Undo and redo put back another drawing, for which the flow result was
 // not computed.
 void StepThroughHistory(Workspace& ws, bool (History::*step)()) {
-  if (PipelineRunning()) return;
+  if (PipelineRunning(ws)) return;
   EndPick();
   (ws.drawing.history.*step)();
-  ReleaseGrid(ws.result);
+  ResultOutdated(ws);
   ViewRedisplay(handles.datascreen);
   ResumeMode();
 }
@@ -61,11 +62,11 @@ void StepThroughHistory(Workspace& ws, bool (History::*step)()) {
 // Deleting discards the flow result too, since it was computed for walls
 // that may no longer exist.
 int Delete(Workspace& ws, const tk::Event&) {
-  return ChangeSelection([&ws] {
+  return ChangeSelection(ws, [&ws] {
     EntityList& entities = ws.drawing.entities;
     ws.drawing.history.RecordChange(entities.selectedEntities(),
                                     [&entities] { RemoveSelection(entities); });
-    ReleaseGrid(ws.result);
+    ResultOutdated(ws);
   });
 }
 

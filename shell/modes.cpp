@@ -17,7 +17,6 @@ ShellHandles handles;
 
 namespace {
 
-bool exitRequested = false;
 ModeActions modeActions;
 
 // Mode toggles a tool palette may carry; the main window has none of them
@@ -178,16 +177,6 @@ void ClearCursorPos() {
   tk::SetAttribute(handles.cursorxpos, "TITLE", " ");
   tk::SetAttribute(handles.cursorypos, "TITLE", " ");
   tk::SetAttribute(handles.probetext, "TITLE", " ");
-}
-
-void RequestExitAfterPipeline() { exitRequested = true; }
-bool ExitPending() { return exitRequested; }
-
-void FinishPendingExit(shell::Workspace& ws) {
-  if (!exitRequested) return;
-  exitRequested = false;
-  CloseDrawing(ws);
-  tk::ExitLoop();
 }
 
 void CloseDrawing(shell::Workspace& ws) {

@@ -94,12 +94,4 @@ void ClearCursorPos();
 // Empties the drawing and forgets its history, as the program ends.
 void CloseDrawing(shell::Workspace& ws);
 
-// Exit while "Calcular" runs only records the request: the drawing must not
-// be released under the computation.  The pipeline calls this when it ends;
-// it empties the drawing and ends the event loop if an exit was requested.
-void FinishPendingExit(shell::Workspace& ws);
-// Records an exit request made while the pipeline runs (used by Exit).
-void RequestExitAfterPipeline();
-bool ExitPending();
-
 }  // namespace cmd

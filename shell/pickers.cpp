@@ -106,20 +106,29 @@ void DragPress(PickRequest* r) {
                   PickControl(*r));
 }
 
+void DropDrag(DragPicker* picker) {
+  if (picker->dropped) picker->dropped(picker->userData);
+}
+
 void DragEnd(PickRequest* r) {
   DragPicker* picker = DragOf(r);
   dragging = false;
   if (r->pickStatus != PickAccepted) {
+    DropDrag(picker);
     if (picker->done) picker->done(picker->userData, Unfinished(r->pickStatus));
     return;
   }
-  if (r->button == 2) return ActivateDragPicker(picker->canvas, picker->done, 1);
+  if (r->button == 2) {
+    DropDrag(picker);
+    return ActivateDragPicker(picker->canvas, picker->done, 1);
+  }
   const PickPoint p = r->anchor, q = r->releasePoint;
   // A click selects what is under the cursor (the press did) and ends the
   // Drag mode.  It is judged by where the mouse really was: the release may
   // have been snapped to the grid while the press was not.
   const PickPoint a = r->rawPress, b = r->rawRelease;
   if (std::hypot(b.x - a.x, b.y - a.y) < r->tolerance) {
+    DropDrag(picker);
     if (picker->done) picker->done(picker->userData, 0);
     return;
   }

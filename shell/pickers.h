@@ -39,6 +39,9 @@ struct DragPicker {
   PickerAdjust adjust = nullptr;
   // While dragging: the press point and the cursor.
   void (*motion)(void* userData, double px, double py, double x, double y) = nullptr;
+  // When the pick ends without the drag applied: a click, another button,
+  // or another command.
+  void (*dropped)(void* userData) = nullptr;
   PickerDone done = nullptr;
   int armed = 0;
 };

@@ -51,13 +51,16 @@ void ShowViewSize(tk::Element* canvas) {
   tk::SetfAttribute(handles.vtext, "VALUE", "%6.1f", height);
 }
 
-// The canvas shows the workspace's drawing with the flow result being
-// computed, or else the last one, and fits the view to the drawing.
+// The canvas shows the workspace's drawing, with a wall being dragged where
+// it is held, and the flow result being computed, or else the last one; the
+// view is fitted to the drawing.
 void InitCanvas(tk::Element* canvas, Workspace& ws) {
   ViewCreate(canvas, 0);
   const auto redraw = [&ws](tk::Element* c, double xmin, double xmax, double ymin, double ymax) {
-    RedrawScene(c, xmin, xmax, ymin, ymax,
-                Scene{ws.drawing.entities, ws.drawing.settings, ws.shownResult(), ws.layers});
+    WithDragPreview(ws, [&] {
+      RedrawScene(c, xmin, xmax, ymin, ymax,
+                  Scene{ws.drawing.entities, ws.drawing.settings, ws.shownResult(), ws.layers});
+    });
   };
   const auto extents = [&ws](tk::Element*, double& xmin, double& xmax, double& ymin,
                              double& ymax) {

@@ -266,6 +266,42 @@ find_calcular() {
   CALC_Y=$(( ${4#+} + $2 - 8 ))
 }
 
+# Sets CHECK_Y to the middle of the last row of the window picture $1, the
+# analysis settings under the bar, and CHECKBOXES to the x places of its
+# check boxes from left to right: "Ao vivo", then the "Malha" choices 60,
+# 120, 240 and 400.  Their insides are the only white in that row.
+find_checkboxes() {
+  CHECK_Y=$(( $(identify -format '%h' "$1") - 12 ))
+  CHECKBOXES=$(convert "$1" -crop "2000x1+0+$CHECK_Y" +repage txt:- | awk -F'[,: ]+' '
+    /#FFFFFF/ { if ($1 > last + 8) { if (n) printf "%d ", (first + last) / 2; first = $1; n++ } last = $1 }
+    END { if (n) printf "%d\n", (first + last) / 2 }')
+  [ "$(echo $CHECKBOXES | wc -w)" -eq 5 ] || fail "the analysis settings were not found: $CHECKBOXES"
+}
+
+# Clicks check box number $1 (1 "Ao vivo", 2 to 5 the "Malha" choices) found
+# by find_checkboxes.
+click_checkbox() {
+  xdotool mousemove --window "$WID" "$(echo $CHECKBOXES | cut -d' ' -f"$1")" "$CHECK_Y" click 1
+}
+
+# Arquivo -> Sair; the question about the unsaved drawing must come up: its
+# id goes to QUESTION.
+ask_to_exit() {
+  xdotool mousemove --window "$WID" 25 10 click 1
+  xdotool key --delay 100 Down Down Down Return
+  QUESTION=$(timeout 20 xdotool search --sync --onlyvisible --name "^Desenho alterado$" | head -n 1)
+  [ -n "$QUESTION" ] || fail "no question about the unsaved drawing"
+}
+
+# Presses answer $1 (0 Salvar, 1 Descartar, 2 Cancelar) of the question: its
+# three buttons, 90 pixels wide with 8 between them, are centred 12 pixels
+# above the box's bottom edge.
+answer() {
+  eval "$(xdotool getwindowgeometry --shell "$QUESTION")"
+  x=$(( (WIDTH - 286) / 2 + $1 * 98 + 45 ))
+  xdotool mousemove --window "$QUESTION" "$x" $((HEIGHT - 26)) click 1
+}
+
 # Arquivo -> Sair with a real click on the menu bar and the keyboard (Abrir,
 # Salvar, Exportar imagem, Exportar campo, Sair; separators are not items);
 # the program must end with status 0.

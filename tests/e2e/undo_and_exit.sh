@@ -20,23 +20,6 @@ find_canvas
 
 click_canvas() { xdotool mousemove --window "$CANVAS" "$1" "$2" click 1; }
 
-# Arquivo -> Sair; the question box must come up: its id goes to QUESTION.
-ask_to_exit() {
-  xdotool mousemove --window "$WID" 25 10 click 1
-  xdotool key --delay 100 Down Down Down Down Down Return
-  QUESTION=$(timeout 20 xdotool search --sync --onlyvisible --name "^Desenho alterado$" | head -n 1)
-  [ -n "$QUESTION" ] || fail "no question about the unsaved drawing"
-}
-
-# Presses answer $1 (0 Salvar, 1 Descartar, 2 Cancelar) of the question: its
-# three buttons, 90 pixels wide with 8 between them, are centred 12 pixels
-# above the box's bottom edge.
-answer() {
-  eval "$(xdotool getwindowgeometry --shell "$QUESTION")"
-  x=$(( (WIDTH - 286) / 2 + $1 * 98 + 45 ))
-  xdotool mousemove --window "$QUESTION" "$x" $((HEIGHT - 26)) click 1
-}
-
 tool $LINHA
 click_canvas 80 100
 click_canvas 320 100

@@ -1,7 +1,5 @@
 // The analysis as one call: two analyses of different drawings interleaved
-// in one process give exactly what each gives alone, and a stop keeps
-// nothing.
-#include <atomic>
+// in one process give exactly what each gives alone.
 #include <functional>
 
 #include "flow/flow_report.h"
@@ -100,26 +98,6 @@ TEST_F(AnalysisTest, InterleavedAnalysesGiveWhatEachGivesAlone) {
   EXPECT_EQ(houseAround.outcome, AnalysisOutcome::Done);
   EXPECT_TRUE(FlowDumpText(houseAround) == houseAlone);
   EXPECT_TRUE(blockInside == blockAlone);
-}
-
-// The cancel flag stops the analysis at its next gauge step: the outcome
-// says so and nothing of the result is kept.
-TEST_F(AnalysisTest, ACancelledAnalysisKeepsNothing) {
-  struct Cancelling : AnalysisProgress {
-    std::atomic<bool> cancel{false};
-    int steps = 0;
-    void GaugeMoved(double) override {
-      if (++steps == 5000) cancel = true;
-    }
-    const std::atomic<bool>* CancelFlag() const override { return &cancel; }
-  } progress;
-  const AnalysisResult r = Analyse(SampleWalls("house.dat"), options, progress);
-  EXPECT_EQ(r.outcome, AnalysisOutcome::Stopped);
-  EXPECT_EQ(progress.steps, 5000);
-  EXPECT_EQ(r.grid.cellCount, 0);
-  EXPECT_TRUE(r.grid.cells.empty());
-  EXPECT_TRUE(r.streamlines.empty());
-  EXPECT_FALSE(r.failure);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
-// "Calcular" in the real main window: the picture it leaves, the state of
-// the buttons and the gauge, and a drawing it must refuse.
+// "Calcular" and live mode in the real main window: the picture they
+// leave, the window's controls while the analysis runs beside it, the
+// drawings "Calcular" must refuse, and results that belong to the drawing
+// on screen only.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -12,10 +14,12 @@
 #include <vector>
 
 #include "tests/flow/main_window_fixture.h"
+#include "tests/shell/shell_test_env.h"
 #include "tests/shell/workspace_access.h"
 #include "flow/boundary_arrows.h"
 #include "flow/cell_grid.h"
 #include "flow/face_weighted.h"
+#include "flow/flow_report.h"
 #include "flow/flow_draw.h"
 #include "flow/solver.h"
 #include "flow/streamlines.h"
@@ -35,6 +39,24 @@ const char* const kButtons[] = {"btsel", "btline", "btkeyboard", "btdel"};
 
 class CalcularGuiTest : public MainWindowTest {
  protected:
+  void SetUp() override {
+    Click("live_tgl", false);
+    Click("cells60_tgl", true);
+    ASSERT_TRUE(shelltest::WaitForAnalysis());
+    MainWindowTest::SetUp();
+  }
+
+  // Clicks a toggle of the bottom bar, as the user would.
+  static void Click(const char* toggle, bool on) {
+    tk::Event ev;
+    ev.state = on ? 1 : 0;
+    tk::test::Fire(tk::GetHandle(toggle), "ACTION", ev);
+  }
+  // The dump of the analysis of the drawing as it is, run on its own.
+  static std::string AnalysedAlone() {
+    return FlowDumpText(Analyse(shelltest::Entities().walls(), shelltest::Ws().options));
+  }
+
   // Whether the shown picture is red at a world point or a pixel next to it.
   static bool RedNear(double x, double y) {
     tk::GLMakeCurrent(Canvas());
@@ -90,6 +112,13 @@ class CalcularGuiTest : public MainWindowTest {
     return text;
   }
 
+  // A partial picture shown must be that of the drawing reaching `xmax`.
+  static void ExpectPartialOf(double xmax) {
+    if (shelltest::Ws().partial) {
+      EXPECT_NEAR(shelltest::Ws().partial->grid.xmax, xmax, 0.01);
+    }
+  }
+
   static std::string Prompt() { return tk::GetAttribute(cmd::handles.datatopmsg, "TITLE"); }
 
   static void ExpectRestoredControls() {
@@ -98,7 +127,7 @@ class CalcularGuiTest : public MainWindowTest {
     }
     EXPECT_EQ(tk::GetAttribute(cmd::handles.gauge, "VALUE"), "0");
     EXPECT_EQ(tk::GetAttribute(cmd::handles.gauge, "SHOW_TEXT"), "NO");
-    EXPECT_FALSE(cmd::PipelineRunning());
+    EXPECT_FALSE(cmd::PipelineRunning(shelltest::Ws()));
   }
 };
 
@@ -177,7 +206,7 @@ TEST_F(CalcularGuiTest, AnUnconvergedSolveIsReportedAsApproximate) {
   Open("house.dat");
   shelltest::Ws().options.maxSweeps = 2;
   Calcular();
-  shelltest::Ws().options = AnalysisOptions{};
+  shelltest::Ws().options.maxSweeps = 0;
   EXPECT_EQ(tk::test::TakeMessages(),
             std::vector<std::string>{"Calcular|O cálculo não convergiu no limite de iterações: "
                                      "o escoamento mostrado é aproximado."});
@@ -185,24 +214,20 @@ TEST_F(CalcularGuiTest, AnUnconvergedSolveIsReportedAsApproximate) {
   ExpectRestoredControls();
 }
 
-// The Line mode re-armed while the computation runs cannot take the grid
-// from under it; the grid goes when the computation ends.
+// The Line mode re-armed while the computation runs leaves the result it
+// finds alone; the result goes when the computation ends.
 TEST_F(CalcularGuiTest, LineModeDuringTheComputationDiscardsTheResultAtTheEnd) {
   Open("house.dat");
-  bool arrived = false;
-  tk::test::QueueEvent([&] {
-    arrived = true;
-    cmd::LineMode();
-  });
-  Calcular();
-  ASSERT_TRUE(arrived);
+  StartCalcular();
+  cmd::LineMode();
+  ASSERT_TRUE(shelltest::WaitForAnalysis());
   EXPECT_EQ(shelltest::Grid().cellCount, 0);
   EXPECT_TRUE(shelltest::Streamlines().empty());
   ExpectRestoredControls();
   cmd::ResetToSelect();
 }
 
-// Whatever stops the computation leaves no half-built grid and says what
+// Whatever fails in the computation leaves no half-built grid and says what
 // failed; only a failed allocation is reported as a lack of memory.
 TEST_F(CalcularGuiTest, AFailureDuringTheComputationSaysWhatFailed) {
   const struct {
@@ -216,8 +241,26 @@ TEST_F(CalcularGuiTest, AFailureDuringTheComputationSaysWhatFailed) {
   };
   for (const auto& c : cases) {
     Open("single_room.dat");
-    tk::test::QueueEvent(c.fail);
     Calcular();
+    const std::vector<Wall> walls = shelltest::Entities().walls();
+    cmd::StartAnalysis(shelltest::Ws(), shell::AnalysisKind::Calcular,
+                       [&walls, &c](AnalysisProgress& progress) {
+                         struct FailingHalfWay : AnalysisProgress {
+                           AnalysisProgress* outer;
+                           std::function<void()> fail;
+                           int redraws = 0;
+                           void Redraw(const AnalysisResult&) override {
+                             if (++redraws == 2) fail();  // once the flow is solved
+                           }
+                           const std::atomic<bool>* CancelFlag() const override {
+                             return outer->CancelFlag();
+                           }
+                         } failing;
+                         failing.outer = &progress;
+                         failing.fail = c.fail;
+                         return Analyse(walls, AnalysisOptions{}, failing);
+                       });
+    ASSERT_TRUE(shelltest::WaitForAnalysis());
     EXPECT_EQ(tk::test::TakeMessages(), std::vector<std::string>{c.message});
     EXPECT_EQ(shelltest::Grid().cellCount, 0);
     EXPECT_TRUE(shelltest::Streamlines().empty());
@@ -225,10 +268,9 @@ TEST_F(CalcularGuiTest, AFailureDuringTheComputationSaysWhatFailed) {
   }
 }
 
-// Events keep arriving while "Calcular" runs.  Commands that would change
-// or pull the drawing or the grid from under it do nothing then, and an
-// exit, once the unsaved change is settled, waits for the end of the
-// computation.
+// While "Calcular" runs, the commands that would change the drawing or the
+// result do nothing.  An exit, once the unsaved change is settled, cancels
+// the computation and ends at once.
 TEST_F(CalcularGuiTest, CommandsArrivingDuringTheComputationAreHeldBack) {
   Open("house.dat");
   shelltest::Hist().Clear();
@@ -238,56 +280,58 @@ TEST_F(CalcularGuiTest, CommandsArrivingDuringTheComputationAreHeldBack) {
   const Entity* const front = shelltest::Entities().head();
   shelltest::Entities().head()->selected = 1;
   const int popups = tk::test::ScriptedPopups();
-  bool arrived = false;
-  tk::test::QueueEvent([&] {
-    arrived = true;
-    ASSERT_TRUE(cmd::PipelineRunning());
-    const int cells = shelltest::Grid().cellCount;
-    cmd::Delete(shelltest::Ws(), tk::Event{});
-    cmd::MoveSelBack(shelltest::Ws(), tk::Event{});
-    cmd::ProjReadFile(shelltest::Ws(), tk::Event{});
-    cmd::Line(tk::Event{});
-    EXPECT_FALSE(cmd::CreateLine(shelltest::Ws(), 0, 0, 1, 1));  // a line mode already running
-    cmd::ViewGrid(shelltest::Ws(), tk::Event{});
-    tk::test::Key(Canvas(), tk::CtrlKey('z'), " C");
-    tk::test::QueueAnswer({false, {"Descartar"}});
-    cmd::Exit(shelltest::Ws(), tk::Event{});
-    EXPECT_EQ(shelltest::Entities().head(), front);  // nothing deleted, moved, read or undone
-    EXPECT_EQ(shelltest::Grid().cellCount, cells);
-    EXPECT_NE(cmd::modeRestart, cmd::LineMode);
-    EXPECT_TRUE(cmd::ExitPending());
-  });
-  Calcular();
-  ASSERT_TRUE(arrived);
-  EXPECT_EQ(tk::test::ScriptedPopups(), popups + 1);  // the exit question, no Open dialog
+  StartCalcular();
+  ASSERT_TRUE(cmd::PipelineRunning(shelltest::Ws()));
+  cmd::Delete(shelltest::Ws(), tk::Event{});
+  cmd::MoveSelBack(shelltest::Ws(), tk::Event{});
+  cmd::ProjReadFile(shelltest::Ws(), tk::Event{});
+  cmd::Line(shelltest::Ws(), tk::Event{});
+  EXPECT_FALSE(cmd::CreateLine(shelltest::Ws(), 0, 0, 1, 1));
+  cmd::ViewGrid(shelltest::Ws(), tk::Event{});
+  tk::test::Key(Canvas(), tk::CtrlKey('z'), " C");
+  EXPECT_EQ(shelltest::Entities().head(), front);  // nothing deleted, moved, read or undone
+  EXPECT_NE(cmd::modeRestart, cmd::LineMode);
+  EXPECT_EQ(tk::test::ScriptedPopups(), popups);  // no Open dialog
+  ASSERT_TRUE(shelltest::WaitForAnalysis());
   EXPECT_EQ(shelltest::Grid().cellCount, 3600);  // the computation finished
   EXPECT_FALSE(shelltest::Streamlines().empty());
-  // The exit took effect at the end: the drawing was emptied then.
-  EXPECT_FALSE(cmd::ExitPending());
-  EXPECT_EQ(shelltest::Entities().head(), nullptr);
   ExpectRestoredControls();
+
+  shelltest::Ws().options.cells = 400;
+  StartCalcular();
+  tk::test::QueueAnswer({false, {"Descartar"}});
+  EXPECT_EQ(cmd::Exit(shelltest::Ws(), tk::Event{}), tk::kClose);
+  shelltest::Ws().options.cells = 60;
+  EXPECT_EQ(tk::test::ScriptedPopups(), popups + 1);  // the question about the change
+  EXPECT_TRUE(shelltest::Ws().worker.Idle());
+  EXPECT_EQ(shelltest::Ws().awaited.run, 0u);
+  EXPECT_EQ(shelltest::Entities().head(), nullptr);
 }
 
-// Esc while the computation runs stops it at its next step: nothing of the
-// result is kept, the controls come back, the message line says so and the
-// drawing is untouched.  The next "Calcular" runs to the end.
+// Esc while the computation runs answers at once: nothing of the result is
+// kept, the controls come back, the message line says so and the drawing
+// is untouched; the computation, dropped, never shows up later.  The next
+// "Calcular" runs to the end.
 TEST_F(CalcularGuiTest, EscStopsTheComputation) {
   Open("house.dat");
   const std::string drawing = DrawingText();
   ViewRedisplay(Canvas());
   const std::vector<unsigned char> drawingAlone = Picture(GL_FRONT);
-  bool arrived = false;
-  tk::test::QueueEvent([&] {
-    arrived = true;
-    tk::test::Key(Canvas(), tk::kKeyEsc);
-  });
   Calcular();
-  ASSERT_TRUE(arrived);
+  ASSERT_EQ(shelltest::Grid().cellCount, 3600);
+  shelltest::Ws().options.cells = 240;
+  StartCalcular();
+  tk::test::Key(Canvas(), tk::kKeyEsc);
+  shelltest::Ws().options.cells = 60;
   ExpectRestoredControls();
   EXPECT_EQ(shelltest::Grid().cellCount, 0);
   EXPECT_TRUE(shelltest::Streamlines().empty());
   EXPECT_EQ(Prompt(), "Cálculo interrompido: nenhum resultado foi mantido.");
   EXPECT_EQ(DrawingText(), drawing);
+  EXPECT_TRUE(Picture(GL_FRONT) == drawingAlone);
+  EXPECT_TRUE(shelltest::WaitFor([] { return shelltest::Ws().worker.Idle(); }));
+  for (int i = 0; i < 10; ++i) tk::LoopWait(0.01);
+  EXPECT_EQ(shelltest::Grid().cellCount, 0);
   EXPECT_TRUE(Picture(GL_FRONT) == drawingAlone);
 
   Calcular();
@@ -295,6 +339,103 @@ TEST_F(CalcularGuiTest, EscStopsTheComputation) {
   EXPECT_GT(shelltest::Streamlines().size(), 2u);
   EXPECT_EQ(Prompt(), " ");
   ExpectRestoredControls();
+}
+
+// A 400-cell "Calcular" leaves the window live: the arrows pan and the
+// zoom works at once, the gauge moves and the picture grows, while the
+// drawing buttons stay inactive to the end.
+TEST_F(CalcularGuiTest, TheWindowStaysLiveDuringA400CellCalcular) {
+  Open("house.dat");
+  Click("cells400_tgl", true);
+  ASSERT_EQ(shelltest::Ws().options.cells, 400);
+  StartCalcular();
+  double xmin, xmax, ymin, ymax, x2min, x2max, y2min, y2max;
+  ViewGetWindow(Canvas(), &xmin, &xmax, &ymin, &ymax);
+  tk::test::Key(Canvas(), tk::kKeyRight);
+  cmd::VisZoomIn(tk::Event{});
+  ViewGetWindow(Canvas(), &x2min, &x2max, &y2min, &y2max);
+  EXPECT_LT(x2max - x2min, xmax - xmin);  // zoomed in
+  EXPECT_LT(x2min + x2max, xmin + xmax);  // moved left: the drawing goes right
+  EXPECT_TRUE(cmd::PipelineRunning(shelltest::Ws()));
+  bool gaugeMoved = false, partShown = false, buttonsInactive = true;
+  while (shelltest::Ws().awaited.run != 0) {
+    tk::LoopWait(0.05);
+    gaugeMoved |= tk::GetAttribute(cmd::handles.gauge, "VALUE") != "0";
+    partShown |= shelltest::Ws().partial != nullptr;
+    if (shelltest::Ws().awaited.run != 0)
+      buttonsInactive &= tk::GetAttribute(tk::GetHandle("btline"), "ACTIVE") == "NO";
+  }
+  EXPECT_TRUE(gaugeMoved);
+  EXPECT_TRUE(partShown);
+  EXPECT_TRUE(buttonsInactive);
+  EXPECT_EQ(shelltest::Grid().cellCount, 400 * 400);
+  ExpectRestoredControls();
+  Click("cells60_tgl", true);
+  Click("cells60_tgl", false);  // clicked again, the choice stays
+  EXPECT_EQ(tk::GetAttribute(tk::GetHandle("cells60_tgl"), "VALUE"), "ON");
+  EXPECT_EQ(tk::GetAttribute(tk::GetHandle("cells400_tgl"), "VALUE"), "OFF");
+  EXPECT_EQ(shelltest::Ws().options.cells, 60);
+}
+
+// In live mode every change of the drawing brings the result of the
+// drawing as it now is, the one an analysis of it alone gives, without
+// "Calcular"; the editing commands are not held back.
+TEST_F(CalcularGuiTest, LiveModeFollowsEveryChangeOfTheDrawing) {
+  Open("house.dat");
+  shelltest::Hist().Clear();
+  Click("live_tgl", true);
+  EXPECT_FALSE(cmd::PipelineRunning(shelltest::Ws()));
+  ASSERT_TRUE(shelltest::WaitForAnalysis());
+  EXPECT_TRUE(FlowDumpText(shelltest::Ws().result) == AnalysedAlone());
+
+  const std::function<void()> changes[] = {
+      [] { ASSERT_TRUE(cmd::CreateLine(shelltest::Ws(), 1, 1, 3, 4)); },
+      [] { cmd::Delete(shelltest::Ws(), tk::Event{}); },  // the new line, selected
+      [] { cmd::UndoChange(shelltest::Ws()); },
+      [] { cmd::RedoChange(shelltest::Ws()); },
+      [] { Click("cells120_tgl", true); },
+  };
+  for (const auto& change : changes) {
+    const std::string before = FlowDumpText(shelltest::Ws().result);
+    change();
+    ASSERT_TRUE(shelltest::WaitForAnalysis());
+    const std::string now = FlowDumpText(shelltest::Ws().result);
+    EXPECT_NE(now, before);
+    EXPECT_TRUE(now == AnalysedAlone());
+  }
+  EXPECT_TRUE(tk::test::TakeMessages().empty());
+  // Switched off, a change leaves the picture alone, as after "Calcular".
+  Click("live_tgl", false);
+  const std::string last = FlowDumpText(shelltest::Ws().result);
+  ASSERT_TRUE(cmd::CreateLine(shelltest::Ws(), 1, 1, 3, 4));
+  EXPECT_TRUE(shelltest::WaitForAnalysis());
+  EXPECT_TRUE(FlowDumpText(shelltest::Ws().result) == last);
+}
+
+// Changes faster than the analyses: each cancels the run before it, and
+// neither a result nor a partial picture of an older drawing is ever
+// shown, only those of the newest.
+TEST_F(CalcularGuiTest, LiveModeNeverShowsAResultOfAnOlderDrawing) {
+  Open("house.dat");
+  Click("cells240_tgl", true);
+  Click("live_tgl", true);
+  double xmax = 0;
+  for (int i = 1; i <= 4; ++i) {
+    ASSERT_TRUE(cmd::CreateLine(shelltest::Ws(), 0, 0, 20 + i, 1));  // each reaches further east
+    double x0, x1, y0, y1;
+    ASSERT_TRUE(shelltest::Entities().drawingExtents(x0, x1, y0, y1));
+    xmax = x1;
+    for (int k = 0; k < 3; ++k) {
+      tk::LoopWait(0.02);
+      ExpectPartialOf(xmax);
+    }
+  }
+  while (shelltest::Ws().awaited.run != 0) {
+    tk::LoopWait(0.02);
+    ExpectPartialOf(xmax);
+  }
+  EXPECT_NEAR(shelltest::Grid().xmax, xmax, 0.01);
+  EXPECT_TRUE(FlowDumpText(shelltest::Ws().result) == AnalysedAlone());
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ class MainWindowTest : public ::testing::Test {
     for (int i = 0; i < 30; ++i) tk::LoopStep();
   }
   static void TearDownTestSuite() {
+    cmd::EndAnalyses(shelltest::Ws());
     ReleaseGrid(shelltest::Ws().result);
     shelltest::Entities().deleteAll();
     tk::Close();
@@ -44,5 +45,11 @@ class MainWindowTest : public ::testing::Test {
     ViewFit(Canvas());
   }
 
-  static void Calcular() { cmd::ViewGrid(shelltest::Ws(), tk::Event{}); }
+  // Clicks "Calcular"; the analysis runs beside the window.
+  static void StartCalcular() { cmd::ViewGrid(shelltest::Ws(), tk::Event{}); }
+  // Clicks "Calcular" and waits for its end.
+  static void Calcular() {
+    StartCalcular();
+    ASSERT_TRUE(shelltest::WaitForAnalysis());
+  }
 };

@@ -144,7 +144,7 @@ TEST_F(DrawingModes, TwoClicksMakeASelectedRedWallAndTheModeStartsAgain) {
   ShowGridAndSnap(true);
   shelltest::NewLine(1, 9, 9, 9);
   shelltest::Entities().head()->selected = 1;
-  cmd::Line(tk::Event{});
+  cmd::Line(shelltest::Ws(), tk::Event{});
   Click(1.1, 1.2);
   Move(4.2, 4.9);
   EXPECT_EQ(Prompt(), "Comprimento =      5.000");
@@ -184,7 +184,7 @@ TEST_F(DrawingModes, ShiftLocksTheDirectionAndControlInvertsSnapping) {
     EXPECT_EQ(y, l.lockedY);
   }
 
-  cmd::Line(tk::Event{});
+  cmd::Line(shelltest::Ws(), tk::Event{});
   ShowGridAndSnap(true);
   Click(2.1, 2.9);             // snapped to (2, 3)
   Click(6.7, 4.1, kShift);     // (7, 4) locked level: (7, 3)
@@ -201,7 +201,7 @@ TEST_F(DrawingModes, ShiftLocksTheDirectionAndControlInvertsSnapping) {
 }
 
 TEST_F(DrawingModes, MiddleButtonOrControlRightAsksForCoordinates) {
-  cmd::Line(tk::Event{});
+  cmd::Line(shelltest::Ws(), tk::Event{});
   // The first point by dialog, opened by Control + right, whose release
   // comes without the right button in the status.
   tk::test::QueueAnswer({false, {"x0_line3_handle=0.1", "y0_line3_handle=0.2", "call_fok"}});
@@ -235,7 +235,7 @@ TEST_F(DrawingModes, KeyboardLineAsksLineAfterLineUntilCancel) {
   tk::test::QueueAnswer({false, {"x1_line1_handle=3", "tl_line1_handle=0", "call_ok"}});
   tk::test::QueueAnswer({false, {"y1_line1_handle=4", "call_ok"}});
   tk::test::QueueAnswer({false, {"call_cn"}});
-  cmd::Line(tk::Event{});
+  cmd::Line(shelltest::Ws(), tk::Event{});
   EXPECT_EQ(tk::test::PendingAnswers(), 0u);
   ASSERT_EQ(Walls().size(), 2u);
   ExpectWall(Walls()[1], 0, 0, 3, 0);
@@ -246,7 +246,7 @@ TEST_F(DrawingModes, KeyboardLineAsksLineAfterLineUntilCancel) {
 }
 
 TEST_F(DrawingModes, APickEndedByAnotherCommandChangesNothing) {
-  cmd::Line(tk::Event{});
+  cmd::Line(shelltest::Ws(), tk::Event{});
   Click(2, 2);
   cmd::ProjSaveFile(shelltest::Ws(), tk::Event{});  // cancelled; ends the pick, re-arms the mode
   EXPECT_EQ(cmd::modeRestart, cmd::LineMode);
@@ -254,7 +254,7 @@ TEST_F(DrawingModes, APickEndedByAnotherCommandChangesNothing) {
   Click(5, 5);
   tk::test::Key(cmd::handles.datascreen, tk::kKeyEsc);
   EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
-  cmd::Line(tk::Event{});
+  cmd::Line(shelltest::Ws(), tk::Event{});
   Click(5, 5);
   cmd::ProjReadFile(shelltest::Ws(), tk::Event{});  // cancelled: the first point goes, the mode stays
   EXPECT_EQ(cmd::modeRestart, cmd::LineMode);
@@ -379,7 +379,7 @@ std::vector<std::vector<double>> Drawing() {
 TEST_F(DrawingModes, LinesAndDragsAreUndoneAndRedoneOneByOne) {
   shelltest::Hist().Clear();
   std::vector<std::vector<std::vector<double>>> states = {Drawing()};
-  cmd::Line(tk::Event{});
+  cmd::Line(shelltest::Ws(), tk::Event{});
   Click(1, 1);
   Click(5, 3);
   states.push_back(Drawing());

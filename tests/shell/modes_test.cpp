@@ -29,7 +29,7 @@ class Modes : public ::testing::Test {
 };
 
 TEST_F(Modes, SelectFromASwitchedOffToggleKeepsTheMode) {
-  cmd::Line(From("btline"));
+  cmd::Line(shelltest::Ws(), From("btline"));
   ASSERT_EQ(cmd::modeRestart, cmd::LineMode);
   tk::Event off = From("grid_tgl");  // any toggle reports its state
   off.state = 0;
@@ -57,7 +57,7 @@ TEST_F(Modes, KeysActFromAnyFocusButLeaveAFieldItsEditingKeys) {
   const ViewWindow start = Window();
   const double height = start.ymax - start.ymin;
 
-  cmd::Line(From("btline"));
+  cmd::Line(shelltest::Ws(), From("btline"));
   EXPECT_EQ(tk::test::Key(field, tk::kKeyEsc), tk::kIgnore);
   EXPECT_EQ(cmd::modeRestart, cmd::SelectMode);
   EXPECT_EQ(tk::test::Key(field, 'm'), tk::kDefault);
@@ -121,11 +121,11 @@ TEST_F(Modes, StartingTheLineModeRemovesTheFlowPicture) {
   shelltest::NewLine(2, 2, 2, 6);
   shelltest::NewLine(2, 6, 6, 6);
   cmd::ViewGrid(shelltest::Ws(), tk::Event{});
-  ASSERT_FALSE(cmd::PipelineRunning());
+  ASSERT_TRUE(shelltest::WaitForAnalysis());
   ASSERT_FALSE(shelltest::Grid().cells.empty());
   cmd::Select(From("btsel"));
   EXPECT_FALSE(shelltest::Grid().cells.empty());
-  cmd::Line(From("btline"));
+  cmd::Line(shelltest::Ws(), From("btline"));
   EXPECT_TRUE(shelltest::Grid().cells.empty());
 }
 

@@ -77,6 +77,7 @@ TEST_F(UndoTest, ControlKeysUndoAndRedoExceptInTextFields) {
   RoomWithEastWallDeleted();
   cmd::Drag(tk::Event{});
   cmd::ViewGrid(shelltest::Ws(), tk::Event{});
+  ASSERT_TRUE(shelltest::WaitForAnalysis());
   ASSERT_FALSE(shelltest::Grid().cells.empty());
 
   Key("htext", 'z');  // the field keeps Control+Z for its own text

@@ -2,6 +2,8 @@
 // shorthands for its parts.
 #pragma once
 
+#include <chrono>
+
 #include "flow/analysis.h"
 #include "model/drawing.h"
 #include "shell/workspace.h"
@@ -25,6 +27,14 @@ inline LineEntity* NewLine(double x0, double y0, double x1, double y1, PackedCol
   auto* line = new LineEntity(x0, y0, x1, y1, Settings().wallWidth, color);
   Entities().insertAtFront(line);
   return line;
+}
+
+// Processes events until the window waits for no analysis; false when a
+// minute passed first (a 400-cell run under the sanitizers takes seconds).
+inline bool WaitForAnalysis() {
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  while (Ws().awaited.run != 0 && std::chrono::steady_clock::now() < giveUp) tk::LoopWait(0.05);
+  return Ws().awaited.run == 0;
 }
 
 // The redraw the program gives its canvas: the workspace's scene.
