@@ -1,12 +1,16 @@
 // Times "Calcular" and the view commands in the real main window on drawings
-// of many random short walls, next to the batch tool on the same files.
-// Needs an X display.  Figures are printed, never judged pass or fail.
+// of many random short walls, next to the batch tool on the same files;
+// then, on the sample drawings, live mode from a change of the drawing to
+// its new picture on screen, and Esc during a 400-cell "Calcular".  Needs
+// an X display.  Figures are printed, never judged pass or fail.
 //
 //   window-bench [WALLS ...]        drawings of these sizes (default 2000 20000 200000)
+//   window-bench --live             only live mode and Esc
 //   window-bench --write N FILE     only writes a drawing of N random walls
 #include <GL/gl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -14,12 +18,14 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "flow/analysis.h"
 #include "model/drawing_file.h"
 #include "model/entity_list.h"
 #include "shell/commands.h"
+#include "shell/editing.h"
 #include "shell/modes.h"
 #include "shell/startup.h"
 #include "toolkit/toolkit.h"
@@ -80,8 +86,15 @@ void OpenThroughTheMenu(shell::Workspace& ws, const std::string& path) {
   Settle();
 }
 
+// Processes events until the window waits for no analysis.
+void WaitForAnalysis(shell::Workspace& ws) {
+  while (ws.awaited.run != 0) tk::LoopWait(0.1);
+}
+
+// From the click to the picture of the result on screen.
 void Calcular(shell::Workspace& ws) {
   cmd::ViewGrid(ws, tk::Event{});
+  WaitForAnalysis(ws);
   Settle();
 }
 
@@ -153,6 +166,93 @@ void BenchDrawing(shell::Workspace& ws, int walls, const std::string& path) {
   std::fflush(stdout);
 }
 
+// Clicks a toggle of the bottom bar.
+void Click(const char* toggle, bool on) {
+  tk::Event ev;
+  ev.state = on ? 1 : 0;
+  tk::test::Fire(tk::GetHandle(toggle), "ACTION", ev);
+}
+
+void OpenSample(shell::Workspace& ws, const std::string& name) {
+  cmd::CloseDrawing(ws);
+  OpenThroughTheMenu(ws, std::string(BRISEL_EXAMPLES_DIR) + "/" + name);
+}
+
+double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// In live mode on the grid of `cells`: a short wall drawn inside the drawing
+// (its extent unchanged), timed from the line's making to its result's
+// picture on screen; then undone, as a second change timed the same way.
+void BenchLiveChanges(shell::Workspace& ws, const std::string& sample, int cells, double goal) {
+  OpenSample(ws, sample);
+  Click(("cells" + std::to_string(cells) + "_tgl").c_str(), true);
+  Click("live_tgl", true);
+  WaitForAnalysis(ws);
+  double xmin, xmax, ymin, ymax;
+  ws.drawing.entities.drawingExtents(xmin, xmax, ymin, ymax);
+  const double cx = (xmin + xmax) / 2, cy = (ymin + ymax) / 2, d = (xmax - xmin) / 40;
+  std::vector<double> times;
+  for (int k = 0; k < 3; ++k) {
+    for (bool undo : {false, true}) {
+      const auto start = Clock::now();
+      if (undo) {
+        cmd::UndoChange(ws);
+      } else {
+        cmd::CreateLine(ws, cx - d, cy - d * (k + 1), cx + d, cy + d);
+      }
+      WaitForAnalysis(ws);
+      Settle();
+      times.push_back(Milliseconds(Clock::now() - start));
+    }
+  }
+  Click("live_tgl", false);
+  // The analysis alone, now, on this machine: what the window adds is the rest.
+  const double alone =
+      1e3 * BestOf(kRuns, [&ws] { Analyse(ws.drawing.entities.walls(), ws.options); });
+  std::sort(times.begin(), times.end());
+  std::printf("  %-16s %3d cells: change -> picture  median %7.1f ms  worst %7.1f ms   "
+              "goal %.0f ms%s   (analysis alone %.1f ms)\n",
+              sample.c_str(), cells, times[times.size() / 2], times.back(), goal,
+              times.back() <= goal ? "" : " OVER", alone);
+  std::fflush(stdout);
+}
+
+// Esc a third of a second into a 400-cell "Calcular": the time until the
+// window has answered (controls back, picture without a result on
+// screen), and until the worker has dropped the run.
+void BenchEsc(shell::Workspace& ws) {
+  OpenSample(ws, "house.dat");
+  Click("cells400_tgl", true);
+  cmd::ViewGrid(ws, tk::Event{});
+  const auto into = Clock::now() + std::chrono::milliseconds(300);
+  while (Clock::now() < into) tk::LoopWait(0.01);
+  tk::Event esc;
+  esc.element = cmd::handles.datascreen;
+  esc.key = tk::kKeyEsc;
+  const bool running = cmd::PipelineRunning(ws);
+  const auto start = Clock::now();
+  cmd::KeyCrtl(ws, esc);
+  Settle();
+  const double answered = Milliseconds(Clock::now() - start);
+  while (!ws.worker.Idle()) std::this_thread::sleep_for(std::chrono::microseconds(200));
+  const double dropped = Milliseconds(Clock::now() - start);
+  std::printf("  Esc during a 400-cell Calcular%s: window answered %.1f ms (goal 50 ms), "
+              "worker stopped %.1f ms\n",
+              running ? "" : " (IT HAD ENDED)", answered, dropped);
+  Click("cells60_tgl", true);
+}
+
+void BenchLive(shell::Workspace& ws) {
+  std::printf("live mode on the samples\n");
+  for (const char* sample :
+       {"corridor.dat", "house.dat", "l_block.dat", "single_room.dat", "two_rooms.dat"}) {
+    BenchLiveChanges(ws, sample, 60, 100);
+    BenchLiveChanges(ws, sample, 240, 500);
+  }
+  Click("cells60_tgl", true);
+  BenchEsc(ws);
+}
+
 std::string TemporaryFolder() {
   char pattern[] = "/tmp/window-bench-XXXXXX";
   const char* folder = mkdtemp(pattern);
@@ -165,9 +265,10 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--write")
     return WriteRandomWalls(std::atoi(argv[2]), argv[3]) ? 0 : 1;
 
+  const bool liveOnly = argc == 2 && std::string(argv[1]) == "--live";
   std::vector<int> sizes;
-  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
-  if (sizes.empty()) sizes = {2000, 20000, 200000};
+  for (int i = 1; i < argc && !liveOnly; ++i) sizes.push_back(std::atoi(argv[i]));
+  if (sizes.empty() && !liveOnly) sizes = {2000, 20000, 200000};
   const std::string folder = TemporaryFolder();
   if (folder.empty()) {
     std::perror("window-bench: temporary folder");
@@ -184,6 +285,8 @@ int main(int argc, char** argv) {
     std::remove(path.c_str());
   }
   rmdir(folder.c_str());
+  BenchLive(workspace);
+  cmd::EndAnalyses(workspace);
   cmd::CloseDrawing(workspace);
   tk::Close();
   return 0;
