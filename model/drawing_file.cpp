@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 #include <vector>
 
 #include "model/atomic_file.h"
@@ -191,7 +192,8 @@ ReadReport ReadRecords(std::FILE* file, std::vector<LineRecord>& lines) {
 
 // ---- Opening --------------------------------------------------------------------
 
-std::string Reason(int error) { return std::strerror(error); }
+// strerror's buffer may be shared between threads; this is safe on any.
+std::string Reason(int error) { return std::generic_category().message(error); }
 
 // Why a file of this kind is not read, or "" for a regular file.
 std::string KindRefused(const struct stat& st) {

@@ -1,15 +1,21 @@
-// brisel-flow: runs the "Calcular" analysis on a drawing file without a
-// window and writes the results as text and as a picture.
+// brisel-flow: runs the "Calcular" analysis on drawing files without a
+// window and writes the results as text and as pictures.  Several
+// drawings are analysed side by side, each on a thread of its own.
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <algorithm>
+#include <atomic>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <new>
+#include <set>
 #include <sstream>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -29,7 +35,8 @@ const char kUsage[] =
     "uso: brisel-flow [--scheme accurate|literal] [--wall-width E] [--tolerance T] [--cells N] "
     "[--wind GRAUS] [--wind-speed V] [--dump ARQUIVO|-] [--svg ARQUIVO] [--png ARQUIVO] "
     "[--colours] [--csv ARQUIVO] [--vtk ARQUIVO] [--probe X,Y] [--flux X0,Y0,X1,Y1] "
-    "[--zone X0,Y0,X1,Y1] [--layers C1,C2...] DESENHO.dat|DESENHO.dxf\n"
+    "[--zone X0,Y0,X1,Y1] [--layers C1,C2...] [-j N] [--dump-dir PASTA] [--svg-dir PASTA] "
+    "DESENHO.dat|DESENHO.dxf...\n"
     "  --scheme S      accurate (padrão): faces pesadas pela forma da célula, resolvido até\n"
     "                  convergir; literal: vizinhos de peso igual, parada antecipada\n"
     "  --wall-width E  espessura das paredes do desenho (E > 0, padrão 0.15)\n"
@@ -50,10 +57,17 @@ const char kUsage[] =
     "  --flux X0,Y0,X1,Y1  mostra a vazão através da linha, por metro de altura (repetível)\n"
     "  --zone X0,Y0,X1,Y1  mostra as velocidades no retângulo de cantos opostos dados\n"
     "                  (repetível)\n"
-    "Saída 0 quando tudo foi escrito; 1 quando o desenho não pôde ser lido por inteiro\n"
-    "ou analisado, ou uma saída não pôde ser escrita; 2 para uma opção inválida.\n";
+    "  -j N            analisa N desenhos ao mesmo tempo (padrão: um por núcleo)\n"
+    "  --dump-dir PASTA, --svg-dir PASTA\n"
+    "                  escrevem a análise e a figura de cada desenho na PASTA, com o nome\n"
+    "                  do desenho sem a extensão: casa.dat dá casa.dump e casa.svg\n"
+    "--dump, --svg, --png, --csv, --vtk, --probe, --flux e --zone servem a um só desenho.\n"
+    "Saída 0 quando tudo foi escrito; 1 quando um desenho não pôde ser lido por inteiro\n"
+    "ou analisado, ou uma saída não pôde ser escrita (uma linha por falha); 2 para uma\n"
+    "opção inválida.\n";
 
 constexpr int kMaxCells = 1600;
+constexpr int kMaxJobs = 256;
 // Far more than any drawing needs at the default tolerance; a tolerance too
 // small for the arithmetic to reach ends here instead of never.
 constexpr long kMaxCellUpdates = 4000000000L;
@@ -75,6 +89,11 @@ struct Options {
   std::vector<std::string> layers;  // of a DXF drawing; empty: the visible ones
   std::string dump, svg, png, csv, vtk, drawing;
   std::vector<Query> queries;
+  // Several drawings: how many are analysed at once (0: one per core), and
+  // the folders their outputs go to.
+  std::vector<std::string> drawings;
+  int jobs = 0;
+  std::string dumpDir, svgDir;
 };
 
 int UsageError(const std::string& message) {
@@ -82,6 +101,7 @@ int UsageError(const std::string& message) {
   return 2;
 }
 
+// One call, so that the line of one drawing never mixes with another's.
 int Failure(const std::string& message) {
   std::fprintf(stderr, "brisel-flow: %s\n", message.c_str());
   return 1;
@@ -146,13 +166,43 @@ bool ParseScheme(const std::string& text, SolverScheme& scheme) {
   return true;
 }
 
-bool ParseCells(const std::string& text, int& value) {
+bool ParseInteger(const std::string& text, long least, long most, int& value) {
   char* end = nullptr;
   errno = 0;
   const long v = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || errno == ERANGE || v < 2 || v > kMaxCells) return false;
+  if (text.empty() || *end != '\0' || errno == ERANGE || v < least || v > most) return false;
   value = static_cast<int>(v);
   return true;
+}
+
+// Where an output of the drawing goes in `folder`: its name without the
+// extension, then `extension`.
+std::string OutputIn(const std::string& folder, const std::string& drawing,
+                     const std::string& extension) {
+  return (std::filesystem::path(folder) / std::filesystem::path(drawing).stem()).string() +
+         extension;
+}
+
+// 0 when the drawings and their outputs go together, else the exit status.
+int CheckDrawings(const Options& o) {
+  if (o.drawings.empty()) return UsageError("falta o desenho a analisar");
+  const bool singleOutputs = !o.dump.empty() || !o.svg.empty() || !o.png.empty() ||
+                             !o.csv.empty() || !o.vtk.empty() || !o.queries.empty();
+  if (o.drawings.size() > 1 && singleOutputs) {
+    return UsageError("--dump, --svg, --png, --csv, --vtk, --probe, --flux e --zone servem a um "
+                      "só desenho; com vários, use --dump-dir e --svg-dir");
+  }
+  if ((!o.dump.empty() && !o.dumpDir.empty()) || (!o.svg.empty() && !o.svgDir.empty())) {
+    return UsageError("dê um arquivo ou uma pasta para cada saída, não os dois");
+  }
+  if (o.dumpDir.empty() && o.svgDir.empty()) return 0;
+  std::set<std::string> outputs;
+  for (const std::string& drawing : o.drawings) {
+    if (!outputs.insert(OutputIn("", drawing, "")).second) {
+      return UsageError("dois desenhos dariam saídas de mesmo nome: " + drawing);
+    }
+  }
+  return 0;
 }
 
 // 0 when the arguments are good, else the exit status (usage printed).
@@ -171,7 +221,8 @@ int ParseArguments(int argc, char** argv, Options& o) {
                             arg == "--cells" || arg == "--dump" || arg == "--svg" ||
                             arg == "--png" || arg == "--csv" || arg == "--vtk" || arg == "--wind" ||
                             arg == "--wind-speed" || arg == "--probe" || arg == "--flux" ||
-                            arg == "--zone" || arg == "--layers";
+                            arg == "--zone" || arg == "--layers" || arg == "-j" ||
+                            arg == "--dump-dir" || arg == "--svg-dir";
     if (takesValue) {
       if (i + 1 >= argc) return UsageError(arg + " precisa de um valor");
       const std::string value = argv[++i];
@@ -179,8 +230,11 @@ int ParseArguments(int argc, char** argv, Options& o) {
       if (arg == "--scheme") good = ParseScheme(value, o.scheme);
       else if (arg == "--wall-width") good = ParsePositive(value, o.wallWidth);
       else if (arg == "--tolerance") good = ParsePositive(value, o.tolerance);
-      else if (arg == "--cells") good = ParseCells(value, o.cells);
+      else if (arg == "--cells") good = ParseInteger(value, 2, kMaxCells, o.cells);
       else if (arg == "--layers") good = ParseLayers(value, o.layers);
+      else if (arg == "-j") good = ParseInteger(value, 1, kMaxJobs, o.jobs);
+      else if (arg == "--dump-dir") o.dumpDir = value;
+      else if (arg == "--svg-dir") o.svgDir = value;
       else if (arg == "--wind") good = ParseFinite(value, o.wind);
       else if (arg == "--wind-speed") good = ParsePositive(value, o.windSpeed);
       else if (arg == "--probe" || arg == "--flux" || arg == "--zone")
@@ -193,20 +247,19 @@ int ParseArguments(int argc, char** argv, Options& o) {
       if (!good || value.empty()) return UsageError("valor inválido para " + arg + ": '" + value + "'");
     } else if (arg.size() > 1 && arg[0] == '-') {
       return UsageError("opção desconhecida " + arg);
-    } else if (o.drawing.empty()) {
-      o.drawing = arg;
     } else {
-      return UsageError("mais de um desenho foi dado");
+      o.drawings.push_back(arg);
     }
   }
-  if (o.drawing.empty()) return UsageError("falta o desenho a analisar");
   if (o.tolerance > 0 && o.scheme != SolverScheme::Literal) {
     return UsageError("--tolerance só vale com --scheme literal");
   }
-  if (!o.layers.empty() && !IsDxfPath(o.drawing)) {
-    return UsageError("--layers só vale com um desenho DXF");
+  if (!o.layers.empty()) {
+    for (const std::string& drawing : o.drawings) {
+      if (!IsDxfPath(drawing)) return UsageError("--layers só vale com desenhos DXF");
+    }
   }
-  return 0;
+  return CheckDrawings(o);
 }
 
 // What ended a failed analysis, in words.
@@ -288,7 +341,7 @@ bool WriteOutput(const std::string& path, const std::function<bool(std::FILE*)>&
   }
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) {
-    error = path + ": " + std::strerror(errno);
+    error = path + ": " + std::generic_category().message(errno);
     return false;
   }
   bool ok = write(file);
@@ -330,12 +383,10 @@ bool ReadDrawing(const Options& o, EntityList& drawing, std::string& error) {
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  Options o;
-  if (const int status = ParseArguments(argc, argv, o)) return status;
-
+// Analyses the drawing o.drawing and writes the outputs o names; answers
+// the exit status, having said on standard error why it is not 0.  Any
+// number of these may run at once.
+int AnalyseDrawing(const Options& o) {
   EntityList drawing;
   std::string error;
   if (!ReadDrawing(o, drawing, error)) return Failure(o.drawing + ": " + error);
@@ -382,4 +433,48 @@ int main(int argc, char** argv) {
   }
   for (const Query& q : o.queries) std::printf("%s\n", Answer(result, q).c_str());
   return std::fflush(stdout) == 0 ? 0 : Failure("saída padrão: erro de escrita");
+}
+
+// The options for one drawing of those given: its outputs, named after it
+// in the folders given.
+Options ForDrawing(const Options& o, const std::string& path) {
+  Options one = o;
+  one.drawing = path;
+  if (!o.dumpDir.empty()) one.dump = OutputIn(o.dumpDir, path, ".dump");
+  if (!o.svgDir.empty()) one.svg = OutputIn(o.svgDir, path, ".svg");
+  return one;
+}
+
+// Analyses every drawing, `jobs` at a time, each on a thread of its own
+// taking the next drawing not yet taken; 1 when any failed.
+int AnalyseAll(const Options& o) {
+  const unsigned cores = std::thread::hardware_concurrency();
+  const size_t jobs = o.jobs > 0 ? size_t(o.jobs) : cores > 0 ? cores : 1;
+  std::atomic<size_t> next{0};
+  std::atomic<bool> failed{false};
+  const auto work = [&] {
+    for (size_t i = next++; i < o.drawings.size(); i = next++) {
+      const std::string& path = o.drawings[i];
+      int status = 1;
+      try {
+        status = AnalyseDrawing(ForDrawing(o, path));
+      } catch (...) {
+        Failure(path + ": " + FailureText(std::current_exception()));
+      }
+      if (status != 0) failed = true;
+    }
+  };
+  std::vector<std::thread> threads;
+  for (size_t t = 1; t < std::min(jobs, o.drawings.size()); ++t) threads.emplace_back(work);
+  work();
+  for (std::thread& thread : threads) thread.join();
+  return failed ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (const int status = ParseArguments(argc, argv, o)) return status;
+  return AnalyseAll(o);
 }

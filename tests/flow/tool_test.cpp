@@ -76,9 +76,12 @@ TEST_F(ToolTest, BadArgumentsPrintTheUsageAndExitTwo) {
        {std::string(""), "--colour red " + room, "--cells 1 " + room, "--cells 1601 " + room, "--cells 12x " + room,
         "--wall-width 0 " + room, "--wall-width -0.2 " + room, "--tolerance nan " + room,
         "--tolerance -1 " + room, "--tolerance 0.1 " + room, "--scheme exact " + room,
-        room + " --cells", room + " " + room, "--dump '' " + room, "--wind west " + room,
+        room + " --cells", "--dump '' " + room, "--wind west " + room,
         "--wind inf " + room, "--wind-speed 0 " + room, "--probe 1 " + room, "--probe 1,2,3 " + room,
-        "--flux 1,2,3 " + room, "--zone 1,2,,4 " + room, "--probe 1,nan " + room}) {
+        "--flux 1,2,3 " + room, "--zone 1,2,,4 " + room, "--probe 1,nan " + room,
+        "--dump - " + room + " " + room, "--probe 1,1 " + room + " " + room,
+        "--svg-dir /tmp " + room + " " + dir_ + "/./room.dat", "-j 0 " + room,
+        "--dump-dir /tmp --dump - " + room}) {
     const ToolRun run = Tool(args);
     EXPECT_EQ(run.status, 2) << args;
     EXPECT_NE(run.err.find("uso: brisel-flow"), std::string::npos) << args;
@@ -218,6 +221,33 @@ TEST_F(ToolTest, ReadOutsArePrintedInOrder) {
   EXPECT_EQ(lines[2].rfind("linha 3,-5,3,10: Vazão +8.1000 m³/s por metro de altura; velocidade média ", 0), 0u)
       << lines[2];
   EXPECT_EQ(lines[3], "sonda 50,50: Sem escoamento aqui (parede ou fora da grade)");
+}
+
+// Several drawings side by side, two at a time: each one's outputs, named
+// after it in the folders given, are bit for bit those it gives alone; one
+// that fails says so in one line and makes the exit status 1, while the
+// others are still written.
+TEST_F(ToolTest, SeveralDrawingsAtOnceGiveWhatEachGivesAlone) {
+  const std::vector<std::string> samples = {"corridor", "house", "l_block", "single_room",
+                                            "two_rooms"};
+  ASSERT_EQ(std::system(("mkdir '" + Path("dumps") + "' '" + Path("svgs") + "'").c_str()), 0);
+  std::string drawings = "'" + WriteDrawing("flat.dat", "0\n0 0 1 5 1\n") + "'";
+  for (const std::string& name : samples)
+    drawings += std::string(" ") + BRISEL_EXAMPLES_DIR + "/" + name + ".dat";
+  const ToolRun together = Tool("-j 2 --cells 45 --dump-dir '" + Path("dumps") + "' --svg-dir '" +
+                                Path("svgs") + "' " + drawings);
+  EXPECT_EQ(together.status, 1);
+  ASSERT_EQ(Lines(together.err).size(), 1u) << together.err;
+  EXPECT_NE(together.err.find("flat.dat: o desenho precisa ter largura e altura"),
+            std::string::npos);
+  EXPECT_NE(access(Path("dumps/flat.dump").c_str(), F_OK), 0);
+  for (const std::string& name : samples) {
+    const ToolRun alone = Tool("--cells 45 --dump - --svg '" + Path("alone.svg") + "' " +
+                               BRISEL_EXAMPLES_DIR + "/" + name + ".dat");
+    ASSERT_EQ(alone.status, 0) << name;
+    EXPECT_TRUE(ReadFile(Path("dumps/" + name + ".dump")) == alone.out) << name;
+    EXPECT_TRUE(ReadFile(Path("svgs/" + name + ".svg")) == ReadFile(Path("alone.svg"))) << name;
+  }
 }
 
 // Kept dumps of the sample drawings made with the literal scheme, checked by
