@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/shell/workspace_access.h"
+#include "flow/flow_report.h"
 #include "model/entity.h"
 #include "model/history.h"
 #include "shell/commands.h"
@@ -348,16 +349,32 @@ TEST_F(DrawingModes, AHorizontalWallIsLengthenedByItsEndBoxHandle) {
   ExpectWall(Walls()[0], 0, 0, 5, 0);
 }
 
+// A dragged wall is shown where it is held by every redraw, whatever asks
+// for it, while the model stays exactly as it was until the release.
+// Dropped by Esc, the wall is shown where it is again and, in live mode,
+// analysed there again.
 TEST_F(DrawingModes, DragPreviewLeavesTheModelExactlyAsItWas) {
   Entity* wall = shelltest::NewLine(0.1, 0.3, 4.7, 2.9);
   wall->selected = 1;
   const Segment before = Walls()[0];
+  tk::Event on;
+  on.state = 1;
+  tk::test::Fire(tk::GetHandle("live_tgl"), "ACTION", on);
   cmd::Drag(tk::Event{});
   Move(4.7, 1.6);
-  Button(4.7, 1.6, '1', 1);
+  Button(4.7, 1.6, '1', 1);  // the box handle on the right: a stretch to x = 9.24
   for (double x = 4.8; x < 9.5; x += 0.37) Move(x, 1.6 + x / 50);
+  ViewRedisplay(Canvas());
+  EXPECT_TRUE(RedOnScreenAt(8.33, 2.64));  // on the stretched wall only
   tk::test::Key(cmd::handles.datascreen, tk::kKeyEsc);  // no release: nothing applied
   ExpectWall(Walls()[0], before.x0, before.y0, before.x1, before.y1, 0);
+  EXPECT_FALSE(RedOnScreenAt(8.33, 2.64));
+  EXPECT_TRUE(RedOnScreenAt(2.4, 1.6));
+  ASSERT_TRUE(shelltest::WaitForAnalysis());
+  EXPECT_TRUE(FlowDumpText(shelltest::Ws().result) ==
+              FlowDumpText(Analyse(shelltest::Entities().walls(), shelltest::Ws().options)));
+  tk::test::Fire(tk::GetHandle("live_tgl"), "ACTION", tk::Event{});
+  ReleaseGrid(shelltest::Ws().result);
 }
 
 // ---- Undo ------------------------------------------------------------------------------
