@@ -16,7 +16,10 @@ class AnalysisWorker::RunProgress : public AnalysisProgress {
         lastGauge_(Clock::now()),
         nextPartial_(lastGauge_ + worker.pacing_.firstPartial) {}
 
+  // The clock is read at every 16th step only: there are steps for every
+  // node and cell of the grid.
   void GaugeMoved(double value) override {
+    if (++steps_ % 16 != 0) return;
     const Clock::time_point now = Clock::now();
     if (now - lastGauge_ < worker_.pacing_.gaugeInterval) return;
     lastGauge_ = now;
@@ -38,6 +41,7 @@ class AnalysisWorker::RunProgress : public AnalysisProgress {
 
   AnalysisWorker& worker_;
   const Run run_;
+  unsigned steps_ = 0;
   Clock::time_point lastGauge_;
   Clock::time_point nextPartial_;
 };

@@ -1,5 +1,6 @@
-// The analysis as one call: two analyses of different drawings interleaved
-// in one process give exactly what each gives alone.
+// The analysis as one call: it follows the drawing's size, and two analyses
+// of different drawings interleaved in one process give exactly what each
+// gives alone.
 #include <functional>
 
 #include "flow/flow_report.h"
@@ -8,7 +9,6 @@
 namespace {
 
 using AnalysisTest = FlowTest;
-
 
 // Calls `redraw` at every redraw point of the analysis it is given to.
 struct OnRedraw : AnalysisProgress {

@@ -16,14 +16,6 @@
 
 namespace {
 
-std::vector<Wall> SampleWalls(const std::string& name) {
-  EntityList drawing;
-  ReadReport report;
-  std::string error;
-  LoadDrawingFile(std::string(BRISEL_EXAMPLES_DIR) + "/" + name, 0.15, drawing, report, error);
-  return drawing.walls();
-}
-
 AnalysisOptions Cells(int cells) {
   AnalysisOptions options;
   options.cells = cells;
