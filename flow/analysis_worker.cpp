@@ -10,18 +10,19 @@ class AnalysisWorker::RunProgress : public AnalysisProgress {
  public:
   using Clock = std::chrono::steady_clock;
 
-  RunProgress(AnalysisWorker& worker, Run run)
+  RunProgress(AnalysisWorker& worker, Run run, const AnalysisPacing& pacing)
       : worker_(worker),
         run_(run),
+        pacing_(pacing),
         lastGauge_(Clock::now()),
-        nextPartial_(lastGauge_ + worker.pacing_.firstPartial) {}
+        nextPartial_(lastGauge_ + pacing.firstPartial) {}
 
   // The clock is read at every 16th step only: there are steps for every
   // node and cell of the grid.
   void GaugeMoved(double value) override {
     if (++steps_ % 16 != 0) return;
     const Clock::time_point now = Clock::now();
-    if (now - lastGauge_ < worker_.pacing_.gaugeInterval) return;
+    if (now - lastGauge_ < pacing_.gaugeInterval) return;
     lastGauge_ = now;
     worker_.PublishGauge(run_, value);
   }
@@ -30,8 +31,8 @@ class AnalysisWorker::RunProgress : public AnalysisProgress {
     if (now < nextPartial_) return;
     worker_.PublishPartial(run_, std::make_shared<const AnalysisResult>(partial));
     const Clock::time_point copied = Clock::now();
-    nextPartial_ = copied + std::max<Clock::duration>(worker_.pacing_.partialInterval,
-                                                      kCopyShare * (copied - now));
+    nextPartial_ =
+        copied + std::max<Clock::duration>(pacing_.partialInterval, kCopyShare * (copied - now));
   }
   const std::atomic<bool>* CancelFlag() const override { return &worker_.cancel_; }
 
@@ -41,6 +42,7 @@ class AnalysisWorker::RunProgress : public AnalysisProgress {
 
   AnalysisWorker& worker_;
   const Run run_;
+  const AnalysisPacing pacing_;
   unsigned steps_ = 0;
   Clock::time_point lastGauge_;
   Clock::time_point nextPartial_;
@@ -61,8 +63,7 @@ AnalysisResult RunJob(const AnalysisWorker::Job& job, AnalysisProgress& progress
 
 }  // namespace
 
-AnalysisWorker::AnalysisWorker(std::function<void()> notify, AnalysisPacing pacing)
-    : notify_(std::move(notify)), pacing_(pacing) {}
+AnalysisWorker::AnalysisWorker(std::function<void()> notify) : notify_(std::move(notify)) {}
 
 AnalysisWorker::~AnalysisWorker() { Stop(); }
 
@@ -76,13 +77,14 @@ AnalysisWorker::Run AnalysisWorker::NextRunLocked() {
   return lastRun_;
 }
 
-AnalysisWorker::Run AnalysisWorker::Start(Job job) {
+AnalysisWorker::Run AnalysisWorker::Start(Job job, AnalysisPacing pacing) {
   Run run = 0;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     run = NextRunLocked();
     waitingRun_ = run;
     waitingJob_ = std::move(job);
+    waitingPacing_ = pacing;
     if (!thread_.joinable()) thread_ = std::thread(&AnalysisWorker::Work, this);
   }
   wake_.notify_one();
@@ -127,6 +129,7 @@ void AnalysisWorker::Work() {
     wake_.wait(lock, [this] { return quitting_ || waitingRun_ != 0; });
     if (quitting_) return;
     const Run run = waitingRun_;
+    const AnalysisPacing pacing = waitingPacing_;
     Job job = std::move(waitingJob_);
     waitingRun_ = 0;
     waitingJob_ = nullptr;
@@ -134,7 +137,7 @@ void AnalysisWorker::Work() {
     busy_ = true;
     lock.unlock();
     {
-      RunProgress progress(*this, run);
+      RunProgress progress(*this, run, pacing);
       auto result = std::make_unique<AnalysisResult>(RunJob(job, progress));
       job = nullptr;
       lock.lock();

@@ -40,7 +40,7 @@ class AnalysisWorker {
   // Names a run; 0 names none.
   using Run = unsigned long;
 
-  explicit AnalysisWorker(std::function<void()> notify, AnalysisPacing pacing = {});
+  explicit AnalysisWorker(std::function<void()> notify);
   // Cancels the run going on and waits for the thread to end.
   ~AnalysisWorker();
   AnalysisWorker(const AnalysisWorker&) = delete;
@@ -48,8 +48,9 @@ class AnalysisWorker {
 
   // Runs the job after the run going on, which is cancelled, and answers the
   // new run's name.  The job gets a progress whose cancel flag it must heed;
-  // what it throws ends the run as Failed.
-  Run Start(Job job);
+  // what it throws ends the run as Failed.  Its news goes out as `pacing`
+  // says.
+  Run Start(Job job, AnalysisPacing pacing = {});
   // Cancels the run going on or waiting; nothing of it is handed out.
   void Cancel();
   // Cancels as Cancel does and waits for the thread to end; a later Start
@@ -82,13 +83,13 @@ class AnalysisWorker {
   void NotifyLocked();
 
   const std::function<void()> notify_;
-  const AnalysisPacing pacing_;
 
   mutable std::mutex mutex_;
   std::condition_variable wake_;
   Run lastRun_ = 0;     // the newest run named
   Run waitingRun_ = 0;  // the run waiting for the thread, or 0
   Job waitingJob_;
+  AnalysisPacing waitingPacing_;
   bool busy_ = false;   // a run is going on
   bool quitting_ = false;
   News news_;

@@ -15,7 +15,7 @@ class AnalysisProgress {
   // The gauge's new value, from 0 to 1, at every gauge step.
   virtual void GaugeMoved(double value) { (void)value; }
   // After every gauge step and between the points of a streamline: a pause
-  // where the caller may do other work (let the window handle its events).
+  // where the caller may do other work on the analysis's thread.
   virtual void Pause() {}
   // The result as far as it is built: the grid once laid, then solved, then
   // the streamlines as they grow.  Valid only during the call.

@@ -10,6 +10,7 @@
 // the result are held back (they ask PipelineRunning); Esc stops it
 // (StopPipeline) and nothing of it is kept.  In live mode every change of
 // the drawing starts a new run, which cancels the one going on.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -31,6 +32,18 @@ namespace {
 using shell::AnalysisKind;
 
 constexpr const char* kStoppedMessage = "Cálculo interrompido: nenhum resultado foi mantido.";
+
+// Live mode's picture is replaced at every change, so a run there hands
+// out fewer partial results: each is a picture drawn on the event thread
+// while the machine's other core computes.
+AnalysisPacing PacingOf(AnalysisKind kind) {
+  AnalysisPacing pacing;
+  if (kind == AnalysisKind::Live) {
+    pacing.firstPartial = std::chrono::milliseconds(150);
+    pacing.partialInterval = std::chrono::milliseconds(250);
+  }
+  return pacing;
+}
 constexpr int kMaxCells = 400;
 
 const char* const kDrawingButtons[] = {"btsel", "btline", "btkeyboard", "btdel"};
@@ -203,7 +216,7 @@ void StartAnalysis(Workspace& ws, AnalysisKind kind, AnalysisWorker::Job job) {
     SetDrawingButtonsActive("NO");
   }
   ws.awaited.kind = kind;
-  ws.awaited.run = ws.worker.Start(std::move(job));
+  ws.awaited.run = ws.worker.Start(std::move(job), PacingOf(kind));
 }
 
 void CollectAnalysis(Workspace& ws) {

@@ -32,14 +32,12 @@ AnalysisWorker::Job AnalyseJob(std::vector<Wall> walls, AnalysisOptions options)
 // the window's event thread does.
 class Starter {
  public:
-  explicit Starter(AnalysisPacing pacing = {})
-      : worker_(
-            [this] {
-              std::lock_guard<std::mutex> lock(mutex_);
-              notified_ = true;
-              wake_.notify_one();
-            },
-            pacing) {}
+  Starter()
+      : worker_([this] {
+          std::lock_guard<std::mutex> lock(mutex_);
+          notified_ = true;
+          wake_.notify_one();
+        }) {}
 
   AnalysisWorker& worker() { return worker_; }
 
@@ -98,11 +96,11 @@ TEST(AnalysisWorkerTest, TwoAnalysesAtOnceGiveWhatEachGivesAlone) {
 TEST(AnalysisWorkerTest, ANewerRunCancelsTheOlderWhoseNewsNeverShows) {
   AnalysisPacing often;
   often.firstPartial = often.partialInterval = std::chrono::milliseconds(0);
-  Starter starter(often);
+  Starter starter;
   const std::vector<Wall> house = SampleWalls("house.dat"), room = SampleWalls("single_room.dat");
-  starter.worker().Start(AnalyseJob(house, Cells(240)));
+  starter.worker().Start(AnalyseJob(house, Cells(240)), often);
   std::this_thread::sleep_for(std::chrono::milliseconds(30));  // under way
-  const AnalysisWorker::Run newer = starter.worker().Start(AnalyseJob(room, Cells(60)));
+  const AnalysisWorker::Run newer = starter.worker().Start(AnalyseJob(room, Cells(60)), often);
   int partials = 0;
   const std::unique_ptr<AnalysisResult> result = starter.ResultOf(newer, [&](const AnalysisResult& p) {
     ++partials;
