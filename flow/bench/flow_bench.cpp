@@ -216,14 +216,22 @@ void BenchBatch(const std::vector<std::string>& samples) {
 
 }  // namespace
 
+// bench [FOLDER [RUNS [LARGEST]]]: every figure on the drawings of FOLDER
+// (the samples by default), the best of RUNS runs, grids up to LARGEST;
+// bench --batch: only the batch tool's.
 int main(int argc, char** argv) {
-  const std::string folder = argc > 1 ? argv[1] : BRISEL_EXAMPLES_DIR;
+  const bool batchOnly = argc > 1 && std::string(argv[1]) == "--batch";
+  const std::string folder = argc > 1 && !batchOnly ? argv[1] : BRISEL_EXAMPLES_DIR;
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
   if (argc > 3) largestGrid = std::atoi(argv[3]);
   const std::vector<std::string> drawings = SampleDrawings(folder);
   if (drawings.empty()) {
     std::fprintf(stderr, "bench: no drawings in %s\n", folder.c_str());
     return 1;
+  }
+  if (batchOnly) {
+    BenchBatch(drawings);
+    return 0;
   }
   bool identical = true;
   for (const std::string& path : drawings) identical = BenchDrawing(path, runs) && identical;
