@@ -128,6 +128,9 @@ void ReleaseGridWhenFree(Workspace& ws);
 // The drawing changed (a line made, a drag step, a change of order): in
 // live mode a new analysis of the drawing as it now is starts.
 void DrawingChanged(Workspace& ws);
+// The options of the analysis changed (the grid, the wind): in live mode a
+// new analysis starts; answers whether one did.
+bool OptionsChanged(Workspace& ws);
 // The drawing changed so that the result no longer fits it (a delete, an
 // undo or a redo): in live mode a new analysis starts, else the result goes.
 void ResultOutdated(Workspace& ws);

@@ -197,10 +197,11 @@ void StartGuarded(Workspace& ws, AnalysisKind kind, MakeJob makeJob) {
   StartAnalysis(ws, kind, std::move(job));
 }
 
-void AnalyseLive(Workspace& ws) {
-  if (!ws.live || PipelineRunning(ws)) return;
+bool AnalyseLive(Workspace& ws) {
+  if (!ws.live || PipelineRunning(ws)) return false;
   StartGuarded(ws, AnalysisKind::Live,
                [&ws] { return AnalyseJob(ws.drawing.entities.walls(), ws.options); });
+  return true;
 }
 
 }  // namespace
@@ -257,6 +258,8 @@ void ReleaseGridWhenFree(Workspace& ws) {
 }
 
 void DrawingChanged(Workspace& ws) { AnalyseLive(ws); }
+
+bool OptionsChanged(Workspace& ws) { return AnalyseLive(ws); }
 
 void ResultOutdated(Workspace& ws) {
   if (ws.live) {
@@ -330,7 +333,7 @@ int FlowGridCells(Workspace& ws, const tk::Event& ev) {
   }
   if (cells < 2 || cells > kMaxCells || cells == ws.options.cells) return tk::kDefault;
   ws.options.cells = cells;
-  AnalyseLive(ws);
+  OptionsChanged(ws);
   return tk::kDefault;
 }
 

@@ -29,7 +29,8 @@ int ShowLayers(Workspace& ws, const tk::Event& ev, FlowLayers layers) {
 
 // A new direction makes the flow shown a flow of another wind: the picture
 // goes, as on an edit of the drawing, and the next "Calcular" lays its grid
-// along the new wind.  A value that is not a direction puts the field back.
+// along the new wind; in live mode the new wind's flow is computed at once.
+// A value that is not a direction puts the field back.
 int WindSet(Workspace& ws, const tk::Event& ev) {
   double degrees = ws.options.windDirection;
   if (!shell::ParseCompassDegrees(tk::GetAttribute(ev.element, "VALUE"), degrees)) {
@@ -38,6 +39,7 @@ int WindSet(Workspace& ws, const tk::Event& ev) {
   }
   if (degrees == ws.options.windDirection) return tk::kDefault;
   ws.options.windDirection = degrees;
+  if (OptionsChanged(ws)) return tk::kDefault;
   if (ws.result.grid.cellCount > 0) {
     ReleaseGridWhenFree(ws);
     ShowPrompt(nullptr, "O vento mudou: Calcular mostra o escoamento do novo vento.");

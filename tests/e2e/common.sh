@@ -284,11 +284,11 @@ click_checkbox() {
   xdotool mousemove --window "$WID" "$(echo $CHECKBOXES | cut -d' ' -f"$1")" "$CHECK_Y" click 1
 }
 
-# Arquivo -> Sair; the question about the unsaved drawing must come up: its
-# id goes to QUESTION.
+# Arquivo -> Sair (the fifth item); the question about the unsaved drawing
+# must come up: its id goes to QUESTION.
 ask_to_exit() {
   xdotool mousemove --window "$WID" 25 10 click 1
-  xdotool key --delay 100 Down Down Down Return
+  xdotool key --delay 100 Down Down Down Down Down Return
   QUESTION=$(timeout 20 xdotool search --sync --onlyvisible --name "^Desenho alterado$" | head -n 1)
   [ -n "$QUESTION" ] || fail "no question about the unsaved drawing"
 }

@@ -52,6 +52,13 @@ class CalcularGuiTest : public MainWindowTest {
     ev.state = on ? 1 : 0;
     tk::test::Fire(tk::GetHandle(toggle), "ACTION", ev);
   }
+  // Types a wind direction into its field, as the user would.
+  static void Wind(const std::string& degrees) {
+    tk::Element* field = tk::GetHandle("windtext");
+    tk::SetAttribute(field, "VALUE", "");
+    tk::test::Type(field, degrees);
+    tk::test::Fire(field, "K_CR");
+  }
   // The dump of the analysis of the drawing as it is, run on its own.
   static std::string AnalysedAlone() {
     return FlowDumpText(Analyse(shelltest::Entities().walls(), shelltest::Ws().options));
@@ -377,9 +384,9 @@ TEST_F(CalcularGuiTest, TheWindowStaysLiveDuringA400CellCalcular) {
   EXPECT_EQ(shelltest::Ws().options.cells, 60);
 }
 
-// In live mode every change of the drawing brings the result of the
-// drawing as it now is, the one an analysis of it alone gives, without
-// "Calcular"; the editing commands are not held back.
+// In live mode every change of the drawing, of the grid or of the wind
+// brings the result of the drawing as it now is, the one an analysis of it
+// alone gives, without "Calcular"; the editing commands are not held back.
 TEST_F(CalcularGuiTest, LiveModeFollowsEveryChangeOfTheDrawing) {
   Open("house.dat");
   shelltest::Hist().Clear();
@@ -394,6 +401,7 @@ TEST_F(CalcularGuiTest, LiveModeFollowsEveryChangeOfTheDrawing) {
       [] { cmd::UndoChange(shelltest::Ws()); },
       [] { cmd::RedoChange(shelltest::Ws()); },
       [] { Click("cells120_tgl", true); },
+      [] { Wind("200"); },
   };
   for (const auto& change : changes) {
     const std::string before = FlowDumpText(shelltest::Ws().result);
@@ -404,6 +412,8 @@ TEST_F(CalcularGuiTest, LiveModeFollowsEveryChangeOfTheDrawing) {
     EXPECT_TRUE(now == AnalysedAlone());
   }
   EXPECT_TRUE(tk::test::TakeMessages().empty());
+  Wind("270");
+  ASSERT_TRUE(shelltest::WaitForAnalysis());
   // Switched off, a change leaves the picture alone, as after "Calcular".
   Click("live_tgl", false);
   const std::string last = FlowDumpText(shelltest::Ws().result);
