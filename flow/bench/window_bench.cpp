@@ -217,15 +217,15 @@ void BenchLiveChanges(shell::Workspace& ws, const std::string& sample, int cells
   std::fflush(stdout);
 }
 
-// Esc a third of a second into a 400-cell "Calcular": the time until the
-// window has answered (controls back, picture without a result on
-// screen), and until the worker has dropped the run.
+// Esc into a 400-cell "Calcular", once its gauge has moved: the time
+// until the window has answered (controls back, picture without a result
+// on screen), and until the worker has dropped the run.
 void BenchEsc(shell::Workspace& ws) {
-  OpenSample(ws, "house.dat");
+  OpenSample(ws, "corridor.dat");
   Click("cells400_tgl", true);
   cmd::ViewGrid(ws, tk::Event{});
-  const auto into = Clock::now() + std::chrono::milliseconds(300);
-  while (Clock::now() < into) tk::LoopWait(0.01);
+  while (cmd::PipelineRunning(ws) && tk::GetAttribute(cmd::handles.gauge, "VALUE") == "0")
+    tk::LoopWait(0.005);
   tk::Event esc;
   esc.element = cmd::handles.datascreen;
   esc.key = tk::kKeyEsc;
