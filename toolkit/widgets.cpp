@@ -562,6 +562,12 @@ void ApplyColours(Element* e) {
   }
 }
 
+bool InRadio(const Element* e) {
+  for (const Element* p = e->parent; p; p = p->parent)
+    if (p->kind == "radio") return true;
+  return false;
+}
+
 Fl_Widget* CreateWidget(Element* e) {
   const std::string& k = e->kind;
   const std::string title = GetAttribute(e, "TITLE");
@@ -577,7 +583,10 @@ Fl_Widget* CreateWidget(Element* e) {
     w = new ImageButton(e);
     w->callback(ButtonCallback, e);
   } else if (k == "toggle") {
-    w = new Fl_Check_Button(0, 0, 10, 10);
+    auto* toggle = new Fl_Check_Button(0, 0, 10, 10);
+    // One of a set of exclusive choices shows as a round button.
+    if (InRadio(e)) toggle->down_box(FL_ROUND_DOWN_BOX);
+    w = toggle;
     w->callback(ToggleCallback, e);
   } else if (k == "text") {
     w = new TextInput(e);
