@@ -9,16 +9,18 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <limits>
 #include <map>
 #include <new>
 #include <sstream>
-#include <type_traits>
+#include <streambuf>
 #include <unordered_map>
 
 #include "model/affine.h"
@@ -149,17 +151,18 @@ namespace {
 
 // ---- Reading ----------------------------------------------------------------------
 
-// What the groups of one object (a table record, a block or an entity)
-// tell beyond what the library passes on.
+// An object of the file (a table record, a block or an entity).  Its kind
+// and line are noted here from its groups.  The library sees nothing of an
+// object withheld from it, so the layer and paper space that count such an
+// entity are noted here too; an entity the library decodes takes its layer
+// and plane from the library (DeliveredEntity).
 struct ObjectInfo {
   std::string type;  // the value of its 0 group
   int line = 0;      // the line of that group
   std::string layer = "0";
   bool paperSpace = false;
-  int flags = 0;  // group 70
-  int color = 0;  // group 62: a layer is off when negative
-  double normal[3] = {0, 0, 1};
-  double ends[4] = {};  // a LINE's x0, y0, x1, y1
+  double normal[3] = {0, 0, 1};  // the extrusion direction
+  int vertexFlags = 0;           // a VERTEX's group 70, which the library does not pass on
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -167,7 +170,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 // The lines of a file, read in large blocks.  A group's code line loses the
 // blanks around it, its value line only the line break, as the library
 // strips them; the library's own line reading, a buffer allocated for every
-// line, would take most of the time of a large file.
+// line, would take much of the time of a large file.
 class LineReader {
  public:
   explicit LineReader(std::FILE* file) : file_(file), block_(1 << 16) {}
@@ -214,47 +217,43 @@ bool LineReader::Next(std::string& text, bool isCode) {
   return true;
 }
 
-// The text of a number without the blanks around it and a leading plus.
-std::pair<const char*, const char*> NumberText(const std::string& text) {
+// A whole number, as group codes, counts and flags are: blanks around it
+// and a leading plus are allowed, anything else refused.
+template <typename Integer>
+bool IsInteger(const std::string& text, Integer& value) {
   const char* begin = text.data();
   const char* end = begin + text.size();
   while (begin < end && IsBlank(*begin)) ++begin;
   while (end > begin && IsBlank(end[-1])) --end;
   if (begin < end && *begin == '+') ++begin;
-  return {begin, end};
-}
-
-// Whole numbers only: a value with anything else in it is refused.  A real
-// out of range is infinite or zero, as strtod makes it.
-template <typename Number>
-bool IsNumber(const std::string& text, Number& value) {
-  const auto [begin, end] = NumberText(text);
   const auto result = std::from_chars(begin, end, value);
-  if (begin == end || result.ptr != end) return false;
-  if constexpr (std::is_floating_point_v<Number>) {
-    if (result.ec == std::errc::result_out_of_range)
-      value = std::strtod(std::string(begin, end).c_str(), nullptr);
-    return result.ec == std::errc() || result.ec == std::errc::result_out_of_range;
-  }
-  return result.ec == std::errc();
+  return begin < end && result.ptr == end && result.ec == std::errc();
 }
 
 int IntegerOf(const std::string& text) {
   int value = 0;
-  return IsNumber(text, value) ? value : 0;
+  return IsInteger(text, value) ? value : 0;
 }
 
 std::string AtLine(int line) { return "linha " + std::to_string(line) + ": "; }
 
-// Turns the library's callbacks into the containers of DxfReadState.  The
-// groups of the file are read here one by one, checked, and handed to the
-// library, which decodes each object when the 0 group of the next one
-// arrives; so `finished_` describes the object the library is handing over.
-//
-// LINE entities, the bulk of a large plan, are the exception: the library
-// converts every number through a string stream, which takes seconds for a
-// million lines, so their four coordinates are taken here and the library
-// sees only their 0 group.
+// A stream over one group's text, for the library's group reader, set anew
+// for each group without copying it.
+class GroupBuffer : public std::streambuf {
+ public:
+  void Set(std::string& text) { setg(text.data(), text.data(), text.data() + text.size()); }
+};
+
+// Reads the file's groups and hands them to the library, which decodes the
+// unit, the layer table, blocks and entities; its callbacks become the
+// containers of DxfReadState.  Around the library, this reading only:
+// - reads the file's lines and checks that it is DXF (Run);
+// - keeps from the library's decoders the objects and groups that it does
+//   not need and that some of them handle unsafely (LibraryDecodes,
+//   FeedsGroup), counting the skipped kinds by their 0 group;
+// - notes what the library does not pass on (Note, ObjectInfo).
+// The library decodes each object when the 0 group of the next one
+// arrives, so `finished_` describes the object it is handing over.
 class Reader : public DL_CreationAdapter {
  public:
   explicit Reader(DxfReadState& state) : state_(state), container_(&state.model) {}
@@ -265,6 +264,7 @@ class Reader : public DL_CreationAdapter {
   void addLayer(const DL_LayerData& data) override;
   void addBlock(const DL_BlockData& data) override;
   void endBlock() override { container_ = &state_.model; }
+  void addLine(const DL_LineData& data) override;
   void addArc(const DL_ArcData& data) override;
   void addCircle(const DL_CircleData& data) override;
   void addPolyline(const DL_PolylineData& data) override;
@@ -274,7 +274,7 @@ class Reader : public DL_CreationAdapter {
   void addInsert(const DL_InsertData& data) override;
 
  private:
-  void Feed(const std::string& code, const std::string& value);
+  void Feed(int group, const std::string& code, const std::string& value);
   void StartObject(const std::string& code, const std::string& type, int line);
   bool Note(int code, const std::string& value, std::string& error);
   void FinishObject();
@@ -284,6 +284,8 @@ class Reader : public DL_CreationAdapter {
   bool LibraryDecodes(const std::string& type) const;
   bool FeedsGroup(int code) const;
   bool Delivered(const char* type) const;
+  ObjectInfo DeliveredEntity() const;
+  bool Finite(std::initializer_list<double> values);
   void AddWalls(const ObjectInfo& entity, const std::vector<WallSegment>& walls);
   void AddSkipped(const ObjectInfo& entity, const std::string& kind);
   void AddItem(Item item);
@@ -293,19 +295,20 @@ class Reader : public DL_CreationAdapter {
   DxfReadState& state_;
   Container* container_;
   DL_Dxf dxf_;
-  std::stringbuf groupText_;
-  std::istream group_{&groupText_};  // one group at a time, for the library
-  std::string groupBuffer_;
+  GroupBuffer groupBuffer_;
+  std::istream group_{&groupBuffer_};
+  std::string groupText_;
   int line_ = 0;
   std::int64_t fileSize_ = 0;
   enum class Section { Other, Header, Tables, Blocks, Entities } section_ = Section::Other;
   std::string headerVariable_;
-  bool lineBody_ = false;      // reading the groups of a LINE entity
   bool decoded_ = false;       // the library is given the groups of the current object
   bool libraryIdle_ = false;   // the library holds an object it is given nothing of
+  bool lwPolyline_ = false;    // the current object is an LWPOLYLINE
   bool lwVertexSeen_ = false;  // a vertex of the current LWPOLYLINE has begun
   ObjectInfo current_, finished_;
-  std::vector<WallSegment> linePieces_;
+  std::string refusal_;  // why a callback refused the file
+  std::vector<WallSegment> pieces_;
   std::string lastLayer_;  // entities in a row are mostly on one layer
   int lastLayerIndex_ = -1;
 
@@ -320,9 +323,21 @@ class Reader : public DL_CreationAdapter {
   } polyline_;
 };
 
-void Reader::Feed(const std::string& code, const std::string& value) {
-  groupBuffer_.assign(code).append(1, '\n').append(value).append(1, '\n');
-  groupText_.str(groupBuffer_);
+// Groups reach the library's processDXFGroup, as its own group reader
+// hands them on.  That reader also keeps the group where some of the
+// library's handlers look instead (an LWPOLYLINE's vertices, a hatch that
+// a 0 group ends, extended data), so 0 groups and an LWPOLYLINE's groups
+// go through it, on a stream over the group's text.  The other groups, the
+// bulk of a large file, go straight to processDXFGroup: the group the
+// reader keeps is then their object's 0 group, on which none of those
+// handlers acts.
+void Reader::Feed(int group, const std::string& code, const std::string& value) {
+  if (group != 0 && !lwPolyline_) {
+    dxf_.processDXFGroup(this, group, value);
+    return;
+  }
+  groupText_.assign(code).append(1, '\n').append(value).append(1, '\n');
+  groupBuffer_.Set(groupText_);
   group_.clear();
   dxf_.readDxfGroups(group_, this);
 }
@@ -343,7 +358,7 @@ bool Reader::Run(std::FILE* file, std::string& error) {
     if (!lines.Next(value, false)) break;
     line_ = lines.Count();
     int group = 0;
-    if (!IsNumber(code, group)) {
+    if (!IsInteger(code, group)) {
       error = (first ? notDxf : "") + AtLine(codeLine) +
               "em vez de um código de grupo (um número inteiro), o arquivo tem " + ShownWord(code);
       return false;
@@ -357,10 +372,14 @@ bool Reader::Run(std::FILE* file, std::string& error) {
     }
     if (group != 0) {
       if (!Note(group, value, error)) return false;
-      if (FeedsGroup(group)) Feed(code, value);
+      if (FeedsGroup(group)) Feed(group, code, value);
       continue;
     }
     StartObject(code, value, codeLine);
+    if (!refusal_.empty()) {
+      error = refusal_;
+      return false;
+    }
     if (value == "EOF") return true;
   }
   error = first ? notDxf + "o arquivo está vazio"
@@ -375,23 +394,23 @@ void Reader::StartObject(const std::string& code, const std::string& type, int l
   current_ = ObjectInfo();
   current_.type = type;
   current_.line = line;
-  lineBody_ = InEntitySection() && type == "LINE";
   decoded_ = LibraryDecodes(type);
+  lwPolyline_ = type == "LWPOLYLINE";
   // The library, holding an object it is given nothing of, needs no new one.
-  if (decoded_ || !libraryIdle_) Feed(code, type);
+  if (decoded_ || !libraryIdle_) Feed(0, code, type);
   libraryIdle_ = !decoded_;
   lwVertexSeen_ = false;
 }
 
 // The library is given only the objects it decodes for us: the header's
-// unit, the layer table, blocks, and the entities read as walls but LINE.
-// Every other object, skipped or counted here, never reaches its decoders,
-// some of which trust the counts in the file with their memory.
+// unit, the layer table, blocks, and the entities read as walls.  Every
+// other object, skipped or counted here, never reaches its decoders, some
+// of which trust the counts in the file with their memory.
 bool Reader::LibraryDecodes(const std::string& type) const {
   static const char* const structure[] = {"SECTION", "ENDSEC", "EOF",   "TABLE",
                                           "ENDTAB",  "BLOCK",  "ENDBLK"};
-  static const char* const entities[] = {"LWPOLYLINE", "POLYLINE", "VERTEX", "SEQEND",
-                                         "ARC",        "CIRCLE",   "INSERT"};
+  static const char* const entities[] = {"LINE",   "LWPOLYLINE", "POLYLINE", "VERTEX",
+                                         "SEQEND", "ARC",        "CIRCLE",   "INSERT"};
   for (const char* t : structure)
     if (type == t) return true;
   if (section_ == Section::Tables) return type == "LAYER";
@@ -403,15 +422,17 @@ bool Reader::LibraryDecodes(const std::string& type) const {
 
 bool Reader::FeedsGroup(int code) const {
   if (!decoded_) return false;
-  if (current_.type == "SECTION" && section_ == Section::Header)
+  if (section_ == Section::Header && current_.type == "SECTION")
     return code == 2 || headerVariable_ == "$INSUNITS";
   // An LWPOLYLINE's bulge before its first vertex would be stored before
   // the library's vertex array.
-  if (current_.type == "LWPOLYLINE" && code == 42) return lwVertexSeen_;
-  return true;
+  if (code == 42 && lwPolyline_) return lwVertexSeen_;
+  return code < 1000;  // extended data is of no use here
 }
 
-// Keeps what the library does not pass on, and a LINE's coordinates.
+// Notes the sections, the header variable being read, what an object
+// withheld from the library needs to be counted, a VERTEX's flags, and
+// checks an LWPOLYLINE's count of vertices before the library trusts it.
 bool Reader::Note(int code, const std::string& value, std::string& error) {
   switch (code) {
     case 2:
@@ -424,19 +445,21 @@ bool Reader::Note(int code, const std::string& value, std::string& error) {
         if (section_ == Section::Entities) container_ = &state_.model;
       }
       break;
-    case 8: current_.layer = value; break;
+    case 8:
+      if (!decoded_) current_.layer = value;
+      break;
+    case 67:
+      if (!decoded_) current_.paperSpace = IntegerOf(value) != 0;
+      break;
     case 9: headerVariable_ = value; break;
-    case 62: current_.color = IntegerOf(value); break;
-    case 67: current_.paperSpace = IntegerOf(value) != 0; break;
-    case 70: current_.flags = IntegerOf(value); break;
-    case 210:
-    case 220:
-    case 230: IsNumber(value, current_.normal[code / 10 - 21]); break;
+    case 70:
+      if (current_.type == "VERTEX") current_.vertexFlags = IntegerOf(value);
+      break;
     case 90:
-      if (current_.type == "LWPOLYLINE") {
+      if (lwPolyline_) {
         // The library makes room for this many vertices at once.
         long long vertices = 0;
-        if (!IsNumber(value, vertices) || vertices > fileSize_ / 8) {
+        if (!IsInteger(value, vertices) || vertices > fileSize_ / 8) {
           error = AtLine(line_) + "LWPOLYLINE com um número de vértices impossível (" +
                   ShownWord(value) + ")";
           return false;
@@ -444,56 +467,46 @@ bool Reader::Note(int code, const std::string& value, std::string& error) {
         lwVertexSeen_ = false;
       }
       break;
-    case 10:
-    case 20:
-    case 11:
-    case 21:
-      if (code == 10) lwVertexSeen_ = true;
-      if (lineBody_) {
-        double& end = current_.ends[(code % 10) * 2 + code / 20];
-        if (!IsNumber(value, end)) {
-          error = AtLine(line_) + "em vez de uma coordenada, o arquivo tem " + ShownWord(value);
-          return false;
-        }
-        if (!std::isfinite(end)) {
-          error = AtLine(line_) + "coordenada que não é um número finito";
-          return false;
-        }
-      }
-      break;
+    case 10: lwVertexSeen_ = true; break;
     default: break;
   }
   return true;
 }
 
-// The entities read as walls, and the structure of the file, which is not
-// an entity at all.
-bool IsReadOrStructure(const std::string& type) {
-  static const char* const kinds[] = {"LINE",   "LWPOLYLINE", "POLYLINE", "VERTEX", "SEQEND",
-                                      "ARC",    "CIRCLE",     "INSERT",   "BLOCK",  "ENDBLK",
-                                      "ENDSEC", "SECTION",    "EOF"};
-  for (const char* kind : kinds)
-    if (type == kind) return true;
-  return false;
-}
-
+// Counts an entity withheld from the library; those it decodes come back
+// through its callbacks.
 void Reader::FinishObject() {
   finished_ = std::move(current_);
-  if (!InEntitySection() || finished_.type.empty()) return;
-  if (finished_.paperSpace && container_ == &state_.model) return;
-  if (finished_.type == "LINE") {
-    const double* e = finished_.ends;
-    linePieces_.clear();
-    AddSegment(linePieces_, {e[0], e[1]}, {e[2], e[3]});
-    AddWalls(finished_, linePieces_);
-  } else if (!IsReadOrStructure(finished_.type)) {
-    AddSkipped(finished_, finished_.type);
-  }
+  if (decoded_ || !InEntitySection() || finished_.type.empty()) return;
+  if (!(finished_.paperSpace && container_ == &state_.model)) AddSkipped(finished_, finished_.type);
 }
 
+// The library hands over an entity of this kind in model space or a block.
 bool Reader::Delivered(const char* type) const {
   return finished_.type == type && InEntitySection() &&
-         !(finished_.paperSpace && container_ == &state_.model);
+         !(attributes.isInPaperSpace() && container_ == &state_.model);
+}
+
+// The entity the library hands over, with the layer and extrusion it read.
+ObjectInfo Reader::DeliveredEntity() const {
+  ObjectInfo entity = finished_;
+  entity.layer = attributes.getLayer();
+  extrusion->getDirection(entity.normal);
+  return entity;
+}
+
+// The library's conversion gives the largest double for a number too large
+// for one (and 0 for text that is no number): such a value, like one that
+// is not finite, refuses the file.
+bool Reader::Finite(std::initializer_list<double> values) {
+  for (double value : values) {
+    if (!std::isfinite(value) || std::fabs(value) == std::numeric_limits<double>::max()) {
+      refusal_ = AtLine(finished_.line) + finished_.type +
+                 " com uma coordenada que não é um número finito";
+      return false;
+    }
+  }
+  return true;
 }
 
 void Reader::AddItem(Item item) {
@@ -509,7 +522,8 @@ void Reader::AddItem(Item item) {
 }
 
 // An entity that gives no wall (a LINE of no length, a circle of no
-// radius) is counted with the skipped ones.
+// radius) is counted with the skipped ones.  A LINE has world coordinates
+// whatever its extrusion.
 void Reader::AddWalls(const ObjectInfo& entity, const std::vector<WallSegment>& walls) {
   if (walls.empty()) {
     AddSkipped(entity, entity.type);
@@ -551,48 +565,58 @@ void Reader::setVariableInt(const std::string& key, int value, int) {
   state_.unit.name = state_.scale.name;
 }
 
+// A layer is switched off by a negative colour.
 void Reader::addLayer(const DL_LayerData& data) {
   DxfLayer& layer = state_.layers[state_.LayerIndex(data.name)];
   layer.frozen = (data.flags & 1) != 0;
-  layer.off = finished_.type == "LAYER" && finished_.color < 0;
+  layer.off = attributes.getColor() < 0;
 }
 
 void Reader::addBlock(const DL_BlockData& data) {
+  if (!Finite({data.bpx, data.bpy})) return;
   container_ = &state_.blocks[Upper(data.name)];
   *container_ = Container();
   container_->base = {data.bpx, data.bpy};
   container_->external = (data.flags & 4) != 0;
 }
 
+void Reader::addLine(const DL_LineData& data) {
+  if (!Delivered("LINE") || !Finite({data.x1, data.y1, data.x2, data.y2})) return;
+  pieces_.clear();
+  AddSegment(pieces_, {data.x1, data.y1}, {data.x2, data.y2});
+  AddWalls(DeliveredEntity(), pieces_);
+}
+
 void Reader::addArc(const DL_ArcData& data) {
-  if (!Delivered("ARC")) return;
-  std::vector<WallSegment> walls;
+  if (!Delivered("ARC") || !Finite({data.cx, data.cy, data.radius, data.angle1, data.angle2}))
+    return;
+  pieces_.clear();
   if (data.radius > 0) {
     double sweep = std::fmod(data.angle2 - data.angle1, 360.0);
     if (sweep <= 0) sweep += 360;
     const DxfPoint centre = {data.cx, data.cy};
-    AddArc(walls, centre, data.radius, data.angle1, sweep,
+    AddArc(pieces_, centre, data.radius, data.angle1, sweep,
            OnCircle(centre, data.radius, data.angle1), OnCircle(centre, data.radius, data.angle2));
   }
-  AddWalls(finished_, walls);
+  AddWalls(DeliveredEntity(), pieces_);
 }
 
 void Reader::addCircle(const DL_CircleData& data) {
-  if (!Delivered("CIRCLE")) return;
-  std::vector<WallSegment> walls;
+  if (!Delivered("CIRCLE") || !Finite({data.cx, data.cy, data.radius})) return;
+  pieces_.clear();
   const DxfPoint centre = {data.cx, data.cy};
   if (data.radius > 0) {
     const DxfPoint start = OnCircle(centre, data.radius, 0);
-    AddArc(walls, centre, data.radius, 0, 360, start, start);
+    AddArc(pieces_, centre, data.radius, 0, 360, start, start);
   }
-  AddWalls(finished_, walls);
+  AddWalls(DeliveredEntity(), pieces_);
 }
 
 void Reader::addPolyline(const DL_PolylineData& data) {
   FinishPolyline();
   if (!Delivered("LWPOLYLINE") && !Delivered("POLYLINE")) return;
   polyline_.open = true;
-  polyline_.entity = finished_;
+  polyline_.entity = DeliveredEntity();
   polyline_.flags = data.flags;
   polyline_.vertices.clear();
 }
@@ -600,7 +624,8 @@ void Reader::addPolyline(const DL_PolylineData& data) {
 void Reader::addVertex(const DL_VertexData& data) {
   if (!polyline_.open) return;
   // The control points of a spline-fitted POLYLINE are no part of its shape.
-  if (finished_.type == "VERTEX" && (finished_.flags & 16)) return;
+  if (finished_.type == "VERTEX" && (finished_.vertexFlags & 16)) return;
+  if (!Finite({data.x, data.y, data.bulge})) return;
   polyline_.vertices.push_back({data.x, data.y, data.bulge});
 }
 
@@ -614,22 +639,24 @@ void Reader::FinishPolyline() {
   }
   const std::vector<Vertex>& v = polyline_.vertices;
   const bool closed = (flags & 1) && v.size() > 2;
-  std::vector<WallSegment> walls;
+  pieces_.clear();
   for (size_t i = 0; i + 1 < v.size() + (closed ? 1 : 0); ++i) {
     const Vertex& from = v[i];
     const Vertex& to = v[(i + 1) % v.size()];
-    AddBulgeSegment(walls, {from.x, from.y}, {to.x, to.y}, from.bulge);
+    AddBulgeSegment(pieces_, {from.x, from.y}, {to.x, to.y}, from.bulge);
   }
-  ObjectInfo entity = polyline_.entity;
+  ObjectInfo& entity = polyline_.entity;
   if (flags & 8) {  // a 3-D polyline has world coordinates
     entity.normal[0] = entity.normal[1] = 0;
     entity.normal[2] = 1;
   }
-  AddWalls(entity, walls);
+  AddWalls(entity, pieces_);
 }
 
 void Reader::addInsert(const DL_InsertData& data) {
-  if (!Delivered("INSERT")) return;
+  if (!Delivered("INSERT") || !Finite({data.ipx, data.ipy, data.sx, data.sy, data.angle,
+                                       data.colSp, data.rowSp}))
+    return;
   InsertRef insert;
   insert.block = Upper(data.name);
   insert.x = data.ipx;
@@ -641,11 +668,12 @@ void Reader::addInsert(const DL_InsertData& data) {
   insert.rows = std::max(1, data.rows);
   insert.columnSpacing = data.colSp;
   insert.rowSpacing = data.rowSp;
-  if (!PlaneToWorld(finished_.normal, insert.plane)) insert.plane.reset();
-  insert.line = finished_.line;
+  const ObjectInfo entity = DeliveredEntity();
+  if (!PlaneToWorld(entity.normal, insert.plane)) insert.plane.reset();
+  insert.line = entity.line;
   Item item;
   item.kind = ItemKind::Insert;
-  item.layer = LayerOf(finished_);
+  item.layer = LayerOf(entity);
   item.ref = state_.inserts.size();
   state_.inserts.push_back(insert);
   AddItem(item);

@@ -268,9 +268,12 @@ TEST_F(DxfFileTest, BadFilesAreRefusedSayingWhatAndWhere) {
     EXPECT_NE(at, std::string::npos) << from;
     return text.replace(at, from.size(), to);
   };
-  // The LINE's first coordinate, and the line of the file it stands on.
+  // The LINE's first coordinate, and the lines of the file where the LINE
+  // begins and where that coordinate's group code stands.
   const std::string x0 = "AcDbLine\n 10\n1000.0\n";
-  const auto lineOfX0 = std::count(units.begin(), units.begin() + units.find(x0), '\n') + 3;
+  const auto lineOfX0 = std::count(units.begin(), units.begin() + units.find(x0), '\n') + 2;
+  const auto lineOfLine =
+      std::count(units.begin(), units.begin() + units.find("\n  0\nLINE\n"), '\n') + 2;
   const struct {
     std::string path, expected;
   } cases[] = {
@@ -284,12 +287,10 @@ TEST_F(DxfFileTest, BadFilesAreRefusedSayingWhatAndWhere) {
       {Fixture("kinds-binary.dxf"), "DXF binário"},
       {WriteText("cut.dxf", units.substr(0, units.size() / 2)), "incompleto: termina na linha"},
       {WriteText("inf.dxf", replaced(x0, "AcDbLine\n 10\n1e999\n")),
-       "linha " + std::to_string(lineOfX0) + ": coordenada que não é um número finito"},
-      {WriteText("text.dxf", replaced(x0, "AcDbLine\n 10\nmil\n")),
-       "linha " + std::to_string(lineOfX0) +
-           ": em vez de uma coordenada, o arquivo tem o texto \"mil\""},
+       "linha " + std::to_string(lineOfLine) +
+           ": LINE com uma coordenada que não é um número finito"},
       {WriteText("code.dxf", replaced(x0, "AcDbLine\n1O\n1000.0\n")),
-       "linha " + std::to_string(lineOfX0 - 1) +
+       "linha " + std::to_string(lineOfX0) +
            ": em vez de um código de grupo (um número inteiro), "
            "o arquivo tem o texto \"1O\""},
       {Fixture("only-text.dxf"),
