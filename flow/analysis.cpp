@@ -48,10 +48,9 @@ void TraceStreamlines(AnalysisResult& result, ProgressPoints& progress) {
 }
 
 bool SolvedFieldIsFinite(const CellGrid& g) {
-  for (const GridCell& c : g.cells) {
-    if (!std::isfinite(c.potential) || !std::isfinite(c.centreVelX) || !std::isfinite(c.centreVelY)) {
-      return false;
-    }
+  for (int i = 0; i < g.cellCount; ++i) {
+    const CentreVelocity v = ComputeCentreVelocity(g, i);
+    if (!std::isfinite(g.potential[i]) || !std::isfinite(v.u) || !std::isfinite(v.q)) return false;
   }
   return true;
 }

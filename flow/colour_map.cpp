@@ -95,11 +95,11 @@ unsigned long long SpeedFieldSignature(const AnalysisResult& result) {
   mix(size, sizeof size);
   mix(&g.columns, sizeof g.columns);
   mix(&g.rows, sizeof g.rows);
-  for (const GridCell& c : g.cells) {
+  for (int c = 0; c < g.cellCount; ++c) {
     double uv[2];
-    CellVelocity(c, uv[0], uv[1]);
+    CellVelocity(g, c, uv[0], uv[1]);
     mix(uv, sizeof uv);
-    mix(&c.type, sizeof c.type);
+    mix(&g.type[c], sizeof g.type[c]);
   }
   return hash ? hash : 1;
 }

@@ -19,7 +19,7 @@ std::vector<int> Regions(const CellGrid& g, const std::vector<CellEquation>& equ
       const int i = stack.back();
       stack.pop_back();
       for (int k = 0; k < 4; ++k) {
-        const int j = g.cells[i].neighbours[k];
+        const int j = GridNeighbour(g, i, k);
         if (equations[i].weight[k] != 0 && region[j] < 0) {
           region[j] = count;
           stack.push_back(j);
@@ -35,7 +35,7 @@ std::vector<int> Regions(const CellGrid& g, const std::vector<CellEquation>& equ
 
 std::vector<double> SolveDirectly(const CellGrid& g, double& seconds) {
   std::vector<CellEquation> equations;
-  for (const GridCell& c : g.cells) equations.push_back(CellEquationOf(g, c, g.cellWidth, g.cellHeight));
+  for (int i = 0; i < g.cellCount; ++i) equations.push_back(CellEquationOf(g, i, g.cellWidth, g.cellHeight));
   int regions = 0;
   const std::vector<int> region = Regions(g, equations, regions);
   // Each region's equations are singular: its first cell is held at 0.
@@ -55,7 +55,7 @@ std::vector<double> SolveDirectly(const CellGrid& g, double& seconds) {
     entries.emplace_back(unknown[i], unknown[i], e.diagonal);
     rhs[unknown[i]] = e.prescribed;
     for (int k = 0; k < 4; ++k) {
-      const int j = e.weight[k] != 0 ? unknown[g.cells[i].neighbours[k]] : -1;
+      const int j = e.weight[k] != 0 ? unknown[GridNeighbour(g, i, k)] : -1;
       if (j >= 0) entries.emplace_back(unknown[i], j, -e.weight[k]);
     }
   }

@@ -12,32 +12,16 @@
 
 namespace {
 
-bool IsFluid(const GridCell& c) { return c.type >= Interior && c.type <= RightEdge; }
-
-}  // namespace
-
-bool PrescribesSide(std::int16_t type, int slot) {
-  switch (slot) {
-    case LinkWest: return type == TopLeftCorner || type == BottomLeftCorner || type == LeftEdge;
-    case LinkEast: return type == TopRightCorner || type == BottomRightCorner || type == RightEdge;
-    case LinkNorth: return type == TopLeftCorner || type == TopRightCorner || type == TopEdge;
-    case LinkSouth: return type == BottomLeftCorner || type == BottomRightCorner || type == BottomEdge;
-    default: return false;
-  }
-}
-
-namespace {
-
 int Opposite(int slot) { return (slot + 2) % 4; }
 
 // The face term of a prescribed side with the sign of the literal update:
 // the ghost value beyond the side is φ + term.
-double PrescribedTerm(const GridCell& c, int slot, double dx, double dy) {
+double PrescribedTerm(const CellGrid& g, int i, int slot, double dx, double dy) {
   switch (slot) {
-    case LinkWest: return -(c.westU * dx);
-    case LinkEast: return c.eastU * dx;
-    case LinkNorth: return -(c.northQ * dy);
-    default: return c.southQ * dy;
+    case LinkWest: return -(WestU(g, i) * dx);
+    case LinkEast: return EastU(g, i) * dx;
+    case LinkNorth: return -(NorthQ(g, i) * dy);
+    default: return SouthQ(g, i) * dy;
   }
 }
 
@@ -45,10 +29,10 @@ using System = CellSystem;
 
 System Assemble(const CellGrid& g, double dx, double dy) {
   System s(g.columns, g.cellCount, 1 / (dx * dx), 1 / (dy * dy));
-  for (const GridCell& c : g.cells) {
-    const CellEquation e = CellEquationOf(g, c, dx, dy);
+  for (int i = 0; i < g.cellCount; ++i) {
+    const CellEquation e = CellEquationOf(g, i, dx, dy);
     if (e.diagonal == 0) continue;
-    const int p = s.At(c.index);
+    const int p = s.At(i);
     s.rhs[p] = e.prescribed;
     s.open[p] = (e.weight[LinkEast] != 0 ? System::kEast : 0) | (e.weight[LinkWest] != 0 ? System::kWest : 0) |
                 (e.weight[LinkNorth] != 0 ? System::kNorth : 0) |
@@ -226,41 +210,34 @@ class ConjugateGradients {
 // or east side have left them unequal; the system has no solution otherwise.
 void BalanceOutflow(CellGrid& g, double dy) {
   double in = 0, out = 0;
-  for (const GridCell& c : g.cells) {
-    if (!IsFluid(c)) continue;
-    if (PrescribesSide(c.type, LinkWest)) in += c.westU * dy;
-    if (PrescribesSide(c.type, LinkEast)) out += c.eastU * dy;
+  for (int i = 0; i < g.cellCount; ++i) {
+    if (PrescribesSide(g.type[i], LinkWest)) in += WestU(g, i) * dy;
+    if (PrescribesSide(g.type[i], LinkEast)) out += EastU(g, i) * dy;
   }
   if (out == 0 || std::fabs(in - out) <= 1e-12 * std::fabs(in)) return;
   const double scale = in / out;
-  for (GridCell& c : g.cells) {
-    if (IsFluid(c) && PrescribesSide(c.type, LinkEast)) c.eastU *= scale;
+  for (int i = 0; i < g.cellCount; ++i) {
+    if (PrescribesSide(g.type[i], LinkEast)) EastU(g, i) *= scale;
   }
 }
 
 }  // namespace
 
-// Two fluid cells share an open face when neither prescribes it and each
-// links to the other across it.  Every other side is closed: a prescribed
-// one carries its face value, one towards a solid or missing cell is an
-// impermeable wall.
-bool SharesOpenFace(const CellGrid& g, const GridCell& c, int slot) {
-  const int j = c.neighbours[slot];
-  if (j == NoNeighbour || j != GridNeighbour(g, c.index, slot)) return false;
-  const GridCell& other = g.cells[j];
-  return IsFluid(other) && !PrescribesSide(c.type, slot) && !PrescribesSide(other.type, Opposite(slot)) &&
-         other.neighbours[Opposite(slot)] == c.index;
+bool SharesOpenFace(const CellGrid& g, int i, int slot) {
+  const int j = CellLink(g, i, slot);
+  return j != NoNeighbour && IsFluidType(g.type[j]) && !PrescribesSide(g.type[j], Opposite(slot));
 }
 
-CellEquation CellEquationOf(const CellGrid& g, const GridCell& c, double dx, double dy) {
+CellEquation CellEquationOf(const CellGrid& g, int i, double dx, double dy) {
   CellEquation e;
-  if (!IsFluid(c)) return e;
+  const CellType type = g.type[i];
+  if (!IsFluidType(type)) return e;
   const double ax = 1 / (dx * dx), ay = 1 / (dy * dy);
   for (int k : {LinkEast, LinkWest, LinkSouth, LinkNorth}) {
     const double w = k == LinkEast || k == LinkWest ? ax : ay;
-    if (PrescribesSide(c.type, k)) {
-      e.prescribed += PrescribedTerm(c, k, dx, dy) * w;
-    } else if (SharesOpenFace(g, c, k)) {
+    if (PrescribesSide(type, k)) {
+      e.prescribed += PrescribedTerm(g, i, k, dx, dy) * w;
+    } else if (SharesOpenFace(g, i, k)) {
       e.weight[k] = w;
       e.diagonal += w;
     }
@@ -277,8 +254,8 @@ SolveReport SolveFaceWeighted(CellGrid& g, double dx, double dy, long maxIterati
   LabelRegions(s);
   BalanceRegions(s);
   std::vector<double> start(s.Size());
-  for (const GridCell& c : g.cells) {
-    if (IsFluid(c)) start[s.At(c.index)] = c.potential;
+  for (int i = 0; i < g.cellCount; ++i) {
+    if (IsFluidType(g.type[i])) start[s.At(i)] = g.potential[i];
   }
   double rhs = 0;
   for (double b : s.rhs) rhs += b * b;
@@ -309,21 +286,21 @@ SolveReport SolveFaceWeighted(CellGrid& g, double dx, double dy, long maxIterati
     if (!(now > goal && now <= 0.25 * previous)) break;
     previous = now;
   }
-  for (GridCell& c : g.cells) {
-    if (IsFluid(c)) c.potential = cg.Solution()[s.At(c.index)];
+  for (int i = 0; i < g.cellCount; ++i) {
+    if (IsFluidType(g.type[i])) g.potential[i] = cg.Solution()[s.At(i)];
   }
   return lastSolve;
 }
 
 double FaceWeightedResidual(const CellGrid& g, double dx, double dy) {
   long double residual = 0, rhs = 0;
-  for (const GridCell& c : g.cells) {
-    const CellEquation e = CellEquationOf(g, c, dx, dy);
-    if (!IsFluid(c)) continue;
-    long double r = static_cast<long double>(e.prescribed) - static_cast<long double>(e.diagonal) * c.potential;
+  for (int i = 0; i < g.cellCount; ++i) {
+    if (!IsFluidType(g.type[i])) continue;
+    const CellEquation e = CellEquationOf(g, i, dx, dy);
+    long double r = static_cast<long double>(e.prescribed) - static_cast<long double>(e.diagonal) * g.potential[i];
     for (int k = 0; k < 4; ++k) {
       if (e.weight[k] != 0) {
-        r += static_cast<long double>(e.weight[k]) * g.cells[c.neighbours[k]].potential;
+        r += static_cast<long double>(e.weight[k]) * g.potential[GridNeighbour(g, i, k)];
       }
     }
     residual += r * r;

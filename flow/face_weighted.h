@@ -20,20 +20,15 @@ struct CellEquation {
   double weight[4] = {0, 0, 0, 0};  // by LinkSlot
   double prescribed = 0;
 };
-CellEquation CellEquationOf(const CellGrid& g, const GridCell& cell, double dx, double dy);
+CellEquation CellEquationOf(const CellGrid& g, int cell, double dx, double dy);
 
 // The relative residual the solve stops at: |b - Aφ| <= this × |b|.
 constexpr double kResidualRatio = 1e-13;
 
-// Whether a cell's type prescribes the face value of one of its sides (a
-// LinkSlot): the outer ring's sides and the wall sides found next to solid
-// cells.
-bool PrescribesSide(std::int16_t type, int slot);
 // Whether a side of a fluid cell is open to a fluid neighbour: neither cell
-// prescribes it and each links to the other across it.  Every other side is
-// closed: a prescribed one carries its face value, one towards a solid or
-// missing cell is an impermeable wall.
-bool SharesOpenFace(const CellGrid& g, const GridCell& cell, int slot);
+// prescribes it.  Every other side is closed: a prescribed one carries its
+// face value, one towards a solid or missing cell is an impermeable wall.
+bool SharesOpenFace(const CellGrid& g, int cell, int slot);
 
 // Solves the system of the grid from its current potentials and stores the
 // result in the fluid cells; reports the iterations.  A west or east

@@ -5,36 +5,36 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "flow/face_weighted.h"
+#include "flow/solver.h"
 
 namespace {
 
 constexpr double kDegreesPerRadian = 180.0 / M_PI;
 
-const GridCell& CellAt(const CellGrid& g, int row, int column) {
-  return g.cells[static_cast<size_t>(row) * g.columns + column];
-}
+int CellAt(const CellGrid& g, int row, int column) { return row * g.columns + column; }
 
 // The velocity across the face on the west of `column` (0 to columns: the
 // grid's west and east sides at the ends), positive towards +x.  Faces
 // towards solid cells carry nothing; a side of the grid carries what its
 // cell prescribes there.
 double EastwardFaceVelocity(const CellGrid& g, int row, int column) {
-  const GridCell* west = column > 0 ? &CellAt(g, row, column - 1) : nullptr;
-  const GridCell* east = column < g.columns ? &CellAt(g, row, column) : nullptr;
-  if (west && east) return IsFluidCell(*west) && IsFluidCell(*east) ? east->westU : 0;
-  if (east) return IsFluidCell(*east) && PrescribesSide(east->type, LinkWest) ? east->westU : 0;
-  return IsFluidCell(*west) && PrescribesSide(west->type, LinkEast) ? west->eastU : 0;
+  const double u = g.faceU[static_cast<size_t>(row) * (g.columns + 1) + column];
+  const int west = column > 0 ? CellAt(g, row, column - 1) : -1;
+  const int east = column < g.columns ? CellAt(g, row, column) : -1;
+  if (west >= 0 && east >= 0) return IsFluidCell(g, west) && IsFluidCell(g, east) ? u : 0;
+  if (east >= 0) return IsFluidCell(g, east) && PrescribesSide(g.type[east], LinkWest) ? u : 0;
+  return IsFluidCell(g, west) && PrescribesSide(g.type[west], LinkEast) ? u : 0;
 }
 
 // The same across the face on the south of `row` (0 to rows), positive
-// towards +y; northQ and southQ count towards -y.
+// towards +y; faceQ counts towards -y.
 double NorthwardFaceVelocity(const CellGrid& g, int row, int column) {
-  const GridCell* south = row > 0 ? &CellAt(g, row - 1, column) : nullptr;
-  const GridCell* north = row < g.rows ? &CellAt(g, row, column) : nullptr;
-  if (south && north) return IsFluidCell(*south) && IsFluidCell(*north) ? -south->northQ : 0;
-  if (north) return IsFluidCell(*north) && PrescribesSide(north->type, LinkSouth) ? -north->southQ : 0;
-  return IsFluidCell(*south) && PrescribesSide(south->type, LinkNorth) ? -south->northQ : 0;
+  const double q = g.faceQ[static_cast<size_t>(row) * g.columns + column];
+  const int south = row > 0 ? CellAt(g, row - 1, column) : -1;
+  const int north = row < g.rows ? CellAt(g, row, column) : -1;
+  if (south >= 0 && north >= 0) return IsFluidCell(g, south) && IsFluidCell(g, north) ? -q : 0;
+  if (north >= 0) return IsFluidCell(g, north) && PrescribesSide(g.type[north], LinkSouth) ? -q : 0;
+  return IsFluidCell(g, south) && PrescribesSide(g.type[south], LinkNorth) ? -q : 0;
 }
 
 // A segment in grid coordinates, and on which side of it a point lies:
@@ -99,11 +99,12 @@ int SampleCount(const CellGrid& g, double length, int limit) {
 
 }  // namespace
 
-bool IsFluidCell(const GridCell& c) { return c.type >= Interior && c.type <= RightEdge; }
+bool IsFluidCell(const CellGrid& g, int cell) { return IsFluidType(g.type[cell]); }
 
-void CellVelocity(const GridCell& c, double& u, double& v) {
-  u = c.centreVelX;
-  v = c.centreVelY;
+void CellVelocity(const CellGrid& g, int cell, double& u, double& v) {
+  const CentreVelocity c = ComputeCentreVelocity(g, cell);
+  u = c.u;
+  v = -c.q;
 }
 
 bool HasSolvedField(const AnalysisResult& result) {
@@ -120,10 +121,10 @@ double PercentOfWind(const AnalysisResult& result, double gridSpeed) {
 
 double LargestFluidSpeed(const CellGrid& g) {
   double largest = 0;
-  for (const GridCell& c : g.cells) {
-    if (!IsFluidCell(c)) continue;
+  for (int c = 0; c < g.cellCount; ++c) {
+    if (!IsFluidCell(g, c)) continue;
     double u, v;
-    CellVelocity(c, u, v);
+    CellVelocity(g, c, u, v);
     largest = std::fmax(largest, std::sqrt(v * v + u * u));
   }
   return largest;
@@ -131,7 +132,7 @@ double LargestFluidSpeed(const CellGrid& g) {
 
 bool GridVelocityAt(const CellGrid& g, double gx, double gy, double& u, double& v) {
   const int cell = LocateCell(g, gx, gy);
-  if (cell == -1 || !IsFluidCell(g.cells[cell])) return false;
+  if (cell == -1 || !IsFluidCell(g, cell)) return false;
   const double fx = (gx - g.xmin) / g.cellWidth - 0.5, fy = (gy - g.ymin) / g.cellHeight - 0.5;
   const double i0 = std::floor(fx), j0 = std::floor(fy);
   const double tx = fx - i0, ty = fy - j0;
@@ -139,10 +140,10 @@ bool GridVelocityAt(const CellGrid& g, double gx, double gy, double& u, double& 
   for (int dj = 0; dj < 2; ++dj) {
     for (int di = 0; di < 2; ++di) {
       const double w = (di ? tx : 1 - tx) * (dj ? ty : 1 - ty);
-      const GridCell& c = CellAt(g, ClampIndex(j0 + dj, 0, g.rows - 1), ClampIndex(i0 + di, 0, g.columns - 1));
-      if (w == 0 || !IsFluidCell(c)) continue;
+      const int c = CellAt(g, ClampIndex(j0 + dj, 0, g.rows - 1), ClampIndex(i0 + di, 0, g.columns - 1));
+      if (w == 0 || !IsFluidCell(g, c)) continue;
       double cu, cv;
-      CellVelocity(c, cu, cv);
+      CellVelocity(g, c, cu, cv);
       su += w * cu;
       sv += w * cv;
       weights += w;

@@ -74,6 +74,6 @@ std::string ZoneText(const AnalysisResult& result, const ZoneMeasure& zone);
 
 // The cell values the readers above and the exports use; the one place that
 // reads a cell's solved velocity.
-bool IsFluidCell(const GridCell& c);
+bool IsFluidCell(const CellGrid& g, int cell);
 // The centre velocity of a cell in the grid's frame and unit.
-void CellVelocity(const GridCell& c, double& u, double& v);
+void CellVelocity(const CellGrid& g, int cell, double& u, double& v);

@@ -7,11 +7,11 @@
 namespace {
 
 // A cell's velocity along the drawing's axes in m/s, 0 for a solid cell.
-void DrawingVelocity(const AnalysisResult& result, const GridCell& c, double& u, double& v) {
+void DrawingVelocity(const AnalysisResult& result, int c, double& u, double& v) {
   u = v = 0;
-  if (!IsFluidCell(c)) return;
+  if (!IsFluidCell(result.grid, c)) return;
   double gu, gv;
-  CellVelocity(c, gu, gv);
+  CellVelocity(result.grid, c, gu, gv);
   result.frame.ToDrawing(gu, gv, u, v);
   u = MetresPerSecond(result, u);
   v = MetresPerSecond(result, v);
@@ -21,12 +21,14 @@ void DrawingVelocity(const AnalysisResult& result, const GridCell& c, double& u,
 
 bool WriteFieldCsv(std::FILE* f, const AnalysisResult& result) {
   std::fprintf(f, "x,y,u,v,speed,solid\n");
-  for (const GridCell& c : result.grid.cells) {
-    double x, y, u, v;
-    result.frame.ToDrawing(c.centreX, c.centreY, x, y);
+  const CellGrid& g = result.grid;
+  for (int c = 0; c < g.cellCount; ++c) {
+    double cx, cy, x, y, u, v;
+    CellCentre(g, c, cx, cy);
+    result.frame.ToDrawing(cx, cy, x, y);
     DrawingVelocity(result, c, u, v);
     std::fprintf(f, "%.17g,%.17g,%.17g,%.17g,%.17g,%d\n", x, y, u, v, std::sqrt(v * v + u * u),
-                 IsFluidCell(c) ? 0 : 1);
+                 IsFluidCell(g, c) ? 0 : 1);
   }
   return std::ferror(f) == 0;
 }
@@ -39,24 +41,26 @@ bool WriteFieldVtk(std::FILE* f, const AnalysisResult& result) {
   std::fprintf(f, "ASCII\nDATASET STRUCTURED_GRID\n");
   std::fprintf(f, "DIMENSIONS %d %d 1\n", g.columns + 1, g.rows + 1);
   std::fprintf(f, "POINTS %d double\n", g.nodeCount);
-  for (const GridNode& n : g.nodes) {
-    double x, y;
-    result.frame.ToDrawing(n.x, n.y, x, y);
-    std::fprintf(f, "%.17g %.17g 0\n", x, y);
+  for (double gy : g.rowY) {
+    for (double gx : g.columnX) {
+      double x, y;
+      result.frame.ToDrawing(gx, gy, x, y);
+      std::fprintf(f, "%.17g %.17g 0\n", x, y);
+    }
   }
   std::fprintf(f, "CELL_DATA %d\nVECTORS velocity double\n", g.cellCount);
-  for (const GridCell& c : g.cells) {
+  for (int c = 0; c < g.cellCount; ++c) {
     double u, v;
     DrawingVelocity(result, c, u, v);
     std::fprintf(f, "%.17g %.17g 0\n", u, v);
   }
   std::fprintf(f, "SCALARS speed double 1\nLOOKUP_TABLE default\n");
-  for (const GridCell& c : g.cells) {
+  for (int c = 0; c < g.cellCount; ++c) {
     double u, v;
     DrawingVelocity(result, c, u, v);
     std::fprintf(f, "%.17g\n", std::sqrt(v * v + u * u));
   }
   std::fprintf(f, "SCALARS solid int 1\nLOOKUP_TABLE default\n");
-  for (const GridCell& c : g.cells) std::fprintf(f, "%d\n", IsFluidCell(c) ? 0 : 1);
+  for (int c = 0; c < g.cellCount; ++c) std::fprintf(f, "%d\n", IsFluidCell(g, c) ? 0 : 1);
   return std::ferror(f) == 0;
 }

@@ -27,11 +27,9 @@ void DrawStreamlines(const AnalysisResult& result) {
 void DrawBoundaryArrows(const CellGrid& g) {
   if (g.cellCount == 0) return;
   const ArrowScales scales = BoundaryArrowScales(g);
-  for (const GridCell& c : g.cells) {
-    if (c.type != Interior) {
-      DrawBoundaryArrow(g, c.index, c.type, kDegreesToRadians, scales.shaft, scales.head);
-    }
-  }
+  ForEachSideCell(g, [&](int c) {
+    if (g.type[c] != Interior) DrawBoundaryArrow(g, c, g.type[c], kDegreesToRadians, scales.shaft, scales.head);
+  });
 }
 
 void DrawBoundaryArrow(const CellGrid& g, int cell, int type, double degreesToRadians,

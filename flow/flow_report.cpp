@@ -11,16 +11,19 @@
 #include "flow/boundary_arrows.h"
 #include "flow/colour_map.h"
 #include "flow/png_image.h"
+#include "flow/solver.h"
 
 namespace {
 
 constexpr int kMaxPictureHeight = 10000;
 
+// Each cell's type, potential, centre velocity, speed and direction.
 void WriteCells(std::FILE* f, const CellGrid& g) {
   std::fprintf(f, "cells %d\n", g.cellCount);
-  for (const GridCell& c : g.cells) {
-    std::fprintf(f, "%d %d %.17g %.17g %.17g %.17g %.17g\n", c.index, c.type, c.potential,
-                 c.centreVelX, c.centreVelY, c.centreSpeed, c.centreDirection);
+  for (int i = 0; i < g.cellCount; ++i) {
+    const CentreVelocity v = ComputeCentreVelocity(g, i);
+    std::fprintf(f, "%d %d %.17g %.17g %.17g %.17g %.17g\n", i, static_cast<int>(g.type[i]),
+                 g.potential[i], v.u, -v.q, CentreSpeed(v), CentreDirection(v));
   }
 }
 
@@ -118,12 +121,11 @@ void WriteArrows(std::FILE* f, const Frame& fr, const AnalysisResult& result) {
   if (g.cellCount == 0) return;
   const GridToPicture at{fr, result.frame};
   const ArrowScales scales = BoundaryArrowScales(g);
-  for (const GridCell& c : g.cells) {
+  ForEachSideCell(g, [&](int c) {
     LineSegment lines[3];
-    if (c.type == Interior ||
-        !BoundaryArrowLines(g, c.index, c.type, kDegreesToRadians, scales.shaft, scales.head,
-                            lines)) {
-      continue;
+    if (g.type[c] == Interior ||
+        !BoundaryArrowLines(g, c, g.type[c], kDegreesToRadians, scales.shaft, scales.head, lines)) {
+      return;
     }
     for (const LineSegment& s : lines) {
       double x0, y0, x1, y1;
@@ -132,7 +134,7 @@ void WriteArrows(std::FILE* f, const Frame& fr, const AnalysisResult& result) {
       std::fprintf(f, "<line x1=\"%.3f\" y1=\"%.3f\" x2=\"%.3f\" y2=\"%.3f\" stroke=\"red\"/>\n",
                    x0, y0, x1, y1);
     }
-  }
+  });
 }
 
 std::string Base64(const std::string& bytes) {

@@ -13,16 +13,14 @@ constexpr double kDegreesPerRadian = 57.295;
 
 void MarkCellAt(CellGrid& g, double x, double y) {
   const int c = LocateCell(g, x, y);
-  if (c != -1) g.cells[c].type = Solid;
+  if (c != -1) g.type[c] = Solid;
 }
 
-bool IsSolid(const CellGrid& g, int cell) {
-  return cell != NoNeighbour && g.cells[cell].type == Solid;
-}
+bool IsSolid(const CellGrid& g, int cell) { return g.type[cell] == Solid; }
 
 // The new type of an interior cell from which of its neighbours are solid;
 // Interior when none, two opposite, or three or four are.
-std::int16_t WallType(bool south, bool east, bool north, bool west) {
+CellType WallType(bool south, bool east, bool north, bool west) {
   const int count = south + east + north + west;
   if (count == 1) {
     if (south) return BottomEdge;
@@ -39,37 +37,21 @@ std::int16_t WallType(bool south, bool east, bool north, bool west) {
   return Interior;
 }
 
-void ClassifyWallCell(const CellGrid& g, GridCell& cell) {
-  bool solid[4];
-  for (int k = 0; k < 4; ++k) solid[k] = IsSolid(g, cell.neighbours[k]);
-  const std::int16_t type =
-      WallType(solid[LinkSouth], solid[LinkEast], solid[LinkNorth], solid[LinkWest]);
-  if (type == Interior) return;
-  cell.type = type;
-  for (int k = 0; k < 4; ++k) {
-    if (solid[k]) cell.neighbours[k] = NoNeighbour;
-  }
+// The new type prescribes exactly the sides towards the solid neighbours,
+// which cuts the cell's links to them (CellLink).
+void ClassifyWallCell(CellGrid& g, int cell) {
+  const int nc = g.columns, r = CellRow(g, cell), c = cell - r * nc;
+  g.type[cell] = WallType(r > 0 && IsSolid(g, cell - nc), c < nc - 1 && IsSolid(g, cell + 1),
+                          r < g.rows - 1 && IsSolid(g, cell + nc), c > 0 && IsSolid(g, cell - 1));
 }
 
-bool OnWestSide(std::int16_t type) {
+bool OnWestSide(CellType type) {
   return type == BottomLeftCorner || type == TopLeftCorner || type == LeftEdge;
 }
 
-bool OnEastSide(std::int16_t type) {
+bool OnEastSide(CellType type) {
   return type == BottomRightCorner || type == TopRightCorner || type == RightEdge;
 }
-
-void PrescribeRingCell(CellGrid& g, GridCell& cell, std::int16_t type, double westU,
-                       double eastU) {
-  cell.type = type;
-  cell.westU = westU;
-  cell.eastU = eastU;
-  ComputeBoundaryDirection(g, cell.index);
-}
-
-}  // namespace
-
-namespace {
 
 // Whether n steps of (end - start) / n, added one after another as the
 // nodes are made, each move the coordinate.
@@ -107,31 +89,19 @@ void UpdateMinimum(double& minimum, double value) {
   if (std::fabs(minimum) > std::fabs(value)) minimum = value;
 }
 
+// The gauge moves once per node and once per cell classified, so that it
+// shows progress from the very start on any grid.
 void BuildGrid(CellGrid& g, const std::vector<Wall>& walls, double xmin, double xmax, double ymin,
                double ymax, int columns, int rows, ProgressPoints& progress) {
   const double dx = (xmax - xmin) / columns;
   const double dy = (ymax - ymin) / rows;
-  std::vector<double> xyz;
-  xyz.reserve(3 * static_cast<size_t>(columns + 1) * (rows + 1));
-  double y = ymin;
-  for (int j = 0; j <= rows; ++j) {
-    double x = xmin;
-    for (int i = 0; i <= columns; ++i) {
-      xyz.push_back(x);
-      xyz.push_back(y);
-      xyz.push_back(0.0);
-      x += dx;
-      progress.AdvanceGauge();
-    }
-    y += dy;
-  }
-  progress.AdvanceGauge();
-  progress.AdvanceGauge();
   AllocateGrid(g, columns, rows);
   g.widestWall = WidestWall(walls);
+  LayNodeLines(g, xmin, dx, ymin, dy);
+  for (int n = 0; n < g.nodeCount; ++n) progress.AdvanceGauge();
   progress.AdvanceGauge();
-  ConnectNodes(g, xyz);
-  xyz = std::vector<double>();
+  progress.AdvanceGauge();
+  progress.AdvanceGauge();
   progress.AdvanceGauge();
   ComputeExtent(g);
   progress.AdvanceGauge();
@@ -145,40 +115,38 @@ void BuildGrid(CellGrid& g, const std::vector<Wall>& walls, double xmin, double 
   ClassifyWallCells(g, progress);
 }
 
+// The wind comes in through the whole west side and leaves through the
+// whole east side; north and south are closed.
 void SetBoundaryValues(CellGrid& g) {
   const double w = g.xmax - g.xmin, h = g.ymax - g.ymin;
   g.inflowSpeed = 25.0 * (w > h ? w : h);
-  for (GridCell& cell : g.cells) {
-    cell.potential = cell.westU = cell.northQ = cell.eastU = cell.southQ = 0;
-    const std::int16_t type = RingType(g, cell.index);
-    if (type == Interior) {
-      cell.type = Interior;
-      for (int k = 0; k < 4; ++k) cell.neighbours[k] = GridNeighbour(g, cell.index, k);
-    } else {
-      // The wind comes in through the whole west side and leaves through
-      // the whole east side; north and south are closed.
-      PrescribeRingCell(g, cell, type, OnWestSide(type) ? g.inflowSpeed : 0,
-                        OnEastSide(type) ? g.inflowSpeed : 0);
-    }
+  std::fill(g.potential.begin(), g.potential.end(), 0.0);
+  std::fill(g.faceU.begin(), g.faceU.end(), 0.0);
+  std::fill(g.faceQ.begin(), g.faceQ.end(), 0.0);
+  for (int i = 0; i < g.cellCount; ++i) {
+    const CellType type = RingType(g, i);
+    g.type[i] = type;
+    if (type == Interior) continue;
+    if (OnWestSide(type)) WestU(g, i) = g.inflowSpeed;
+    if (OnEastSide(type)) EastU(g, i) = g.inflowSpeed;
+    const BoundaryWind wind = ComputeBoundaryDirection(g, i);
+    UpdateMaximum(g.maxBoundarySpeed, std::fabs(wind.speed));
+    UpdateMinimum(g.minBoundarySpeed, std::fabs(wind.speed));
   }
 }
 
-void ComputeBoundaryDirection(CellGrid& g, int index) {
-  GridCell& cell = g.cells[index];
-  double a = 0, b = 0;
-  switch (cell.type) {
-    case TopLeftCorner: case TopEdge: case LeftEdge: a = cell.westU; b = cell.northQ; break;
-    case TopRightCorner: case RightEdge: a = cell.eastU; b = cell.northQ; break;
-    case BottomLeftCorner: case BottomEdge: a = cell.westU; b = cell.southQ; break;
-    case BottomRightCorner: a = cell.eastU; b = cell.southQ; break;
-    default: break;
-  }
-  const double speed = std::sqrt(b * b + a * a);
-  UpdateMaximum(g.maxBoundarySpeed, std::fabs(speed));
-  UpdateMinimum(g.minBoundarySpeed, std::fabs(speed));
-  const double direction = speed < 0.000001 ? 0 : std::atan2(b, a) * kDegreesPerRadian + 180.0;
-  cell.boundarySpeed = speed;
-  cell.boundaryDirection = direction;
+// The pair (a, b) of a ring cell is its prescribed x velocity and its
+// north or south value as construction sets them: the inflow speed on the
+// west and east sides, 0 elsewhere (the outflow scaled to balance a solve
+// does not change the arrows).
+BoundaryWind ComputeBoundaryDirection(const CellGrid& g, int cell) {
+  BoundaryWind wind;
+  const CellType ring = RingType(g, cell);
+  if (ring == Interior || g.type[cell] == Solid) return wind;
+  const double a = OnWestSide(ring) || OnEastSide(ring) ? g.inflowSpeed : 0, b = 0;
+  wind.speed = std::sqrt(b * b + a * a);
+  wind.direction = wind.speed < 0.000001 ? 0 : std::atan2(b, a) * kDegreesPerRadian + 180.0;
+  return wind;
 }
 
 // A drawing of many walls takes a while to walk, so pending events (Esc
@@ -261,8 +229,8 @@ void MarkSegmentSolid(CellGrid& g, double x0, double y0, double x1, double y1) {
 }
 
 void ClassifyWallCells(CellGrid& g, ProgressPoints& progress) {
-  for (GridCell& cell : g.cells) {
+  for (int i = 0; i < g.cellCount; ++i) {
     progress.AdvanceGauge();
-    if (cell.type == Interior) ClassifyWallCell(g, cell);
+    if (g.type[i] == Interior) ClassifyWallCell(g, i);
   }
 }

@@ -40,8 +40,18 @@ ExtentCheck CheckGridExtent(double xmin, double xmax, double ymin, double ymax, 
 // the cells the walls cross made solid and the cells beside them re-typed.
 void BuildGrid(CellGrid& g, const std::vector<Wall>& walls, double xmin, double xmax, double ymin,
                double ymax, int columns, int rows, ProgressPoints& progress);
+// Every cell its type by its place, the wind prescribed on the west and
+// east sides, the potentials and every other face 0, and the statistics of
+// the boundary speeds.
 void SetBoundaryValues(CellGrid& g);
-void ComputeBoundaryDirection(CellGrid& g, int cell);
+// The wind a cell carries on the outer ring, as its arrow shows it: the
+// speed prescribed there and the direction it blows towards in degrees
+// (atan2 × 57.295 + 180, so 180 along +x; 0 without wind).  Only the fluid
+// cells of the west and east columns carry one.
+struct BoundaryWind {
+  double speed = 0, direction = 0;
+};
+BoundaryWind ComputeBoundaryDirection(const CellGrid& g, int cell);
 // Marks every cell crossed by the drawn long edge of each wall as solid.
 void MarkDrawingSolid(CellGrid& g, const std::vector<Wall>& walls, ProgressPoints& progress);
 void MarkSegmentSolid(CellGrid& g, double x0, double y0, double x1, double y1);

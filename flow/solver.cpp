@@ -20,10 +20,10 @@ constexpr double kThird = 0.3333333333333333;
 // one that has not converged after this many never will.
 constexpr long kMaxIterations = 20000;
 
-bool IsFluid(const GridCell& c) { return c.type >= Interior && c.type <= RightEdge; }
-
+// A neighbour's potential counts in a cell's sum when it is fluid: a solid
+// one counts as 0, as does the place past the grid's edge.
 bool CountsInSum(const CellGrid& g, int neighbour) {
-  return neighbour != NoNeighbour && g.cells[neighbour].type != Solid;
+  return neighbour != NoNeighbour && IsFluidType(g.type[neighbour]);
 }
 
 // The new potential of a fluid cell is factor × ((S + term1) + term2) with
@@ -34,18 +34,18 @@ struct CellFormula {
   double term1 = -0.0, term2 = -0.0, factor = kThird;
 };
 
-CellFormula FormulaOf(const GridCell& c, double dx, double dy) {
+CellFormula FormulaOf(const CellGrid& g, int i, double dx, double dy) {
   CellFormula f;
-  switch (c.type) {
+  switch (g.type[i]) {
     case Interior: f.factor = 0.25; break;
-    case TopLeftCorner: f.factor = 0.5; f.term1 = -(c.westU * dx); f.term2 = -(c.northQ * dy); break;
-    case TopRightCorner: f.factor = 0.5; f.term1 = c.eastU * dx; f.term2 = -(c.northQ * dy); break;
-    case BottomLeftCorner: f.factor = 0.5; f.term1 = -(c.westU * dx); f.term2 = c.southQ * dy; break;
-    case BottomRightCorner: f.factor = 0.5; f.term1 = c.eastU * dx; f.term2 = c.southQ * dy; break;
-    case TopEdge: f.term1 = -(c.northQ * dy); break;
-    case LeftEdge: f.term1 = -(c.westU * dx); break;
-    case BottomEdge: f.term1 = c.southQ * dy; break;
-    case RightEdge: f.term1 = c.eastU * dx; break;
+    case TopLeftCorner: f.factor = 0.5; f.term1 = -(WestU(g, i) * dx); f.term2 = -(NorthQ(g, i) * dy); break;
+    case TopRightCorner: f.factor = 0.5; f.term1 = EastU(g, i) * dx; f.term2 = -(NorthQ(g, i) * dy); break;
+    case BottomLeftCorner: f.factor = 0.5; f.term1 = -(WestU(g, i) * dx); f.term2 = SouthQ(g, i) * dy; break;
+    case BottomRightCorner: f.factor = 0.5; f.term1 = EastU(g, i) * dx; f.term2 = SouthQ(g, i) * dy; break;
+    case TopEdge: f.term1 = -(NorthQ(g, i) * dy); break;
+    case LeftEdge: f.term1 = -(WestU(g, i) * dx); break;
+    case BottomEdge: f.term1 = SouthQ(g, i) * dy; break;
+    case RightEdge: f.term1 = EastU(g, i) * dx; break;
     default: f.factor = 0; break;
   }
   return f;
@@ -72,7 +72,7 @@ CellFormula FormulaOf(const GridCell& c, double dx, double dy) {
 // there back into +0.0.  A fluid cell adds these places where the reference
 // sweep skips the neighbour.  That is exact: the sum starts as 0.0 + south,
 // which is never -0.0, and x + 0.0 is x for every x but -0.0.  A solid
-// cell's own potential stays in its record.
+// cell's own potential stays in the grid.
 
 // Vectors of up to this many lanes; the step ranges are padded to it.
 constexpr int kGroup = 4;
@@ -96,24 +96,6 @@ struct Wavefront {
   int StepBase(int step) const { return (step + kLeadSteps) * lanes; }
   int Index(int row, int column) const { return StepBase(column + 2 * row) + row; }
 };
-
-// The storage places a fluid cell reads must be its counted neighbours:
-// each link either names the cell next to it on the grid, or is unused
-// where that place is beyond the edge or solid.  Cells of any other type
-// (Unassigned, or a code no cell type has) are summed by their neighbours
-// but never updated, which the wavefront does not model.
-bool LinksFollowTheGrid(const CellGrid& g) {
-  for (const GridCell& c : g.cells) {
-    if (c.type < Interior || c.type > Solid) return false;
-    if (c.type == Solid) continue;
-    for (int k = 0; k < 4; ++k) {
-      const int beside = GridNeighbour(g, c.index, k);
-      const bool empty = beside == NoNeighbour || g.cells[beside].type == Solid;
-      if (CountsInSum(g, c.neighbours[k]) ? c.neighbours[k] != beside : !empty) return false;
-    }
-  }
-  return true;
-}
 
 // The rows of step s are those with 0 <= s - 2r < columns, widened to
 // whole groups of kGroup lanes.
@@ -140,11 +122,11 @@ Wavefront MakeWavefront(const CellGrid& g, double dx, double dy) {
   w.term1.assign(size, 0.0);
   w.term2.assign(size, 0.0);
   w.keep.assign(size, 0);
-  for (const GridCell& c : g.cells) {
-    if (!IsFluid(c)) continue;
-    const int i = w.Index(c.index / g.columns, c.index % g.columns);
-    const CellFormula f = FormulaOf(c, dx, dy);
-    w.phi[i] = c.potential;
+  for (int c = 0; c < g.cellCount; ++c) {
+    if (!IsFluidType(g.type[c])) continue;
+    const int i = w.Index(CellRow(g, c), CellColumn(g, c));
+    const CellFormula f = FormulaOf(g, c, dx, dy);
+    w.phi[i] = g.potential[c];
     w.factor[i] = f.factor;
     w.term1[i] = f.term1;
     w.term2[i] = f.term2;
@@ -213,37 +195,39 @@ double SweepWavefront(Wavefront& w) { return SweepWavefrontBy2(w); }
 #endif
 
 void StorePotentials(CellGrid& g, const Wavefront& w) {
-  for (GridCell& c : g.cells) {
-    if (IsFluid(c)) c.potential = w.phi[w.Index(c.index / w.columns, c.index % w.columns)];
+  for (int c = 0; c < g.cellCount; ++c) {
+    if (IsFluidType(g.type[c])) g.potential[c] = w.phi[w.Index(CellRow(g, c), CellColumn(g, c))];
   }
 }
 
 // ---------------------------------------------------------------------------
-// The sweep written directly against the cell records, kept as the
-// reference the fast sweeps must match.
-double SweepCellRecords(CellGrid& g, double dx, double dy) {
+// The sweep written directly against the grid's cells and links, kept as
+// the reference the fast sweeps must match.
+double SweepCells(CellGrid& g, double dx, double dy) {
   double largest = -1000.0;
-  for (GridCell& c : g.cells) {
+  for (int i = 0; i < g.cellCount; ++i) {
     double sum = 0.0;
     for (int k = 0; k < 4; ++k) {
-      if (CountsInSum(g, c.neighbours[k])) sum += g.cells[c.neighbours[k]].potential;
+      const int j = CellLink(g, i, k);
+      if (CountsInSum(g, j)) sum += g.potential[j];
     }
-    double updated = c.potential;
-    switch (c.type) {
+    const double westU = WestU(g, i), eastU = EastU(g, i), northQ = NorthQ(g, i), southQ = SouthQ(g, i);
+    double updated = g.potential[i];
+    switch (g.type[i]) {
       case Interior: updated = 0.25 * sum; break;
-      case TopLeftCorner: updated = 0.5 * (sum - c.westU * dx - c.northQ * dy); break;
-      case TopRightCorner: updated = 0.5 * (sum + c.eastU * dx - c.northQ * dy); break;
-      case BottomLeftCorner: updated = 0.5 * (sum - c.westU * dx + c.southQ * dy); break;
-      case BottomRightCorner: updated = 0.5 * (sum + c.eastU * dx + c.southQ * dy); break;
-      case TopEdge: updated = (sum - c.northQ * dy) * kThird; break;
-      case LeftEdge: updated = (sum - c.westU * dx) * kThird; break;
-      case BottomEdge: updated = (sum + c.southQ * dy) * kThird; break;
-      case RightEdge: updated = (sum + c.eastU * dx) * kThird; break;
+      case TopLeftCorner: updated = 0.5 * (sum - westU * dx - northQ * dy); break;
+      case TopRightCorner: updated = 0.5 * (sum + eastU * dx - northQ * dy); break;
+      case BottomLeftCorner: updated = 0.5 * (sum - westU * dx + southQ * dy); break;
+      case BottomRightCorner: updated = 0.5 * (sum + eastU * dx + southQ * dy); break;
+      case TopEdge: updated = (sum - northQ * dy) * kThird; break;
+      case LeftEdge: updated = (sum - westU * dx) * kThird; break;
+      case BottomEdge: updated = (sum + southQ * dy) * kThird; break;
+      case RightEdge: updated = (sum + eastU * dx) * kThird; break;
       default: break;
     }
-    const double change = std::fabs(updated - c.potential);
+    const double change = std::fabs(updated - g.potential[i]);
     if (largest <= change) largest = change;
-    c.potential = updated;
+    g.potential[i] = updated;
   }
   return largest;
 }
@@ -267,10 +251,8 @@ SolveReport RunSweeps(Sweep sweep, double tolerance, long maxSweeps, ProgressPoi
 
 SolveReport IteratePotential(CellGrid& g, double dx, double dy, double tolerance,
                              const AnalysisOptions& options, ProgressPoints& progress) {
-  // A grid whose links were edited by hand is swept cell by cell.
-  if (options.referenceAlgorithms || !LinksFollowTheGrid(g)) {
-    return RunSweeps([&] { return SweepCellRecords(g, dx, dy); }, tolerance, options.maxSweeps,
-                     progress);
+  if (options.referenceAlgorithms) {
+    return RunSweeps([&] { return SweepCells(g, dx, dy); }, tolerance, options.maxSweeps, progress);
   }
   Wavefront w = MakeWavefront(g, dx, dy);
   const SolveReport report =
@@ -279,16 +261,22 @@ SolveReport IteratePotential(CellGrid& g, double dx, double dy, double tolerance
   return report;
 }
 
-double Potential(const CellGrid& g, int index) { return g.cells[index].potential; }
-
-void RecordCentreVelocity(CellGrid& g, GridCell& p, double u, double q) {
-  p.centreVelX = u;
-  p.centreVelY = -q;
-  const double speed = std::sqrt(q * q + u * u);
+// The speed statistics of a cell's centre velocity.
+void RecordCellSpeed(CellGrid& g, const CentreVelocity& v) {
+  const double speed = CentreSpeed(v);
   UpdateMaximum(g.maxCellSpeed, std::fabs(speed));
   UpdateMinimum(g.minCellSpeed, std::fabs(speed));
-  p.centreDirection = speed < 0.001 ? 180.0 : std::atan2(q, u) * kDegreesPerRadian + 180.0;
-  p.centreSpeed = speed;
+}
+
+// The centre velocities of one row of cells, each recorded in the speed
+// statistics after a gauge step.
+void CentreVelocitiesOfRow(CellGrid& g, int row, std::vector<CentreVelocity>& v,
+                           ProgressPoints& progress) {
+  for (int c = 0; c < g.columns; ++c) {
+    progress.AdvanceGauge();
+    v[c] = ComputeCentreVelocity(g, row * g.columns + c);
+    RecordCellSpeed(g, v[c]);
+  }
 }
 
 }  // namespace
@@ -298,18 +286,24 @@ double ScaledTolerance(const CellGrid& g) {
   return 0.3 * (r < 1 ? r : 1);
 }
 
+// Every face that no fluid cell prescribes belongs to an Interior or a
+// Solid cell on one side at least, so clearing theirs clears every solved
+// value and keeps every prescribed one.
 void ResetFlowValues(CellGrid& g) {
-  for (GridCell& c : g.cells) {
-    if (c.type == Interior || c.type == Solid) {
-      c.potential = c.centreVelX = c.centreVelY = c.westU = c.northQ = c.eastU = c.southQ = 0;
-      c.centreDirection = c.centreSpeed = c.boundarySpeed = c.boundaryDirection = 0;
+  for (int i = 0; i < g.cellCount; ++i) {
+    if (g.type[i] == Interior || g.type[i] == Solid) {
+      WestU(g, i) = EastU(g, i) = NorthQ(g, i) = SouthQ(g, i) = 0;
     }
-    c.potential = 0;
+    g.potential[i] = 0;
   }
 }
 
+// The node velocities of a previous solve are dropped before the solver
+// takes its memory, and made again once it has given it back.
 SolveReport SolvePotential(CellGrid& g, const AnalysisOptions& options, ProgressPoints& progress) {
   const double dx = g.cellWidth, dy = g.cellHeight;
+  std::vector<GridNode>().swap(g.nodes);
+  g.scheme = options.scheme;
   progress.AdvanceGauge();
   SolveReport report;
   if (options.scheme == SolverScheme::Literal) {
@@ -320,93 +314,97 @@ SolveReport SolvePotential(CellGrid& g, const AnalysisOptions& options, Progress
                                progress);
   }
   progress.AdvanceGauge();
-  for (int i = 0; i < g.cellCount; ++i) ComputeFaceVelocities(g, options.scheme, i);
-  for (GridNode& n : g.nodes) n.velX = n.velY = 0;
-  for (int i = 0; i < g.cellCount; ++i) {
-    progress.AdvanceGauge();
-    ComputeCentreVelocity(g, options.scheme, i);
-    AccumulateNodeVelocity(g, i);
-  }
-  AverageNodeVelocities(g);
+  for (int i = 0; i < g.cellCount; ++i) ComputeFaceVelocities(g, i);
+  AverageNodeVelocities(g, progress);
   g.cellSpeedTenth = 0.1 * g.maxCellSpeed;
   return report;
 }
 
-void ComputeFaceVelocities(CellGrid& g, SolverScheme scheme, int index) {
-  GridCell& p = g.cells[index];
+void ComputeFaceVelocities(CellGrid& g, int index) {
+  const CellType type = g.type[index];
+  const double potential = g.potential[index];
   const double dx = g.cellWidth, dy = g.cellHeight;
-  if (scheme == SolverScheme::Accurate) {
+  if (g.scheme == SolverScheme::Accurate) {
     // A prescribed face keeps its value; a face towards a solid cell is a
     // wall, with nothing flowing through it.
-    if (!IsFluid(p)) return;
-    if (!PrescribesSide(p.type, LinkWest)) {
-      p.westU = SharesOpenFace(g, p, LinkWest) ? (p.potential - Potential(g, index - 1)) / dx : 0;
+    if (!IsFluidType(type)) return;
+    if (!PrescribesSide(type, LinkWest)) {
+      WestU(g, index) =
+          SharesOpenFace(g, index, LinkWest) ? (potential - g.potential[index - 1]) / dx : 0;
     }
-    if (!PrescribesSide(p.type, LinkNorth)) {
-      p.northQ =
-          SharesOpenFace(g, p, LinkNorth) ? (p.potential - Potential(g, index + g.columns)) / dy : 0;
+    if (!PrescribesSide(type, LinkNorth)) {
+      NorthQ(g, index) =
+          SharesOpenFace(g, index, LinkNorth) ? (potential - g.potential[index + g.columns]) / dy : 0;
     }
     return;
   }
   bool west = false, north = false;
-  switch (p.type) {
+  switch (type) {
     case Interior: case BottomRightCorner: case BottomEdge: case RightEdge: west = north = true; break;
     case TopRightCorner: case TopEdge: west = true; break;
     case BottomLeftCorner: case LeftEdge: north = true; break;
     default: break;
   }
-  if (west) p.westU = (p.potential - Potential(g, index - 1)) / dx;
-  if (north) p.northQ = (p.potential - Potential(g, index + g.columns)) / dy;
+  if (west) WestU(g, index) = (potential - g.potential[index - 1]) / dx;
+  if (north) NorthQ(g, index) = (potential - g.potential[index + g.columns]) / dy;
 }
 
-void ComputeCentreVelocity(CellGrid& g, SolverScheme scheme, int index) {
-  GridCell& p = g.cells[index];
-  const int east = p.neighbours[LinkEast], south = p.neighbours[LinkSouth];
-  if (scheme == SolverScheme::Accurate && IsFluid(p)) {
-    // The centre lies half a cell from each face, so its velocity is the
-    // mean of the two opposite faces', a prescribed face included.
-    const double eastFace = east == NoNeighbour ? p.eastU : g.cells[east].westU;
-    const double southFace = south == NoNeighbour ? p.southQ : g.cells[south].northQ;
-    RecordCentreVelocity(g, p, (p.westU + eastFace) * 0.5, (p.northQ + southFace) * 0.5);
-    return;
+// A face is shared by the two cells it parts, so a cell's east face is its
+// east neighbour's west face, and a face that a cell prescribes because
+// the cell beyond it is solid holds 0 for both.
+CentreVelocity ComputeCentreVelocity(const CellGrid& g, int index) {
+  const CellType type = g.type[index];
+  const double westU = WestU(g, index), eastU = EastU(g, index);
+  const double northQ = NorthQ(g, index), southQ = SouthQ(g, index);
+  // The accurate scheme's centre lies half a cell from each face, so its
+  // velocity is the mean of the two opposite faces', a prescribed face
+  // included.
+  if (g.scheme == SolverScheme::Accurate && IsFluidType(type)) {
+    return {(westU + eastU) * 0.5, (northQ + southQ) * 0.5};
   }
-  // A grid built from a drawing always links these neighbours; a cell whose
-  // link was removed takes its own prescribed face instead, as above.
-  auto eastAverage = [&] {
-    return (p.westU + (east == NoNeighbour ? p.eastU : g.cells[east].westU)) * 0.5;
-  };
-  auto southAverage = [&] {
-    return (p.northQ + (south == NoNeighbour ? p.southQ : g.cells[south].northQ)) * 0.5;
-  };
-  switch (p.type) {
-    case Interior: RecordCentreVelocity(g, p, eastAverage(), southAverage()); break;
-    case TopLeftCorner: RecordCentreVelocity(g, p, p.westU, p.northQ); break;
-    case TopRightCorner: RecordCentreVelocity(g, p, p.eastU, p.northQ); break;
-    case BottomLeftCorner: RecordCentreVelocity(g, p, p.westU, p.southQ); break;
-    case BottomRightCorner: RecordCentreVelocity(g, p, p.eastU, p.southQ); break;
-    case TopEdge: RecordCentreVelocity(g, p, eastAverage(), p.northQ); break;
-    case LeftEdge: RecordCentreVelocity(g, p, p.westU, southAverage()); break;
-    case BottomEdge: RecordCentreVelocity(g, p, eastAverage(), p.southQ); break;
-    case RightEdge: RecordCentreVelocity(g, p, p.eastU, southAverage()); break;
-    default: RecordCentreVelocity(g, p, 0, 0); break;
+  const double eastAverage = (westU + eastU) * 0.5, southAverage = (northQ + southQ) * 0.5;
+  switch (type) {
+    case Interior: return {eastAverage, southAverage};
+    case TopLeftCorner: return {westU, northQ};
+    case TopRightCorner: return {eastU, northQ};
+    case BottomLeftCorner: return {westU, southQ};
+    case BottomRightCorner: return {eastU, southQ};
+    case TopEdge: return {eastAverage, northQ};
+    case LeftEdge: return {westU, southAverage};
+    case BottomEdge: return {eastAverage, southQ};
+    case RightEdge: return {eastU, southAverage};
+    default: return {0, 0};
   }
 }
 
-void AccumulateNodeVelocity(CellGrid& g, int index) {
-  const GridCell& p = g.cells[index];
-  for (int k = 0; k < 4; ++k) {
-    GridNode& n = g.nodes[p.corners[k]];
-    n.velX += p.centreVelX;
-    n.velY += p.centreVelY;
-  }
+double CentreSpeed(const CentreVelocity& v) { return std::sqrt(v.q * v.q + v.u * v.u); }
+
+double CentreDirection(const CentreVelocity& v) {
+  return CentreSpeed(v) < 0.001 ? 180.0 : std::atan2(v.q, v.u) * kDegreesPerRadian + 180.0;
 }
 
-void AverageNodeVelocities(CellGrid& g) {
-  for (GridNode& n : g.nodes) {
-    if (n.incidentCount > 0) {
-      n.velX /= n.incidentCount;
-      n.velY /= n.incidentCount;
+// Row by row, keeping the centre velocities of the rows below and above
+// the nodes: each node's sum takes its cells in index order, from 0.
+void AverageNodeVelocities(CellGrid& g, ProgressPoints& progress) {
+  const int nc = g.columns, nr = g.rows;
+  g.nodes.resize(g.nodeCount);
+  std::vector<CentreVelocity> below(nc), above(nc);
+  for (int j = 0; j <= nr; ++j) {
+    if (j < nr) CentreVelocitiesOfRow(g, j, above, progress);
+    for (int i = 0; i <= nc; ++i) {
+      double u = 0, v = 0;
+      int count = 0;
+      const auto add = [&](const CentreVelocity& c) {
+        u += c.u;
+        v += -c.q;
+        ++count;
+      };
+      if (j > 0 && i > 0) add(below[i - 1]);
+      if (j > 0 && i < nc) add(below[i]);
+      if (j < nr && i > 0) add(above[i - 1]);
+      if (j < nr && i < nc) add(above[i]);
+      g.nodes[static_cast<size_t>(j) * (nc + 1) + i] = {u / count, v / count};
     }
-    n.speed = std::sqrt(n.velX * n.velX + n.velY * n.velY);
+    std::swap(below, above);
   }
 }

@@ -25,8 +25,6 @@ class ProgressPoints;
 // wide as tall this is 0.3 × min(1, (L / 13)²), L the larger side.
 double ScaledTolerance(const CellGrid& g);
 
-enum class SolverScheme { Accurate, Literal };
-
 // What a SolvePotential did.
 struct SolveReport {
   long sweeps = 0;  // sweeps of the literal scheme, iterations of the accurate one
@@ -34,11 +32,27 @@ struct SolveReport {
   size_t workingBytes = 0;  // the accurate solve's arrays at their largest
 };
 
+// The potential 0 everywhere and every face that is not prescribed 0.
 void ResetFlowValues(CellGrid& g);
 // Solves the potential with the options' scheme, tolerance and sweep limit,
-// then the face, centre and node velocities.
+// then the face and node velocities and the statistics of the cell speeds.
 SolveReport SolvePotential(CellGrid& g, const AnalysisOptions& options, ProgressPoints& progress);
-void ComputeFaceVelocities(CellGrid& g, SolverScheme scheme, int cell);
-void ComputeCentreVelocity(CellGrid& g, SolverScheme scheme, int cell);
-void AccumulateNodeVelocity(CellGrid& g, int cell);
-void AverageNodeVelocities(CellGrid& g);
+// The solved faces of a cell, its west and north ones, from the potential
+// by the grid's scheme; prescribed faces keep their values.
+void ComputeFaceVelocities(CellGrid& g, int cell);
+
+// A cell's centre velocity from its faces by the grid's scheme: u along x
+// and q along -y, as northQ and southQ count.  The velocity along y is -q.
+struct CentreVelocity {
+  double u, q;
+};
+CentreVelocity ComputeCentreVelocity(const CellGrid& g, int cell);
+// Its speed, √(q² + u²), and its direction in degrees: atan2(q, u) ×
+// 57.295 + 180 (180 along +x), or exactly 180 below a speed of 0.001.
+double CentreSpeed(const CentreVelocity& v);
+double CentreDirection(const CentreVelocity& v);
+
+// Each node's velocity the mean of the centre velocities of the one, two
+// or four cells around it; on the way, the cell speed statistics, with a
+// gauge step per cell.
+void AverageNodeVelocities(CellGrid& g, ProgressPoints& progress);

@@ -70,7 +70,7 @@ double HeightAt(const Streamline& line, size_t at, double X) {
 
 bool WallBetween(const CellGrid& g, int cellA, int cellB) {
   for (int c = cellA; c < cellB; c += g.columns) {
-    if (g.cells[c].type == Solid) return true;
+    if (g.type[c] == Solid) return true;
   }
   return false;
 }
@@ -92,23 +92,24 @@ void ClearStreamlines(StreamlineList& streamlines) { StreamlineList().swap(strea
 
 void AppendStreamPoint(Streamline& line, double x, double y) { line.points.push_back({x, y}); }
 
+// At the west ends of the bottom and the top row of cells, half-way up.
 void SeedStreamlines(const CellGrid& g, StreamlineList& streamlines) {
-  const GridNode& bottom = CornerNode(g, g.cells[0], CornerBottomLeft);
-  const GridNode& top = CornerNode(g, g.cells[(g.rows - 1) * g.columns], CornerBottomLeft);
-  NewStreamline(streamlines, bottom.x, bottom.y + g.cellHeight / 2);
-  NewStreamline(streamlines, top.x, top.y + g.cellHeight / 2);
+  NewStreamline(streamlines, g.columnX[0], g.rowY[0] + g.cellHeight / 2);
+  NewStreamline(streamlines, g.columnX[0], g.rowY[g.rows - 1] + g.cellHeight / 2);
 }
 
+// No velocity is known before a solve has made the node velocities.
 int InterpolateVelocity(const CellGrid& g, double x, double y, double& u, double& v) {
   const int c = LocateCell(g, x, y);
-  if (c == -1 || g.cells[c].type == Solid) return -1;
-  const GridCell& cell = g.cells[c];
-  const GridNode& bl = CornerNode(g, cell, CornerBottomLeft);
-  const GridNode& br = CornerNode(g, cell, CornerBottomRight);
-  const GridNode& tl = CornerNode(g, cell, CornerTopLeft);
-  const GridNode& tr = CornerNode(g, cell, CornerTopRight);
-  const double s = (x - bl.x) / (br.x - bl.x);
-  const double t = (y - bl.y) / (tl.y - bl.y);
+  if (c == -1 || g.type[c] == Solid || g.nodes.empty()) return -1;
+  const int row = CellRow(g, c), column = c - row * g.columns;
+  const double s = (x - g.columnX[column]) / (g.columnX[column + 1] - g.columnX[column]);
+  const double t = (y - g.rowY[row]) / (g.rowY[row + 1] - g.rowY[row]);
+  const int bottomLeft = c + row, topLeft = bottomLeft + g.columns + 1;  // as CellCorner gives
+  const GridNode& bl = g.nodes[bottomLeft];
+  const GridNode& br = g.nodes[bottomLeft + 1];
+  const GridNode& tl = g.nodes[topLeft];
+  const GridNode& tr = g.nodes[topLeft + 1];
   u = bl.velX * (1 - s) * (1 - t) + br.velX * s * (1 - t) + tl.velX * (1 - s) * t + tr.velX * s * t;
   v = bl.velY * (1 - s) * (1 - t) + br.velY * s * (1 - t) + tl.velY * (1 - s) * t + tr.velY * s * t;
   return c;

@@ -131,7 +131,7 @@ bool BenchLiteral(Bench& b, int runs) {
 double CompareWithDirectSolve(const CellGrid& g, double& seconds) {
   const std::vector<double> direct = SolveDirectly(g, seconds);
   double largest = 0;
-  for (const GridCell& c : g.cells) largest = std::max(largest, std::fabs(c.potential - direct[c.index]));
+  for (int i = 0; i < g.cellCount; ++i) largest = std::max(largest, std::fabs(g.potential[i] - direct[i]));
   return largest / (g.inflowSpeed * std::max(g.xmax - g.xmin, g.ymax - g.ymin));
 }
 

@@ -50,7 +50,7 @@ TEST_F(AnalysisTest, ScaledDrawingsGiveTheSameStreamlinesAndTinyOnesAreRefused) 
       const AnalysisResult tiny = Analyse(Scaled(house, k), options, gauge);
       EXPECT_EQ(tiny.outcome, AnalysisOutcome::TooSmall) << k;
       EXPECT_EQ(gauge.moves, 0) << k;
-      EXPECT_TRUE(tiny.grid.cells.empty() && tiny.streamlines.empty());
+      EXPECT_TRUE(tiny.grid.type.empty() && tiny.streamlines.empty());
     }
   }
 }

@@ -176,7 +176,7 @@ TEST(AnalysisWorkerTest, AStopAtAnyStageKeepsNothing) {
       EXPECT_EQ(progress.redraws, stop.atRedraw);
     }
     EXPECT_EQ(r.grid.cellCount, 0);
-    EXPECT_TRUE(r.grid.cells.empty());
+    EXPECT_TRUE(r.grid.type.empty());
     EXPECT_TRUE(r.grid.nodes.empty());
     EXPECT_TRUE(r.streamlines.empty());
     EXPECT_FALSE(r.failure);

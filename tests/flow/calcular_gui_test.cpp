@@ -21,6 +21,7 @@
 #include "flow/face_weighted.h"
 #include "flow/flow_report.h"
 #include "flow/flow_draw.h"
+#include "flow/grid_build.h"
 #include "flow/solver.h"
 #include "flow/streamlines.h"
 #include "model/entity.h"
@@ -153,9 +154,11 @@ TEST_F(CalcularGuiTest, ShowsRedStreamlinesAndWindArrows) {
   EXPECT_TRUE(RedNear(p.x, p.y));
 
   const ArrowScales scales = BoundaryArrowScales(shelltest::Grid());
-  const GridCell& west = shelltest::Grid().cells[30 * 60];
-  const double shaft = west.boundarySpeed * scales.shaft;
-  EXPECT_TRUE(RedNear(shelltest::Grid().xmin - shaft / 2, west.centreY));  // a west arrow's shaft
+  const int west = 30 * 60;
+  double cx, cy;
+  CellCentre(shelltest::Grid(), west, cx, cy);
+  const double shaft = ComputeBoundaryDirection(shelltest::Grid(), west).speed * scales.shaft;
+  EXPECT_TRUE(RedNear(shelltest::Grid().xmin - shaft / 2, cy));  // a west arrow's shaft
 }
 
 // Walls are sent to OpenGL in one batch; the picture must be the one each

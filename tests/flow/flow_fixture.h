@@ -94,10 +94,5 @@ class FlowTest : public ::testing::Test {
     return ::StreamlineGap(cellGrid, a, b);
   }
 
-  void SetUniformNodeVelocity(double u, double v) {
-    for (GridNode& n : cellGrid.nodes) {
-      n.velX = u;
-      n.velY = v;
-    }
-  }
+  void SetUniformNodeVelocity(double u, double v) { cellGrid.nodes.assign(cellGrid.nodeCount, {u, v}); }
 };

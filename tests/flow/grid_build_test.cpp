@@ -8,11 +8,11 @@ TEST_F(GridBuildTest, HorizontalAndVerticalSegmentsMarkTheirRowAndColumn) {
   BuildOpenGrid(0, 10, 0, 10, 10);
   MarkSegmentSolid(7.5, 2.5, 2.5, 2.5);  // drawn east to west
   MarkSegmentSolid(5.5, 8.5, 5.5, 4.5);  // drawn north to south
-  for (const GridCell& c : cellGrid.cells) {
-    const int row = CellRow(c.index), column = CellColumn(c.index);
+  for (int c = 0; c < cellGrid.cellCount; ++c) {
+    const int row = CellRow(c), column = CellColumn(c);
     const bool onRow = row == 2 && column >= 2 && column <= 7;
     const bool onColumn = column == 5 && row >= 4 && row <= 8;
-    EXPECT_EQ(c.type == Solid, onRow || onColumn) << "cell " << c.index;
+    EXPECT_EQ(cellGrid.type[c] == Solid, onRow || onColumn) << "cell " << c;
   }
 }
 
@@ -24,8 +24,8 @@ TEST_F(GridBuildTest, WallsMuchLargerThanTheGridAreWalkedInsideItOnly) {
   ASSERT_EQ(RunAnalysis(), AnalysisOutcome::Done);
   BuildOpenGrid(0, 10, 0, 10, 10);
   MarkSegmentSolid(-1e12, 5.5, 1e12, 5.5);
-  for (int column = 0; column < 10; ++column) EXPECT_EQ(cellGrid.cells[50 + column].type, Solid);
-  EXPECT_EQ(cellGrid.cells[40].type, LeftEdge);
+  for (int column = 0; column < 10; ++column) EXPECT_EQ(cellGrid.type[50 + column], Solid);
+  EXPECT_EQ(cellGrid.type[40], LeftEdge);
 }
 
 }  // namespace

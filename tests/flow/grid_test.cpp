@@ -6,40 +6,13 @@ namespace {
 
 using GridTest = FlowTest;
 
-std::vector<double> NodeList(int columns, int rows, double xmin, double dx, double ymin, double dy) {
-  std::vector<double> xyz;
-  double y = ymin;
-  for (int j = 0; j <= rows; ++j, y += dy) {
-    double x = xmin;
-    for (int i = 0; i <= columns; ++i, x += dx) {
-      xyz.insert(xyz.end(), {x, y, 0.0});
-    }
-  }
-  return xyz;
-}
-
-TEST_F(GridTest, IncidentCellsMatchTheFullComparison) {
-  AllocateGrid(cellGrid, 7, 5);
-  ConnectNodesByScan(cellGrid, NodeList(7, 5, -1, 0.3, 2, 0.7));
-  const std::vector<GridNode> scanned = cellGrid.nodes;
-  AllocateGrid(cellGrid, 7, 5);
-  ConnectNodes(cellGrid, NodeList(7, 5, -1, 0.3, 2, 0.7));
-  ASSERT_EQ(cellGrid.nodes.size(), scanned.size());
-  for (size_t n = 0; n < scanned.size(); ++n) {
-    EXPECT_EQ(cellGrid.nodes[n].incidentCount, scanned[n].incidentCount) << n;
-    for (int k = 0; k < 4; ++k) {
-      EXPECT_EQ(cellGrid.nodes[n].incidentCells[k], scanned[n].incidentCells[k]) << n;
-    }
-  }
-}
-
 TEST_F(GridTest, LocateCellOnSharedEdgesAndOutside) {
   EXPECT_EQ(LocateCell(0, 0), -1);  // no grid
   BuildOpenGrid(0, 6, 0, 6, 60);
-  const double edge = cellGrid.nodes[1].x;  // line shared by cells 0 and 1
+  const double edge = cellGrid.columnX[1];  // line shared by cells 0 and 1
   EXPECT_EQ(LocateCell(edge, 0.05), 0);
-  EXPECT_EQ(LocateCell(0.05, cellGrid.nodes[61].y), 0);  // shared by cells 0 and 60
-  EXPECT_EQ(LocateCell(edge, cellGrid.nodes[61].y), 0);  // corner of four cells
+  EXPECT_EQ(LocateCell(0.05, cellGrid.rowY[1]), 0);  // shared by cells 0 and 60
+  EXPECT_EQ(LocateCell(edge, cellGrid.rowY[1]), 0);  // corner of four cells
   EXPECT_EQ(LocateCell(0, 0), 0);
   EXPECT_EQ(LocateCell(cellGrid.xmax, cellGrid.ymax), 3599);
   EXPECT_EQ(LocateCell(-0.001, 1), -1);
@@ -53,11 +26,11 @@ TEST_F(GridTest, FastLocateCellAgreesWithTheScan) {
   BuildOpenGrid(-3.7, 9.1, 0.3, 5.7, 60);
   std::mt19937 random(7);
   std::uniform_real_distribution<double> x(-4, 9.5), y(0, 6);
-  std::uniform_int_distribution<int> node(0, cellGrid.nodeCount - 1);
+  std::uniform_int_distribution<int> line(0, 60);
   for (int k = 0; k < 20000; ++k) {
     double px = x(random), py = y(random);
-    if (k % 3 == 1) px = cellGrid.nodes[node(random)].x;
-    if (k % 3 == 2) py = cellGrid.nodes[node(random)].y;
+    if (k % 3 == 1) px = cellGrid.columnX[line(random)];
+    if (k % 3 == 2) py = cellGrid.rowY[line(random)];
     if (k % 7 == 0) px = std::nextafter(px, 100.0);
     ASSERT_EQ(LocateCell(px, py), LocateCellByScan(cellGrid, px, py)) << px << " " << py;
   }

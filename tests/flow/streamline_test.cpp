@@ -46,7 +46,7 @@ TEST_F(StreamlineTest, GapIsMeasuredOnlyWhereNoWallSeparates) {
   BuildOpenGrid(0, 10, 0, 10, 10);
   const Streamline a = Horizontal(0, 10, 1.5, 21), b = Horizontal(0, 10, 4.5, 21);
   EXPECT_DOUBLE_EQ(StreamlineGap(a, b), 3.0);
-  for (int c = 0; c < 10; ++c) cellGrid.cells[3 * 10 + c].type = Solid;
+  for (int c = 0; c < 10; ++c) cellGrid.type[3 * 10 + c] = Solid;
   EXPECT_EQ(StreamlineGap(a, b), -1.0);
   EXPECT_EQ(StreamlineGap(a, Seeded(0, 5)), -1.0);  // a single point has no segment
 }

@@ -122,11 +122,11 @@ TEST_F(Modes, StartingTheLineModeRemovesTheFlowPicture) {
   shelltest::NewLine(2, 6, 6, 6);
   cmd::ViewGrid(shelltest::Ws(), tk::Event{});
   ASSERT_TRUE(shelltest::WaitForAnalysis());
-  ASSERT_FALSE(shelltest::Grid().cells.empty());
+  ASSERT_FALSE(shelltest::Grid().type.empty());
   cmd::Select(From("btsel"));
-  EXPECT_FALSE(shelltest::Grid().cells.empty());
+  EXPECT_FALSE(shelltest::Grid().type.empty());
   cmd::Line(shelltest::Ws(), From("btline"));
-  EXPECT_TRUE(shelltest::Grid().cells.empty());
+  EXPECT_TRUE(shelltest::Grid().type.empty());
 }
 
 }  // namespace

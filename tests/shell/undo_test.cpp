@@ -78,11 +78,11 @@ TEST_F(UndoTest, ControlKeysUndoAndRedoExceptInTextFields) {
   cmd::Drag(tk::Event{});
   cmd::ViewGrid(shelltest::Ws(), tk::Event{});
   ASSERT_TRUE(shelltest::WaitForAnalysis());
-  ASSERT_FALSE(shelltest::Grid().cells.empty());
+  ASSERT_FALSE(shelltest::Grid().type.empty());
 
   Key("htext", 'z');  // the field keeps Control+Z for its own text
   EXPECT_EQ(Walls(), 3);
-  EXPECT_FALSE(shelltest::Grid().cells.empty());
+  EXPECT_FALSE(shelltest::Grid().type.empty());
 
   Key("datascreen", 'z');
   ASSERT_EQ(Walls(), 4);
@@ -90,7 +90,7 @@ TEST_F(UndoTest, ControlKeysUndoAndRedoExceptInTextFields) {
   EXPECT_EQ(shelltest::Entities().selectedEntities().size(), 1u);
   EXPECT_EQ(east->x0, 4);
   EXPECT_EQ(east->y1, 3);
-  EXPECT_TRUE(shelltest::Grid().cells.empty());  // the flow picture no longer fits
+  EXPECT_TRUE(shelltest::Grid().type.empty());  // the flow picture no longer fits
   EXPECT_EQ(cmd::modeRestart, cmd::DragMode);
 
   Key("xgrid", 'y');
