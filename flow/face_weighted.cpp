@@ -125,7 +125,8 @@ class ConjugateGradients {
     const std::vector<double> mean = RegionMeans(s_, x_);
     for (int p = s_.Begin(); p < s_.End(); ++p) x_[p] -= mean[s_.region[p]];
   }
-  const std::vector<double>& Solution() const { return x_; }
+  // The solution, taken out of the iteration, which is then spent.
+  std::vector<double> TakeSolution() { return std::move(x_); }
 
   // The system's arrays, the iteration's vectors and the multigrid.
   size_t Bytes() const {
@@ -221,6 +222,33 @@ void BalanceOutflow(CellGrid& g, double dy) {
   }
 }
 
+// Iterates until the updated residual meets the goal, shifts each region
+// to a zero mean and checks the true residual.  On large grids rounding
+// in the stored potentials can keep the true residual a little above the
+// goal; once a further round no longer halves it, the field is as
+// converged as doubles allow.
+void Converge(ConjugateGradients& cg, double goal, long maxIterations, ProgressPoints& progress,
+              SolveReport& report) {
+  for (double previous = HUGE_VAL;;) {
+    while (!(cg.ResidualSquared() <= goal)) {
+      if (!std::isfinite(cg.ResidualSquared()) || report.sweeps >= maxIterations) {
+        report.converged = false;
+        break;
+      }
+      cg.Step();
+      ++report.sweeps;
+      progress.AdvanceGauge();
+    }
+    if (!report.converged) break;
+    cg.ShiftRegionsToZeroMean();
+    cg.Restart();
+    const double now = cg.ResidualSquared();
+    if (!std::isfinite(now)) report.converged = false;
+    if (!(now > goal && now <= 0.25 * previous)) break;
+    previous = now;
+  }
+}
+
 }  // namespace
 
 bool SharesOpenFace(const CellGrid& g, int i, int slot) {
@@ -261,33 +289,19 @@ SolveReport SolveFaceWeighted(CellGrid& g, double dx, double dy, long maxIterati
   for (double b : s.rhs) rhs += b * b;
   const double goal = kResidualRatio * kResidualRatio * rhs;
   if (goal == 0) start.assign(start.size(), 0.0);  // no wind: the potential is constant
-  ConjugateGradients cg(s, std::move(start));
-  lastSolve.workingBytes = cg.Bytes();
-  // Iterates until the updated residual meets the goal, shifts each region
-  // to a zero mean and checks the true residual.  On large grids rounding
-  // in the stored potentials can keep the true residual a little above the
-  // goal; once a further round no longer halves it, the field is as
-  // converged as doubles allow.
-  for (double previous = HUGE_VAL;;) {
-    while (!(cg.ResidualSquared() <= goal)) {
-      if (!std::isfinite(cg.ResidualSquared()) || lastSolve.sweeps >= maxIterations) {
-        lastSolve.converged = false;
-        break;
-      }
-      cg.Step();
-      ++lastSolve.sweeps;
-      progress.AdvanceGauge();
-    }
-    if (!lastSolve.converged) break;
-    cg.ShiftRegionsToZeroMean();
-    cg.Restart();
-    const double now = cg.ResidualSquared();
-    if (!std::isfinite(now)) lastSolve.converged = false;
-    if (!(now > goal && now <= 0.25 * previous)) break;
-    previous = now;
+  // The solver holds the potential while it works, so the grid's copy is
+  // let go and made again from the solution; only fluid cells have one.
+  std::vector<double>().swap(g.potential);
+  std::vector<double> solution;
+  {
+    ConjugateGradients cg(s, std::move(start));
+    lastSolve.workingBytes = cg.Bytes();
+    Converge(cg, goal, maxIterations, progress, lastSolve);
+    solution = cg.TakeSolution();
   }
+  g.potential.assign(g.cellCount, 0.0);
   for (int i = 0; i < g.cellCount; ++i) {
-    if (IsFluidType(g.type[i])) g.potential[i] = cg.Solution()[s.At(i)];
+    if (IsFluidType(g.type[i])) g.potential[i] = solution[s.At(i)];
   }
   return lastSolve;
 }

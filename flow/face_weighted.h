@@ -31,7 +31,8 @@ constexpr double kResidualRatio = 1e-13;
 bool SharesOpenFace(const CellGrid& g, int cell, int slot);
 
 // Solves the system of the grid from its current potentials and stores the
-// result in the fluid cells; reports the iterations.  A west or east
+// result in the fluid cells, the other cells' potentials 0; reports the
+// iterations.  A west or east
 // side left unequal by solid ring cells gets its outflow scaled to the
 // inflow first.  The potential of each connected fluid region is shifted
 // to a zero mean, which is the one constant its equations leave free.

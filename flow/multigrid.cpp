@@ -162,6 +162,7 @@ Coarsening Coarsen(int unknowns, int blockColumns, int blockRows, Members member
     g = end;
   }
   for (int& c : k.coupled) c = renumber[c];
+  k.coarseOf.reserve(unknowns + 1);  // room for the sink of a coarse level
   k.coarseOf.assign(unknowns, k.count);
   for (int u = 0; u < unknowns; ++u) {
     if (provisional[u] >= 0 && renumber[provisional[u]] >= 0) k.coarseOf[u] = renumber[provisional[u]];
