@@ -117,28 +117,6 @@ void CellCentre(const CellGrid& g, int index, double& x, double& y) {
   y = g.rowY[r] + 0.5 * (g.rowY[r + 1] - g.rowY[r]);
 }
 
-int GridNeighbour(const CellGrid& g, int index, int slot) {
-  const int nc = g.columns, nr = g.rows;
-  const int r = index / nc, c = index % nc;
-  switch (slot) {
-    case LinkSouth: return r > 0 ? index - nc : NoNeighbour;
-    case LinkEast: return c < nc - 1 ? index + 1 : NoNeighbour;
-    case LinkNorth: return r < nr - 1 ? index + nc : NoNeighbour;
-    case LinkWest: return c > 0 ? index - 1 : NoNeighbour;
-    default: return NoNeighbour;
-  }
-}
-
-bool PrescribesSide(CellType type, int slot) {
-  switch (slot) {
-    case LinkWest: return type == TopLeftCorner || type == BottomLeftCorner || type == LeftEdge;
-    case LinkEast: return type == TopRightCorner || type == BottomRightCorner || type == RightEdge;
-    case LinkNorth: return type == TopLeftCorner || type == TopRightCorner || type == TopEdge;
-    case LinkSouth: return type == BottomLeftCorner || type == BottomRightCorner || type == BottomEdge;
-    default: return false;
-  }
-}
-
 CellType RingType(const CellGrid& g, int index) {
   const int nc = g.columns, nr = g.rows;
   const int r = index / nc, c = index % nc;

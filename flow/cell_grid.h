@@ -141,11 +141,28 @@ inline double NorthQ(const CellGrid& g, int i) { return g.faceQ[i + g.columns]; 
 
 // The cell beside `index` on the grid in the direction of `slot` (a
 // LinkSlot), or NoNeighbour past the grid's edge.
-int GridNeighbour(const CellGrid& g, int index, int slot);
+inline int GridNeighbour(const CellGrid& g, int index, int slot) {
+  const int r = CellRow(g, index), c = index - r * g.columns;
+  switch (slot) {
+    case LinkSouth: return r > 0 ? index - g.columns : NoNeighbour;
+    case LinkEast: return c < g.columns - 1 ? index + 1 : NoNeighbour;
+    case LinkNorth: return r < g.rows - 1 ? index + g.columns : NoNeighbour;
+    case LinkWest: return c > 0 ? index - 1 : NoNeighbour;
+    default: return NoNeighbour;
+  }
+}
 // Whether a cell's type prescribes the face value of one of its sides (a
 // LinkSlot): the outer ring's sides and the wall sides found next to solid
 // cells.
-bool PrescribesSide(CellType type, int slot);
+inline bool PrescribesSide(CellType type, int slot) {
+  switch (slot) {
+    case LinkWest: return type == TopLeftCorner || type == BottomLeftCorner || type == LeftEdge;
+    case LinkEast: return type == TopRightCorner || type == BottomRightCorner || type == RightEdge;
+    case LinkNorth: return type == TopLeftCorner || type == TopRightCorner || type == TopEdge;
+    case LinkSouth: return type == BottomLeftCorner || type == BottomRightCorner || type == BottomEdge;
+    default: return false;
+  }
+}
 // The neighbour link of a cell: the cell beside it, but none across a
 // side its type prescribes.  Grid construction cuts exactly those links,
 // past the grid's edge and towards the solid cells a wall cell was typed by.

@@ -211,18 +211,18 @@ double SweepCells(CellGrid& g, double dx, double dy) {
       const int j = CellLink(g, i, k);
       if (CountsInSum(g, j)) sum += g.potential[j];
     }
-    const double westU = WestU(g, i), eastU = EastU(g, i), northQ = NorthQ(g, i), southQ = SouthQ(g, i);
+    const CellGrid& c = g;
     double updated = g.potential[i];
     switch (g.type[i]) {
       case Interior: updated = 0.25 * sum; break;
-      case TopLeftCorner: updated = 0.5 * (sum - westU * dx - northQ * dy); break;
-      case TopRightCorner: updated = 0.5 * (sum + eastU * dx - northQ * dy); break;
-      case BottomLeftCorner: updated = 0.5 * (sum - westU * dx + southQ * dy); break;
-      case BottomRightCorner: updated = 0.5 * (sum + eastU * dx + southQ * dy); break;
-      case TopEdge: updated = (sum - northQ * dy) * kThird; break;
-      case LeftEdge: updated = (sum - westU * dx) * kThird; break;
-      case BottomEdge: updated = (sum + southQ * dy) * kThird; break;
-      case RightEdge: updated = (sum + eastU * dx) * kThird; break;
+      case TopLeftCorner: updated = 0.5 * (sum - WestU(c, i) * dx - NorthQ(c, i) * dy); break;
+      case TopRightCorner: updated = 0.5 * (sum + EastU(c, i) * dx - NorthQ(c, i) * dy); break;
+      case BottomLeftCorner: updated = 0.5 * (sum - WestU(c, i) * dx + SouthQ(c, i) * dy); break;
+      case BottomRightCorner: updated = 0.5 * (sum + EastU(c, i) * dx + SouthQ(c, i) * dy); break;
+      case TopEdge: updated = (sum - NorthQ(c, i) * dy) * kThird; break;
+      case LeftEdge: updated = (sum - WestU(c, i) * dx) * kThird; break;
+      case BottomEdge: updated = (sum + SouthQ(c, i) * dy) * kThird; break;
+      case RightEdge: updated = (sum + EastU(c, i) * dx) * kThird; break;
       default: break;
     }
     const double change = std::fabs(updated - g.potential[i]);

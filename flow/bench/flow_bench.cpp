@@ -4,8 +4,12 @@
 // the same dump; then the accurate scheme on the 60 x 60 grid and on finer
 // ones, with its iterations and the residual it reached, beside a sparse
 // direct solve (Eigen's SimplicialLDLT, factor and solve) of the same
-// system.  Last, the batch tool on 20 drawings with -j 1 and -j 2.
+// system, and the memory of a whole analysis at each grid: the grid's own
+// bytes per cell, the solver's, and the peak resident memory of the
+// process while it runs.  Last, the batch tool on 20 drawings with -j 1
+// and -j 2.
 #include <dirent.h>
+#include <malloc.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -13,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -125,6 +130,38 @@ bool BenchLiteral(Bench& b, int runs) {
   return fastDump == referenceDump;
 }
 
+// The process's resident memory in bytes from /proc/self/status: "VmRSS"
+// now, "VmHWM" at its peak; 0 when it cannot be read.
+double ResidentBytes(const std::string& key) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.compare(0, key.size() + 1, key + ":") == 0) return std::atof(line.c_str() + key.size() + 1) * 1024;
+  }
+  return 0;
+}
+
+// Gives the free heap back to the system and starts the peak resident
+// memory again from what the process holds now.
+void ResetResidentPeak() {
+  malloc_trim(0);
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// A whole analysis with the bench's options, as brisel-flow runs it, after
+// the last result is let go: its peak resident memory per cell, and how
+// much of it the process held before.
+void BenchMemory(Bench& b) {
+  ReleaseGrid(b.result);
+  ResetResidentPeak();
+  const double before = ResidentBytes("VmRSS");
+  const AnalysisResult r = Analyse(b.walls, b.options);
+  const double peak = ResidentBytes("VmHWM"), cells = r.grid.cellCount;
+  std::printf("  memory: grid %.1f B/cell, solver %.1f B/cell; whole run peak %.1f MB resident, "
+              "%.1f B/cell (%.1f B/cell above the %.1f MB held before)\n",
+              GridBytes(r.grid) / cells, r.solve.workingBytes / cells, peak / 1e6, peak / cells,
+              (peak - before) / cells, before / 1e6);
+}
+
 // The largest difference between the solved potentials and those of the
 // direct solve, in units of the inflow speed times the grid's larger side;
 // `seconds` is the direct solve's time.
@@ -147,7 +184,7 @@ void BenchAccurate(Bench& b, int runs, int cells) {
               FaceWeightedResidual(r.grid, r.grid.cellWidth, r.grid.cellHeight), bytes,
               r.streamlines.size(), StreamPoints(r));
   PrintStages("accurate", t);
-  if (cells == kGridCells) return;
+  if (cells == kGridCells) return BenchMemory(b);
   double direct = HUGE_VAL, difference = 0;
   for (int k = 0; k < (cells >= 1600 ? 1 : runs); ++k) {
     double seconds;
@@ -157,6 +194,7 @@ void BenchAccurate(Bench& b, int runs, int cells) {
   std::printf("  LDLT factor + solve %8.2f ms   whole run / LDLT %.2f   solve / LDLT %.2f   "
               "largest difference %.1e\n",
               direct * 1e3, t.total() / direct, t.flow / direct, difference);
+  BenchMemory(b);
 }
 
 int largestGrid = 1600;
