@@ -211,18 +211,17 @@ double SweepCells(CellGrid& g, double dx, double dy) {
       const int j = CellLink(g, i, k);
       if (CountsInSum(g, j)) sum += g.potential[j];
     }
-    const CellGrid& c = g;
     double updated = g.potential[i];
     switch (g.type[i]) {
       case Interior: updated = 0.25 * sum; break;
-      case TopLeftCorner: updated = 0.5 * (sum - WestU(c, i) * dx - NorthQ(c, i) * dy); break;
-      case TopRightCorner: updated = 0.5 * (sum + EastU(c, i) * dx - NorthQ(c, i) * dy); break;
-      case BottomLeftCorner: updated = 0.5 * (sum - WestU(c, i) * dx + SouthQ(c, i) * dy); break;
-      case BottomRightCorner: updated = 0.5 * (sum + EastU(c, i) * dx + SouthQ(c, i) * dy); break;
-      case TopEdge: updated = (sum - NorthQ(c, i) * dy) * kThird; break;
-      case LeftEdge: updated = (sum - WestU(c, i) * dx) * kThird; break;
-      case BottomEdge: updated = (sum + SouthQ(c, i) * dy) * kThird; break;
-      case RightEdge: updated = (sum + EastU(c, i) * dx) * kThird; break;
+      case TopLeftCorner: updated = 0.5 * (sum - WestU(g, i) * dx - NorthQ(g, i) * dy); break;
+      case TopRightCorner: updated = 0.5 * (sum + EastU(g, i) * dx - NorthQ(g, i) * dy); break;
+      case BottomLeftCorner: updated = 0.5 * (sum - WestU(g, i) * dx + SouthQ(g, i) * dy); break;
+      case BottomRightCorner: updated = 0.5 * (sum + EastU(g, i) * dx + SouthQ(g, i) * dy); break;
+      case TopEdge: updated = (sum - NorthQ(g, i) * dy) * kThird; break;
+      case LeftEdge: updated = (sum - WestU(g, i) * dx) * kThird; break;
+      case BottomEdge: updated = (sum + SouthQ(g, i) * dy) * kThird; break;
+      case RightEdge: updated = (sum + EastU(g, i) * dx) * kThird; break;
       default: break;
     }
     const double change = std::fabs(updated - g.potential[i]);

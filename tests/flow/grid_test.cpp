@@ -36,4 +36,19 @@ TEST_F(GridTest, FastLocateCellAgreesWithTheScan) {
   }
 }
 
+// The grid keeps a byte of type, the potential and two face values per
+// cell (about 25 bytes), and once solved the velocity of a node (16 more);
+// with the solver's working set beside it, a whole run stays well within
+// 120 bytes a cell.
+TEST_F(GridTest, BytesPerCellOfTheGridAndTheSolver) {
+  LoadSample("house.dat");
+  options.cells = 300;
+  ASSERT_EQ(BuildGridFromDrawing(), AnalysisOutcome::Done);
+  const double cells = cellGrid.cellCount;
+  EXPECT_LE(GridBytes(cellGrid) / cells, 25.5);
+  Solve();
+  EXPECT_LE(GridBytes(cellGrid) / cells, 41.5);
+  EXPECT_LE(lastSolve.workingBytes / cells, 75);
+}
+
 }  // namespace
