@@ -42,9 +42,9 @@ struct AnalysisOptions {
   double windDirection = kWestWind;
   // The wind's speed in m/s: the figures shown are given relative to it.
   double windSpeed = 1;
-  // The scanning forms of LocateCell and ConnectNodes and the sweep over the
-  // cell records: slow, kept so that the benchmark and the tests can prove
-  // that the fast forms give identical results.
+  // The scanning form of LocateCell and the literal sweep cell by cell
+  // through the links: slow, kept so that the benchmark and the tests can
+  // prove that the fast forms give identical results.
   bool referenceAlgorithms = false;
 };
 

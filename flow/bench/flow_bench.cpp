@@ -1,6 +1,6 @@
 // Times the flow analysis of every sample drawing: the literal scheme with
-// the fast algorithms and with the reference ones (scanning LocateCell and
-// ConnectNodes, the sweep over the cell records), checking that both give
+// the fast algorithms and with the reference ones (scanning LocateCell, the
+// sweep cell by cell through the links), checking that both give
 // the same dump; then the accurate scheme on the 60 x 60 grid and on finer
 // ones, with its iterations and the residual it reached, beside a sparse
 // direct solve (Eigen's SimplicialLDLT, factor and solve) of the same
