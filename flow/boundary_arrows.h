@@ -16,11 +16,17 @@ ArrowScales BoundaryArrowScales(const CellGrid& g);
 
 constexpr double kDegreesToRadians = 0.0174533;
 
+// As many arrows as a 60-row grid has at most: on a finer grid an arrow
+// on every row would merge into a solid band.
+constexpr int kMostArrowRows = 60;
+
 // Calls f(cell) for each cell that can carry a wind arrow, in index order:
-// those of the west and the east column.
+// those of the west and the east column, on every row of a grid of up to
+// kMostArrowRows rows and on evenly spaced rows of a finer one.
 template <class F>
 void ForEachSideCell(const CellGrid& g, F f) {
-  for (int r = 0; r < g.rows; ++r) {
+  const int step = (g.rows + kMostArrowRows - 1) / kMostArrowRows;
+  for (int r = step / 2; r < g.rows; r += step) {
     f(r * g.columns);
     if (g.columns > 1) f(r * g.columns + g.columns - 1);
   }

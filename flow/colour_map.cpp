@@ -1,5 +1,6 @@
 #include "flow/colour_map.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -46,11 +47,27 @@ int RasterSamplesPerCell(const CellGrid& g) {
   return n < 1 ? 1 : n > 8 ? 8 : n;
 }
 
+double ColourScaleTop(const CellGrid& g) {
+  std::vector<double> speeds;
+  double largest = 0;
+  for (int c = 0; c < g.cellCount; ++c) {
+    if (!IsFluidCell(g, c)) continue;
+    double u, v;
+    CellVelocity(g, c, u, v);
+    speeds.push_back(std::sqrt(v * v + u * u));
+    largest = std::fmax(largest, speeds.back());
+  }
+  if (speeds.empty()) return 0;
+  const auto at = speeds.begin() + static_cast<std::ptrdiff_t>(0.99 * (speeds.size() - 1));
+  std::nth_element(speeds.begin(), at, speeds.end());
+  return *at > 0 ? *at : largest;  // a field nearly all at rest still spans the scale
+}
+
 SpeedRaster MakeSpeedRaster(const AnalysisResult& result, int samplesPerCell) {
   SpeedRaster raster;
   if (!HasSolvedField(result) || samplesPerCell < 1) return raster;
   const CellGrid& g = result.grid;
-  const double top = LargestFluidSpeed(g);
+  const double top = ColourScaleTop(g);
   raster.width = g.columns * samplesPerCell;
   raster.height = g.rows * samplesPerCell;
   raster.pixels.resize(static_cast<size_t>(raster.width) * raster.height);
@@ -70,12 +87,13 @@ SpeedRaster MakeSpeedRaster(const AnalysisResult& result, int samplesPerCell) {
 std::vector<LegendMark> SpeedLegend(const AnalysisResult& result) {
   std::vector<LegendMark> marks;
   if (!HasSolvedField(result)) return marks;
-  const double top = LargestFluidSpeed(result.grid);
+  const double top = ColourScaleTop(result.grid);
+  const bool clipped = LargestFluidSpeed(result.grid) > top;
   for (int k = 0; k < kLegendMarks; ++k) {
     const double fraction = static_cast<double>(k) / (kLegendMarks - 1);
     char text[64];
-    std::snprintf(text, sizeof text, "%.2f m/s  %.0f %%", MetresPerSecond(result, top * fraction),
-                  PercentOfWind(result, top * fraction));
+    std::snprintf(text, sizeof text, "%s%.2f m/s  %.0f %%", clipped && k == kLegendMarks - 1 ? "> " : "",
+                  MetresPerSecond(result, top * fraction), PercentOfWind(result, top * fraction));
     marks.push_back({fraction, text});
   }
   return marks;

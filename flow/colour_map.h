@@ -1,5 +1,5 @@
 // The speed colour map: each fluid point coloured by its speed on a
-// perceptually uniform scale (viridis) from 0 to the largest cell speed,
+// perceptually uniform scale (viridis) from 0 to nearly the largest speed,
 // solid cells white; and the legend that reads it back in m/s and in
 // percent of the wind.  Shared by the canvas and the batch tool's pictures.
 #pragma once
@@ -29,8 +29,17 @@ struct SpeedRaster {
 int RasterSamplesPerCell(const CellGrid& g);
 SpeedRaster MakeSpeedRaster(const AnalysisResult& result, int samplesPerCell);
 
-// The legend's marks, bottom (0 m/s) to top (the largest cell speed):
-// where each sits on the bar, 0 to 1, and its text, "1.23 m/s  85 %".
+// The speed at the top of the scale: the 99th percentile of the fluid
+// cells' speeds.  Beside the end of a thin wall the speed of a potential
+// flow grows without bound as the grid is refined; scaled to the largest
+// speed, a fine grid's map would be one dark colour but for a few cells.
+// Faster cells take the top colour.
+double ColourScaleTop(const CellGrid& g);
+
+// The legend's marks, bottom (0 m/s) to top (ColourScaleTop): where each
+// sits on the bar, 0 to 1, and its text, "1.23 m/s  85 %"; the top one
+// reads "> 1.23 m/s  85 %" when faster cells exist (the canvas font has
+// no sign for at least).
 struct LegendMark {
   double fraction;
   std::string text;

@@ -179,8 +179,8 @@ void WriteSpeedColours(std::FILE* f, const Frame& fr, const AnalysisResult& resu
 void WriteSpeedLegend(std::FILE* f, const Frame& fr, const AnalysisResult& result) {
   const std::vector<LegendMark> marks = SpeedLegend(result);
   if (marks.empty()) return;
-  constexpr double kBarWidth = 16, kBarHeight = 200, kMargin = 12, kTextWidth = 130;
-  constexpr double kTitle = 26, kBelow = 14, kPad = 8;
+  constexpr double kBarWidth = 16, kBarHeight = 200, kMargin = 12, kTextWidth = 150;
+  constexpr double kTitle = 32, kBelow = 14, kPad = 8;
   const double x = fr.width - kMargin - kPad - kTextWidth - kBarWidth;
   const double y = fr.height - kMargin - kBelow - kBarHeight;
   std::fprintf(f, "<linearGradient id=\"viridis\" x1=\"0\" y1=\"1\" x2=\"0\" y2=\"0\">\n");
@@ -194,7 +194,7 @@ void WriteSpeedLegend(std::FILE* f, const Frame& fr, const AnalysisResult& resul
                "fill-opacity=\"0.85\"/>\n",
                x - kPad, y - kTitle, kBarWidth + kTextWidth + 2 * kPad, kBarHeight + kTitle + kBelow);
   std::fprintf(f, "<text x=\"%.1f\" y=\"%.1f\" font-family=\"DejaVu Sans, sans-serif\" "
-               "font-size=\"12\">%s</text>\n", x, y - 8, kLegendTitle);
+               "font-size=\"12\">%s</text>\n", x, y - 14, kLegendTitle);
   std::fprintf(f,
                "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.0f\" height=\"%.0f\" fill=\"url(#viridis)\" "
                "stroke=\"black\"/>\n",

@@ -124,7 +124,7 @@ TEST_F(StudyGuiTest, TheColourMapShowsTheSpeedsUnderTheWalls) {
   EXPECT_TRUE(WritePngFile("study_colour_map.png", colours, width, height, error)) << error;
 
   const AnalysisResult& r = Ws().result;
-  const double top = LargestFluidSpeed(r.grid);
+  const double top = ColourScaleTop(r.grid);
   int checked = 0, red = 0;
   for (double x = 0.4; x < 5.7; x += 0.5) {
     for (double y = 0.4; y < 3.7; y += 0.45) {

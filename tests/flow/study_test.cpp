@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "flow/boundary_arrows.h"
+#include "flow/colour_map.h"
 #include "flow/field.h"
 #include "flow/field_export.h"
 #include "flow/flow_report.h"
@@ -200,6 +202,31 @@ TEST_F(StudyTest, ZonesFindStillAirBehindWallsAndNoneInTheFreeWind) {
   const ZoneMeasure nothing = MeasureZone(r, 40, 41, 40, 41);
   EXPECT_EQ(nothing.fluidPoints, 0);
   EXPECT_EQ(ZoneText(r, nothing), "Zona sem escoamento (só paredes ou fora da grade)");
+}
+
+// A finer grid keeps the picture readable: the speed beside a wall's end
+// grows with refinement, but the colour scale stays where most of the flow
+// is (the legend's top mark says faster cells exist), and the wind arrows
+// stay as many as on the 60-row grid instead of merging into a band.
+TEST_F(StudyTest, AFineGridKeepsTheColourScaleAndTheArrowsOfACoarseOne) {
+  AnalysisOptions coarse, fine;
+  fine.cells = 400;
+  const AnalysisResult a = Analyse(SampleWalls("house.dat"), coarse);
+  const AnalysisResult b = Analyse(SampleWalls("house.dat"), fine);
+  const double topA = ColourScaleTop(a.grid) / a.grid.inflowSpeed;
+  const double topB = ColourScaleTop(b.grid) / b.grid.inflowSpeed;
+  EXPECT_GT(topA, 1.0);
+  EXPECT_GT(topB, topA / 1.5);
+  EXPECT_LT(topB, topA * 1.5);
+  EXPECT_GT(LargestFluidSpeed(b.grid) / b.grid.inflowSpeed, 2 * topB);
+  EXPECT_EQ(SpeedLegend(b).back().text.rfind("> ", 0), 0u);
+
+  int arrowsA = 0, arrowsB = 0;
+  ForEachSideCell(a.grid, [&](int) { ++arrowsA; });
+  ForEachSideCell(b.grid, [&](int) { ++arrowsB; });
+  EXPECT_EQ(arrowsA, 2 * a.grid.rows);
+  EXPECT_LE(arrowsB, arrowsA);
+  EXPECT_GE(arrowsB, arrowsA * 3 / 4);
 }
 
 }  // namespace
