@@ -30,11 +30,12 @@ int ShowLayers(Workspace& ws, const tk::Event& ev, FlowLayers layers) {
 // A new direction makes the flow shown a flow of another wind: the picture
 // goes, as on an edit of the drawing, and the next "Calcular" lays its grid
 // along the new wind; in live mode the new wind's flow is computed at once.
-// A value that is not a direction puts the field back.
+// A value that is not a direction puts the field back and says why.
 int WindSet(Workspace& ws, const tk::Event& ev) {
   double degrees = ws.options.windDirection;
   if (!shell::ParseCompassDegrees(tk::GetAttribute(ev.element, "VALUE"), degrees)) {
     ShowNumber(ev.element, ws.options.windDirection);
+    ShowPrompt(nullptr, "Vento: dê a direção de onde ele vem em graus, de 0 a 360 (0 norte, 90 leste).");
     return tk::kDefault;
   }
   if (degrees == ws.options.windDirection) return tk::kDefault;
@@ -54,6 +55,7 @@ int WindSpeedSet(Workspace& ws, const tk::Event& ev) {
   double speed = ws.options.windSpeed;
   if (!shell::ReadFinitePositive(ev.element, speed)) {
     ShowNumber(ev.element, ws.options.windSpeed);
+    ShowPrompt(nullptr, "Velocidade: dê a velocidade do vento em m/s, um número maior que zero.");
     return tk::kDefault;
   }
   ws.options.windSpeed = ws.result.windSpeed = speed;

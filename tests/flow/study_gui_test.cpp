@@ -167,8 +167,9 @@ TEST_F(StudyGuiTest, TheColourMapShowsTheSpeedsUnderTheWalls) {
   EXPECT_EQ(differing, 0u);
 }
 
-// The wind's fields take only directions and speeds; a new direction drops
-// the flow shown, whose next "Calcular" comes along the new wind, and a new
+// The wind's fields take only directions and speeds, and say so when a
+// value is put back; a new direction drops the flow shown, whose next
+// "Calcular" comes along the new wind, and a new
 // speed scales what the probe reads under the cursor.
 TEST_F(StudyGuiTest, TheWindFieldsAndTheProbe) {
   Open("single_room.dat");
@@ -194,6 +195,7 @@ TEST_F(StudyGuiTest, TheWindFieldsAndTheProbe) {
   EXPECT_EQ(tk::test::Type(cmd::handles.windtext, "-x"), "270");  // no sign, no letter
   SetField("windtext", "400");
   EXPECT_EQ(tk::GetAttribute(cmd::handles.windtext, "VALUE"), "270");
+  EXPECT_EQ(Title(cmd::handles.datatopmsg).rfind("Vento: ", 0), 0u);  // says why it went back
   EXPECT_EQ(shelltest::Grid().cellCount, 3600);
 
   SetField("windtext", "30");
