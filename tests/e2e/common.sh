@@ -59,11 +59,18 @@ count_pixels() {
     -format "%[fx:round(w*h*(1-mean))]" info:
 }
 
-# Arquivo -> Abrir... with a real click and the keyboard, then the name $1
-# typed into the dialog, which must close.
-open_through_dialog() {
+# Opens "Arquivo" with a real click on the menu bar and takes item $1 with
+# the keyboard: 1 Abrir, 2 Salvar, 3 Exportar imagem, 4 Exportar campo,
+# 5 Sair (separators are not items).
+file_menu() {
   xdotool mousemove --window "$WID" 25 10 click 1
-  xdotool key --delay 100 Down Return
+  xdotool key --delay 100 $(yes Down | head -n "$1") Return
+}
+
+# Arquivo -> Abrir..., then the name $1 typed into the dialog, which must
+# close.
+open_through_dialog() {
+  file_menu 1
   DLG=$(timeout 20 xdotool search --sync --onlyvisible --name "^Abrir arquivo$" | head -n 1)
   [ -n "$DLG" ] || fail "Open dialog did not appear"
   xdotool type --window "$DLG" --delay 40 "$1" 2>/dev/null
@@ -125,6 +132,20 @@ wait_red_at() {
   done
 }
 
+# Waits until the canvas shows more than $3 pixels of colour $2; the last
+# picture is kept as $1 and its count as PIXELS.  Answers 1 if it never does.
+wait_canvas() {
+  tries=0
+  while :; do
+    settled_shot "$1"
+    PIXELS=$(canvas_pixels "$1" "$2")
+    [ "$PIXELS" -gt "$3" ] && return 0
+    tries=$((tries + 1))
+    [ $tries -lt 60 ] || return 1
+    sleep 0.2
+  done
+}
+
 # Saves the prompt line above the canvas in the window picture $1 as $2.
 prompt_of() { convert "$1" -crop "${CW}x24+${CX}+$((CY - 26))" +repage "$2"; }
 
@@ -154,8 +175,7 @@ dialog_named() {
 
 # Opens "Arquivo" -> "Salvar..." and waits for its dialog (DLG).
 open_save_dialog() {
-  xdotool mousemove --window "$WID" 25 10 click 1
-  xdotool key --delay 100 Down Down Return
+  file_menu 2
   dialog_named "^Salvar arquivo$"
 }
 
@@ -284,11 +304,10 @@ click_checkbox() {
   xdotool mousemove --window "$WID" "$(echo $CHECKBOXES | cut -d' ' -f"$1")" "$CHECK_Y" click 1
 }
 
-# Arquivo -> Sair (the fifth item); the question about the unsaved drawing
-# must come up: its id goes to QUESTION.
+# Arquivo -> Sair; the question about the unsaved drawing must come up: its
+# id goes to QUESTION.
 ask_to_exit() {
-  xdotool mousemove --window "$WID" 25 10 click 1
-  xdotool key --delay 100 Down Down Down Down Down Return
+  file_menu 5
   QUESTION=$(timeout 20 xdotool search --sync --onlyvisible --name "^Desenho alterado$" | head -n 1)
   [ -n "$QUESTION" ] || fail "no question about the unsaved drawing"
 }
@@ -302,12 +321,9 @@ answer() {
   xdotool mousemove --window "$QUESTION" "$x" $((HEIGHT - 26)) click 1
 }
 
-# Arquivo -> Sair with a real click on the menu bar and the keyboard (Abrir,
-# Salvar, Exportar imagem, Exportar campo, Sair; separators are not items);
-# the program must end with status 0.
+# Arquivo -> Sair; the program must end with status 0.
 quit_through_menu() {
-  xdotool mousemove --window "$WID" 25 10 click 1
-  xdotool key --delay 100 Down Down Down Down Down Return
+  file_menu 5
   expect_clean_end
 }
 

@@ -21,21 +21,6 @@ start_program
 find_canvas
 CAN=$CANVAS
 
-# Waits until the canvas shows more than $3 pixels of colour $2 (or, with
-# $4 = "below", fewer than $3); the last picture is kept as $1.
-wait_canvas() {
-  tries=0
-  while :; do
-    settled_shot "$1"
-    PIXELS=$(canvas_pixels "$1" "$2")
-    if [ "${4:-above}" = below ]; then [ "$PIXELS" -lt "$3" ] && return 0
-    else [ "$PIXELS" -gt "$3" ] && return 0; fi
-    tries=$((tries + 1))
-    [ $tries -lt 60 ] || return 1
-    sleep 0.2
-  done
-}
-
 # ---- A room drawn with the mouse ---------------------------------------------------
 settled_shot "$OUT/started.png"
 with_new_prompt tool $LINHA
@@ -123,11 +108,9 @@ expect_walls room_again.dat "7.0 2.0 7.0 7.0\n2.0 7.0 2.0 2.0\n2.0 2.0 7.0 2.0\n
 
 # ---- Calcular over the drawn room -----------------------------------------------------
 settled_shot "$OUT/drawn_room.png"
-COLUMN=$(convert "$OUT/drawn_room.png" -crop 60x2000+0+0 +repage \
-  -fill black +opaque "rgb(224,224,224)" -trim -format "%w %h %X %Y" info:)
-set -- $COLUMN
+find_calcular "$OUT/drawn_room.png"
 RED_BEFORE=$(canvas_pixels "$OUT/drawn_room.png" red)
-xdotool mousemove --window "$WID" $(( ${3#+} + $1 / 2 )) $(( ${4#+} + $2 - 8 )) click 1
+xdotool mousemove --window "$WID" "$CALC_X" "$CALC_Y" click 1
 wait_canvas "$OUT/calculated_room.png" red $((RED_BEFORE + 3000)) || fail "no streamlines were drawn"
 echo "red pixels before $RED_BEFORE, after Calcular $PIXELS"
 expect_walls calculated_room.dat "7.0 2.0 7.0 7.0\n2.0 7.0 2.0 2.0\n2.0 2.0 7.0 2.0\n7.0 7.0 2.0 7.0\n"

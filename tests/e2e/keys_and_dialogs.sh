@@ -6,7 +6,8 @@
 #   "Teclado" (screenshots of the tool column are kept).
 # - A file name holding m typed into "Salvar..." is saved and "Linha" still
 #   draws; Esc cancels "Salvar..." and "Linha" still draws.
-# - The Delete key deletes the selected wall.
+# - The Delete key deletes the selected wall; Ctrl+Z brings it back and
+#   Ctrl+Y deletes it again.
 # - With "Teclado", a wall is typed straight into the coordinate dialog (the
 #   first field has the focus, its text selected), Tab goes to the next
 #   field, Enter confirms and Esc cancels.
@@ -57,12 +58,6 @@ expect_new_look() {
   return 0
 }
 
-# Arquivo -> Abrir...
-menu_open() {
-  xdotool mousemove --window "$WID" 25 10 click 1
-  xdotool key --delay 100 Down Return
-}
-
 # ---- The active tool looks pressed ---------------------------------------------------
 settled_shot "$OUT/tools_select.png"
 with_new_prompt tool $LINHA
@@ -94,6 +89,11 @@ echo "Esc cancelled Salvar and Linha still draws"
 pointer_on_canvas
 xdotool key Delete
 wait_red_at 4 4 gone
+xdotool key ctrl+z
+wait_red_at 4 4
+xdotool key ctrl+y
+wait_red_at 4 4 gone
+echo "Delete, Ctrl+Z and Ctrl+Y took the wall away, back and away again"
 
 # Esc goes back to Select: "Linha" loses its pressed look (it keeps the focus).
 settled_shot "$OUT/tools_line_again.png"
@@ -130,12 +130,12 @@ with_new_prompt tool $LINHA
 click_at 2 6
 click_at 6 6
 wait_red_at 4 6
-menu_open
+file_menu 1
 dialog_named "^Desenho alterado$"
 pointer_on_canvas
 xdotool key Escape
 wait_window_gone "^Desenho alterado$"
-menu_open
+file_menu 1
 dialog_named "^Desenho alterado$"
 pointer_on_canvas
 xdotool key Return
@@ -155,7 +155,7 @@ wait_red_at 4 7
 echo "the question took Esc and Enter; Esc cancelled Abrir and Linha still draws"
 
 # ---- Arrows after "Abrir...", Page Up with a tool button focused -----------------------
-menu_open
+file_menu 1
 dialog_named "^Desenho alterado$"
 pointer_on_canvas
 xdotool key Tab space

@@ -5,7 +5,9 @@
 # 400-cell grid takes far longer than the two events): the tool buttons
 # and the gauge must come back as they were, the canvas must show the walls
 # without any streamline and the message line must say why.  Then
-# "Calcular" again must run to the end and draw the streamlines.
+# "Calcular" again must run to the end and draw the streamlines.  Last the
+# drawing is saved by typing a whole path into the Save dialog: it must read
+# as the sample does.
 #   usage: stop_calculation.sh path/to/brisel samples-folder output-folder
 set -u
 BIN=$1
@@ -19,13 +21,11 @@ cd "$OUT"
 start_program BRISELDIR="$SAMPLES"
 
 find_canvas
-set -- $(echo "$CANVAS_GEOMETRY" | tr 'x+' '  ')
-CANVAS_AREA="${1}x${2}+${3}+${4}"
 # The four drawing buttons at the top of the tool column, the message line
 # above the canvas and the bars below it, with the gauge.
-TOOLS="${3}x110+0+${4}"
-MESSAGE="2000x$(( $4 - 30 ))+0+30"
-BOTTOM="2000x70+0+$(( $4 + $2 + 18 ))"
+TOOLS="${CX}x110+0+${CY}"
+MESSAGE="2000x$(( CY - 30 ))+0+30"
+BOTTOM="2000x70+0+$(( CY + CH + 18 ))"
 
 crop() { convert "$1" -crop "$2" +repage "$3"; }
 # Pixels that differ between two pictures of the same size.
@@ -41,12 +41,7 @@ controls_as_in() {
 }
 
 open_through_dialog house.dat
-tries=0
-until settled_shot "$OUT/opened.png" && crop "$OUT/opened.png" "$CANVAS_AREA" "$OUT/canvas.png" &&
-  [ "$(count_pixels "$OUT/canvas.png" black)" -gt 2000 ]; do
-  tries=$((tries + 1))
-  [ $tries -lt 50 ] || fail "the walls were not drawn"
-done
+wait_canvas "$OUT/opened.png" black 2000 || fail "the walls were not drawn"
 find_calcular "$OUT/opened.png"
 find_checkboxes "$OUT/opened.png"
 click_checkbox 5
@@ -60,8 +55,7 @@ until settled_shot "$OUT/stopped.png" && controls_as_in idle "$OUT/stopped.png";
   tries=$((tries + 1))
   [ $tries -lt 100 ] || fail "the controls did not come back after Esc"
 done
-crop "$OUT/stopped.png" "$CANVAS_AREA" "$OUT/canvas.png"
-RED=$(count_pixels "$OUT/canvas.png" red)
+RED=$(canvas_pixels "$OUT/stopped.png" red)
 [ "$RED" -eq 0 ] || fail "$RED red pixels on the canvas after Esc"
 crop "$OUT/stopped.png" "$MESSAGE" "$OUT/message.png"
 # The message is red text, smoothed at its edges; only a stop writes it.
@@ -74,12 +68,16 @@ echo "stopped by Esc: controls back, no streamlines, a message"
 xdotool mousemove --window "$WID" "$CALC_X" "$CALC_Y" click 1
 tries=0
 until settled_shot "$OUT/calculated.png" && controls_as_in idle "$OUT/calculated.png" &&
-  crop "$OUT/calculated.png" "$CANVAS_AREA" "$OUT/canvas.png" &&
-  [ "$(count_pixels "$OUT/canvas.png" red)" -gt 3000 ]; do
+  [ "$(canvas_pixels "$OUT/calculated.png" red)" -gt 3000 ]; do
   tries=$((tries + 1))
   [ $tries -lt 200 ] || fail "the second Calcular did not draw the streamlines"
 done
-echo "calculated: $(count_pixels "$OUT/canvas.png" red) red pixels on the canvas"
+echo "calculated: $(canvas_pixels "$OUT/calculated.png" red) red pixels on the canvas"
+
+# Numbers are written afresh, so only blanks may differ from the sample.
+save_as "$OUT/saved_house.dat"
+[ "$(awk '{$1=$1};1' "$SAMPLES/house.dat")" = "$(awk '{$1=$1};1' "$OUT/saved_house.dat")" ] ||
+  fail "the saved drawing differs from the sample"
 
 quit_through_menu
 echo "screenshots in $OUT"
