@@ -88,35 +88,6 @@ TEST_F(Modes, KeysActFromAnyFocusButLeaveAFieldItsEditingKeys) {
   cmd::ResetToSelect();
 }
 
-// The button of the mode that is on looks pressed, and so does "Teclado"
-// while it is on; the prompt line names every mode.
-TEST_F(Modes, TheActiveToolLooksPressedAndThePromptNamesTheMode) {
-  const auto pressed = [](const char* name) {
-    return tk::GetAttribute(tk::GetHandle(name), "VALUE") == "ON";
-  };
-  const auto prompt = [] { return tk::GetAttribute(cmd::handles.datatopmsg, "TITLE"); };
-  EXPECT_TRUE(pressed("btsel"));
-  EXPECT_FALSE(pressed("btline"));
-  const std::string selecting = prompt();
-  EXPECT_EQ(selecting.rfind("Seleção:", 0), 0u) << selecting;
-
-  tk::test::Fire(tk::GetHandle("btline"), "ACTION");
-  EXPECT_FALSE(pressed("btsel"));
-  EXPECT_TRUE(pressed("btline"));
-  tk::test::Key(cmd::handles.datascreen, 'm');
-  EXPECT_FALSE(pressed("btsel"));
-  EXPECT_FALSE(pressed("btline"));
-  EXPECT_EQ(prompt().rfind("Arrastar:", 0), 0u) << prompt();
-
-  tk::test::Fire(tk::GetHandle("btkeyboard"), "ACTION");
-  EXPECT_TRUE(pressed("btkeyboard"));
-  EXPECT_TRUE(pressed("btsel"));
-  EXPECT_EQ(prompt(), selecting);
-  tk::test::Fire(tk::GetHandle("btkeyboard"), "ACTION");
-  EXPECT_FALSE(pressed("btkeyboard"));
-  EXPECT_TRUE(pressed("btsel"));
-}
-
 TEST_F(Modes, StartingTheLineModeRemovesTheFlowPicture) {
   shelltest::NewLine(2, 2, 2, 6);
   shelltest::NewLine(2, 6, 6, 6);
