@@ -55,22 +55,6 @@ TEST_F(AnalysisTest, ScaledDrawingsGiveTheSameStreamlinesAndTinyOnesAreRefused) 
   }
 }
 
-// Walls far too wide for the picture push its coordinates past the range of
-// doubles: the check of the written text finds them, in the picture only.
-TEST_F(AnalysisTest, NumbersThatAreNotFiniteAreFoundInTheWrittenOutput) {
-  for (double width : {0.15, 1e308}) {
-    drawing.deleteAll();
-    drawing.insertAtFront(new LineEntity(0, 0, 4, 0, width));
-    drawing.insertAtFront(new LineEntity(4, 0, 4, 3, width));
-    ASSERT_EQ(RunAnalysis(), AnalysisOutcome::Done);
-    const std::vector<Wall> walls = drawing.walls();
-    const std::string picture =
-        WrittenText([&](std::FILE* f) { return WriteFlowPicture(f, walls, result); });
-    EXPECT_EQ(NumbersAreFinite(picture), width < 1) << width;
-    EXPECT_TRUE(NumbersAreFinite(FlowDumpText(result)));
-  }
-}
-
 // The house on the accurate scheme pauses, half-way through its
 // streamlines, inside its progress while the L block runs to the end on
 // the literal scheme and a finer grid; then it goes on.  Each dump is the
