@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <new>
 #include <stdexcept>
@@ -47,19 +46,6 @@ class CalcularGuiTest : public MainWindowTest {
     MainWindowTest::SetUp();
   }
 
-  // Clicks a toggle of the bottom bar, as the user would.
-  static void Click(const char* toggle, bool on) {
-    tk::Event ev;
-    ev.state = on ? 1 : 0;
-    tk::test::Fire(tk::GetHandle(toggle), "ACTION", ev);
-  }
-  // Types a wind direction into its field, as the user would.
-  static void Wind(const std::string& degrees) {
-    tk::Element* field = tk::GetHandle("windtext");
-    tk::SetAttribute(field, "VALUE", "");
-    tk::test::Type(field, degrees);
-    tk::test::Fire(field, "K_CR");
-  }
   // The dump of the analysis of the drawing as it is, run on its own.
   static std::string AnalysedAlone() {
     return FlowDumpText(Analyse(shelltest::Entities().walls(), shelltest::Ws().options));
@@ -110,14 +96,7 @@ class CalcularGuiTest : public MainWindowTest {
   }
 
   static std::string DrawingText() {
-    char* buffer = nullptr;
-    size_t size = 0;
-    std::FILE* f = open_memstream(&buffer, &size);
-    WriteDrawing(f, shelltest::Entities());
-    std::fclose(f);
-    std::string text(buffer, size);
-    std::free(buffer);
-    return text;
+    return WrittenText([](std::FILE* f) { return WriteDrawing(f, shelltest::Entities()); });
   }
 
   // A partial picture shown must be that of the drawing reaching `xmax`.
@@ -404,7 +383,7 @@ TEST_F(CalcularGuiTest, LiveModeFollowsEveryChangeOfTheDrawing) {
       [] { cmd::UndoChange(shelltest::Ws()); },
       [] { cmd::RedoChange(shelltest::Ws()); },
       [] { Click("cells120_tgl", true); },
-      [] { Wind("200"); },
+      [] { SetField("windtext", "200"); },
   };
   for (const auto& change : changes) {
     const std::string before = FlowDumpText(shelltest::Ws().result);
@@ -415,7 +394,7 @@ TEST_F(CalcularGuiTest, LiveModeFollowsEveryChangeOfTheDrawing) {
     EXPECT_TRUE(now == AnalysedAlone());
   }
   EXPECT_TRUE(tk::test::TakeMessages().empty());
-  Wind("270");
+  SetField("windtext", "270");
   ASSERT_TRUE(shelltest::WaitForAnalysis());
   // Switched off, a change leaves the picture alone, as after "Calcular".
   Click("live_tgl", false);

@@ -36,6 +36,20 @@ class MainWindowTest : public ::testing::Test {
 
   static tk::Element* Canvas() { return cmd::handles.datascreen; }
 
+  // Clicks a toggle or check box (on or off), as the user would.
+  static void Click(const char* toggle, bool on = true) {
+    tk::Event ev;
+    ev.state = on ? 1 : 0;
+    tk::test::Fire(tk::GetHandle(toggle), "ACTION", ev);
+  }
+  // Types a value into a field and presses Enter.
+  static void SetField(const char* name, const std::string& value) {
+    tk::Element* field = tk::GetHandle(name);
+    tk::SetAttribute(field, "VALUE", "");
+    tk::test::Type(field, value);
+    tk::test::Fire(field, "K_CR");
+  }
+
   static void Open(const std::string& sample) {
     ReadReport report;
     std::string error;

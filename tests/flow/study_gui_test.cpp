@@ -37,41 +37,15 @@ class StudyGuiTest : public MainWindowTest {
     MainWindowTest::SetUp();
     SetField("windtext", "270");
     SetField("windspeedtext", "1");
-    Show("show_lines");
+    Click("show_lines");
     cmd::ResetToSelect();
   }
 
   static shell::Workspace& Ws() { return shelltest::Ws(); }
 
-  // Types a value into a field and presses Enter.
-  static void SetField(const char* name, const std::string& value) {
-    tk::Element* field = tk::GetHandle(name);
-    tk::SetAttribute(field, "VALUE", "");
-    tk::test::Type(field, value);
-    tk::test::Fire(field, "K_CR");
-  }
-  static void Show(const char* toggle) {
-    tk::Event on;
-    on.state = 1;
-    tk::test::Fire(tk::GetHandle(toggle), "ACTION", on);
-  }
-
-  static void ToolkitPixel(double x, double y, int& tx, int& ty) {
-    tk::GLMakeCurrent(Canvas());
-    int px = 0, py = 0, h = 0;
-    WorldToPixel(x, y, px, py);
-    ReadDrawSize(Canvas(), nullptr, &h);
-    tx = px;
-    ty = h - py;
-  }
   static void Mouse(const char* callback, double x, double y, int button = 0, int pressed = 0,
                     const std::string& status = "      ") {
-    tk::Event ev;
-    ev.button = button;
-    ev.state = pressed;
-    ev.status = status;
-    ToolkitPixel(x, y, ev.x, ev.y);
-    tk::test::Fire(Canvas(), callback, ev);
+    shelltest::Mouse(Canvas(), callback, x, y, button, pressed, status);
   }
   static void Drag(double x0, double y0, double x1, double y1, const std::string& status = "      ") {
     Mouse("MOTION_CB", x0, y0, 0, 0, status);
@@ -117,7 +91,7 @@ TEST_F(StudyGuiTest, TheColourMapShowsTheSpeedsUnderTheWalls) {
   int width = 0, height = 0;
   Calcular();
   ASSERT_TRUE(ReadCanvasPicture(Canvas(), before, width, height));
-  Show("show_colours");
+  Click("show_colours");
   std::vector<Rgb> colours;
   ASSERT_TRUE(ReadCanvasPicture(Canvas(), colours, width, height));
   std::string error;
@@ -152,14 +126,14 @@ TEST_F(StudyGuiTest, TheColourMapShowsTheSpeedsUnderTheWalls) {
   EXPECT_GT(viridisLow, 10);
   EXPECT_GT(viridisHigh, 10);
 
-  Show("show_both");
+  Click("show_both");
   std::vector<Rgb> both;
   ASSERT_TRUE(ReadCanvasPicture(Canvas(), both, width, height));
   const Streamline& line = r.streamlines[r.streamlines.size() / 2];
   const StreamPoint& p = line.points[line.points.size() / 2];
   EXPECT_TRUE(IsRed(Shown(both, width, p.x, p.y)));
 
-  Show("show_lines");
+  Click("show_lines");
   std::vector<Rgb> after;
   ASSERT_TRUE(ReadCanvasPicture(Canvas(), after, width, height));
   size_t differing = 0;
@@ -265,7 +239,7 @@ TEST_F(StudyGuiTest, ExportsWriteTheCanvasAndTheField) {
   Open("two_rooms.dat");
   SetField("windtext", "30");
   Calcular();
-  Show("show_both");
+  Click("show_both");
   tk::test::QueueAnswer({false, {"study_export.png"}});
   tk::test::Fire(item("Exportar imagem..."), "ACTION");
   std::vector<Rgb> shown;

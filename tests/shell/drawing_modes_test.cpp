@@ -1,6 +1,5 @@
 // Select, Drag and Line driven through the canvas's own callbacks, as the
 // mouse would, on the main window.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -75,30 +74,12 @@ class DrawingModes : public ::testing::Test {
     tk::GLMakeCurrent(Canvas());
   }
 
-  // World point to the toolkit's pixels (y down), `dx` and `dy` pixels away.
-  static void ToolkitPixel(double x, double y, int& tx, int& ty, int dx = 0, int dy = 0) {
-    tk::GLMakeCurrent(Canvas());
-    int px = 0, py = 0, h = 0;
-    WorldToPixel(x, y, px, py);
-    ReadDrawSize(Canvas(), nullptr, &h);
-    tx = px + dx;
-    ty = h - py - dy;
-  }
-
   static void Button(double x, double y, int button, int pressed,
                      const std::string& status = kNoKeys, int dx = 0, int dy = 0) {
-    tk::Event ev;
-    ev.button = button;
-    ev.state = pressed;
-    ev.status = status;
-    ToolkitPixel(x, y, ev.x, ev.y, dx, dy);
-    tk::test::Fire(Canvas(), "BUTTON_CB", ev);
+    shelltest::Mouse(Canvas(), "BUTTON_CB", x, y, button, pressed, status, dx, dy);
   }
   static void Move(double x, double y, const std::string& status = kNoKeys) {
-    tk::Event ev;
-    ev.status = status;
-    ToolkitPixel(x, y, ev.x, ev.y);
-    tk::test::Fire(Canvas(), "MOTION_CB", ev);
+    shelltest::Mouse(Canvas(), "MOTION_CB", x, y, 0, 0, status);
   }
   static void Click(double x, double y, const std::string& status = kNoKeys, int button = '1') {
     Move(x, y, status);
@@ -114,15 +95,8 @@ class DrawingModes : public ::testing::Test {
     Button(x1, y1, '1', 0, status);
   }
 
-  // What the screen shows at a world point, from the front buffer.
   static bool RedOnScreenAt(double x, double y) {
-    tk::GLMakeCurrent(Canvas());
-    int px = 0, py = 0;
-    WorldToPixel(x, y, px, py);
-    unsigned char rgb[3] = {0, 0, 0};
-    glReadBuffer(GL_FRONT);
-    glReadPixels(px, py, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-    return rgb[0] == 255 && rgb[1] == 0 && rgb[2] == 0;
+    return shelltest::ShownAt(Canvas(), x, y) == Rgb{255, 0, 0};
   }
 
   static void ExpectWall(const Segment& s, double x0, double y0, double x1, double y1,

@@ -2,7 +2,11 @@
 // shorthands for its parts.
 #pragma once
 
+#include <GL/gl.h>
+
 #include <chrono>
+#include <ostream>
+#include <string>
 
 #include "flow/analysis.h"
 #include "model/drawing.h"
@@ -45,4 +49,43 @@ inline RedrawCallback SceneRedraw() {
   };
 }
 
+// The colour the canvas shows at a world point of its view's window, read
+// from the front buffer, which holds the frame on the screen.
+inline Rgb ShownAt(tk::Element* canvas, double x, double y) {
+  tk::GLMakeCurrent(canvas);
+  double xmin, xmax, ymin, ymax;
+  ViewGetWindow(canvas, &xmin, &xmax, &ymin, &ymax);
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  const int px = int((x - xmin) / (xmax - xmin) * viewport[2]);
+  const int py = int((y - ymin) / (ymax - ymin) * viewport[3]);
+  unsigned char rgb[3] = {0, 0, 0};
+  glReadBuffer(GL_FRONT);
+  glReadPixels(px, py, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+  return {rgb[0], rgb[1], rgb[2]};
+}
+
+// Fires the mouse callback `callback` (BUTTON_CB, MOTION_CB, ...) on the
+// canvas at a world point, `dx` and `dy` pixels away, in the toolkit's
+// pixels (y down), as the mouse would.
+inline void Mouse(tk::Element* canvas, const char* callback, double x, double y, int button = 0,
+                  int pressed = 0, const std::string& status = "     ", int dx = 0, int dy = 0) {
+  tk::GLMakeCurrent(canvas);
+  int px = 0, py = 0, h = 0;
+  WorldToPixel(x, y, px, py);
+  ReadDrawSize(canvas, nullptr, &h);
+  tk::Event ev;
+  ev.button = button;
+  ev.state = pressed;
+  ev.status = status;
+  ev.x = px + dx;
+  ev.y = h - py - dy;
+  tk::test::Fire(canvas, callback, ev);
+}
+
 }  // namespace shelltest
+
+inline bool operator==(const Rgb& a, const Rgb& b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+inline std::ostream& operator<<(std::ostream& out, const Rgb& c) {
+  return out << "(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ")";
+}

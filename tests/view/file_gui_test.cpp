@@ -1,6 +1,5 @@
 // The main window opening, showing and saving drawings, driven through its
 // commands with scripted dialog answers.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,13 +7,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/flow/main_window_fixture.h"
 #include "tests/shell/workspace_access.h"
-#include "model/drawing_file.h"
 #include "model/dxf_file.h"
 #include "model/entity.h"
 #include "shell/commands.h"
-#include "shell/startup.h"
-#include "shell/modes.h"
 #include "toolkit/toolkit.h"
 #include "view/view.h"
 
@@ -22,44 +19,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-#ifndef BRISEL_EXAMPLES
-#error "BRISEL_EXAMPLES must name the folder of the sample drawings"
-#endif
+const Rgb kWhite{255, 255, 255}, kBlack{0, 0, 0};
 
-struct Rgb {
-  int r, g, b;
-  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-std::ostream& operator<<(std::ostream& out, const Rgb& c) {
-  return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
-const Rgb kWhite{255, 255, 255}, kBlack{0, 0, 0}, kRed{255, 0, 0};
-
-class FileGuiTest : public ::testing::Test {
+class FileGuiTest : public MainWindowTest {
  protected:
-  // The start-up of the program, up to the event loop.
-  static void SetUpTestSuite() {
-    shell::StartUp(shelltest::Ws());
-    for (int i = 0; i < 30; ++i) tk::LoopStep();
-  }
-  static void TearDownTestSuite() {
-    shelltest::Entities().deleteAll();
-    tk::Close();
-  }
-
   void SetUp() override {
+    MainWindowTest::SetUp();
     dir_ = fs::temp_directory_path() / ("brisel-gui-test-" + std::to_string(::getpid()));
     fs::create_directories(dir_);
-    tk::test::EnableScripting(true);
-    tk::test::TakeMessages();
     cmd::CloseDrawing(shelltest::Ws());  // empty, unchanged, from no file
   }
-  void TearDown() override {
-    tk::test::EnableScripting(false);
-    fs::remove_all(dir_);
-  }
-
-  static tk::Element* Canvas() { return cmd::handles.datascreen; }
+  void TearDown() override { fs::remove_all(dir_); }
 
   static void Fire(const char* command) {
     tk::Event ev;
@@ -73,51 +43,31 @@ class FileGuiTest : public ::testing::Test {
     for (int i = 0; i < 5; ++i) tk::LoopStep();
   }
 
-  static ViewWindow Window() {
-    ViewWindow w{};
-    ViewGetWindow(Canvas(), &w.xmin, &w.xmax, &w.ymin, &w.ymax);
-    return w;
-  }
-
-  // The colour on the screen at a world point.
-  static Rgb ShownAt(double x, double y) {
-    tk::GLMakeCurrent(Canvas());
-    const ViewWindow w = Window();
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const int px = int((x - w.xmin) / (w.xmax - w.xmin) * viewport[2]);
-    const int py = int((y - w.ymin) / (w.ymax - w.ymin) * viewport[3]);
-    unsigned char rgb[3] = {0, 0, 0};
-    glReadBuffer(GL_FRONT);
-    glReadPixels(px, py, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-    return {rgb[0], rgb[1], rgb[2]};
-  }
+  static Rgb ShownAt(double x, double y) { return shelltest::ShownAt(Canvas(), x, y); }
 
   static std::vector<std::vector<double>> Lines() {
     std::vector<std::vector<double>> lines;
-    Entity* e = shelltest::Entities().head();
-    if (!e) return lines;
-    do {
+    shelltest::Entities().forEachFrontToBack([&](Entity* e) {
       auto* line = static_cast<LineEntity*>(e);
       lines.push_back({double(line->color), line->x0, line->y0, line->x1, line->y1});
-      e = e->next;
-    } while (e != shelltest::Entities().head());
+    });
     return lines;
   }
 
   fs::path dir_;
 };
 
-const std::string kTwoRooms = std::string(BRISEL_EXAMPLES) + "/two_rooms.dat";
+const std::string kTwoRooms = std::string(BRISEL_EXAMPLES_DIR) + "/two_rooms.dat";
 
 TEST_F(FileGuiTest, OpenShowsTheSampleFittedBlackOnWhite) {
   OpenThroughDialog(kTwoRooms);
   ASSERT_EQ(Lines().size(), 8u);
-  const ViewWindow w = Window();
   // The size read-outs show the fitted window, not the one before.
+  double xmin, xmax, ymin, ymax;
+  ViewGetWindow(Canvas(), &xmin, &xmax, &ymin, &ymax);
   char size[2][16];
-  std::snprintf(size[0], sizeof size[0], "%6.1f", w.xmax - w.xmin);
-  std::snprintf(size[1], sizeof size[1], "%6.1f", w.ymax - w.ymin);
+  std::snprintf(size[0], sizeof size[0], "%6.1f", xmax - xmin);
+  std::snprintf(size[1], sizeof size[1], "%6.1f", ymax - ymin);
   EXPECT_EQ(tk::GetAttribute(cmd::handles.htext, "VALUE"), size[0]);
   EXPECT_EQ(tk::GetAttribute(cmd::handles.vtext, "VALUE"), size[1]);
 
@@ -249,7 +199,7 @@ TEST_F(FileGuiTest, SaveAsksBeforeReplacingAFileOrDroppingUnreadRecords) {
 // with a .dxf name writes those walls exactly.
 TEST_F(FileGuiTest, ADxfPlanOpensOnTheChosenLayersAndSavesAsDxf) {
   OpenThroughDialog(kTwoRooms);
-  const std::string house = std::string(BRISEL_EXAMPLES) + "/house.dxf";
+  const std::string house = std::string(BRISEL_EXAMPLES_DIR) + "/house.dxf";
   tk::test::QueueAnswer({false, {house}});
   tk::test::QueueAnswer({true, {}});
   Fire("ProjReadFile");

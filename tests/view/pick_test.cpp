@@ -93,14 +93,7 @@ class PickTest : public CanvasTest {
       }
     return box;
   }
-  bool BlackAt(double x, double y) {
-    int px = 0, py = 0;
-    WorldToPixel(x, y, px, py);
-    unsigned char rgb[3] = {1, 1, 1};
-    glReadBuffer(GL_FRONT);
-    glReadPixels(px, py, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-    return rgb[0] == 0 && rgb[1] == 0 && rgb[2] == 0;
-  }
+  bool BlackAt(double x, double y) { return shelltest::ShownAt(canvas_, x, y) == Rgb{0, 0, 0}; }
 
   int width_ = 0, height_ = 0;
 };

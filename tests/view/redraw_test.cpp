@@ -6,15 +6,6 @@
 
 namespace {
 
-struct Rgb {
-  int r, g, b;
-  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-std::ostream& operator<<(std::ostream& out, const Rgb& c) {
-  return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
-
 const Rgb kWhite{255, 255, 255}, kBlack{0, 0, 0}, kRed{255, 0, 0}, kBlue{0, 0, 255};
 
 class RedrawTest : public CanvasTest {
@@ -28,16 +19,7 @@ class RedrawTest : public CanvasTest {
     ShowWindow(width_, height_, {0, 10, 0, 10});
   }
 
-  // The colour shown at a world point, read from the front buffer, which
-  // holds the frame on the screen.
-  Rgb ShownAt(double x, double y) {
-    int px = 0, py = 0;
-    WorldToPixel(x, y, px, py);
-    unsigned char rgb[3] = {0, 0, 0};
-    glReadBuffer(GL_FRONT);
-    glReadPixels(px, py, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-    return {rgb[0], rgb[1], rgb[2]};
-  }
+  Rgb ShownAt(double x, double y) { return shelltest::ShownAt(canvas_, x, y); }
 
   // Whether a colour appears within `radius` pixels of a world point.
   bool ShownNear(double x, double y, int radius, const Rgb& colour) {
