@@ -79,8 +79,6 @@ class FlowTest : public ::testing::Test {
   }
   void ClassifyWallCells() { ::ClassifyWallCells(cellGrid, points); }
   int LocateCell(double x, double y) const { return ::LocateCell(cellGrid, x, y); }
-  int CellRow(int index) const { return ::CellRow(cellGrid, index); }
-  int CellColumn(int index) const { return ::CellColumn(cellGrid, index); }
   void ResetFlowValues() { ::ResetFlowValues(cellGrid); }
   void SolvePotential() { lastSolve = ::SolvePotential(cellGrid, options, points); }
   void Solve() {

@@ -36,6 +36,18 @@ TEST_F(GridTest, FastLocateCellAgreesWithTheScan) {
   }
 }
 
+// A wall far wider than the drawing: only the part of its edge inside the
+// grid is walked, in a bounded number of steps.
+TEST_F(GridTest, WallsMuchLargerThanTheGridAreWalkedInsideItOnly) {
+  NewLine(0, 0, 1e-9, 1e-9);
+  NewLine(0, 0, 0, 0);
+  ASSERT_EQ(RunAnalysis(), AnalysisOutcome::Done);
+  BuildOpenGrid(0, 10, 0, 10, 10);
+  MarkSegmentSolid(-1e12, 5.5, 1e12, 5.5);
+  for (int column = 0; column < 10; ++column) EXPECT_EQ(cellGrid.type[50 + column], Solid);
+  EXPECT_EQ(cellGrid.type[40], LeftEdge);
+}
+
 // The grid keeps a byte of type, the potential and two face values per
 // cell (about 25 bytes), and once solved the velocity of a node (16 more);
 // with the solver's working set beside it, a whole run stays well within

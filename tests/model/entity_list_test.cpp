@@ -29,32 +29,21 @@ TEST_F(ListTest, MovingTheSelectionKeepsItsRelativeOrder) {
   EXPECT_EQ(Order(), (std::vector<Entity*>{e[1], e[3], e[0], e[2]}));
 }
 
-TEST_F(ListTest, PickAtPointTakesTheFrontmostAndShiftToggles) {
+// A click takes the frontmost of walls on one another, a fence only what
+// lies strictly inside it.  (Shift and the fence itself are checked with the
+// mouse in the drawing modes' tests.)
+TEST_F(ListTest, AClickTakesTheFrontmostAndAFenceWhatIsStrictlyInside) {
   Entity* older = NewLine(0, 0, 4, 0);
   Entity* newer = NewLine(0, 0, 4, 0);
-  Entity* other = NewLine(0, 2, 4, 2);
   List().pickAtPoint(2, 0, 0.1, false);
   EXPECT_TRUE(newer->selected);
   EXPECT_FALSE(older->selected);
 
-  List().pickAtPoint(2, 2, 0.1, true);  // keep: adds to the selection
-  EXPECT_TRUE(newer->selected && other->selected);
-  List().pickAtPoint(2, 2, 0.1, true);  // and toggles off again
-  EXPECT_FALSE(other->selected);
-
-  List().pickAtPoint(9, 9, 0.1, false);  // a miss without keep clears
-  EXPECT_FALSE(newer->selected);
-}
-
-TEST_F(ListTest, FenceTakesOnlyBoxesStrictlyInside) {
   Entity* inside = NewLine(1, 1, 3, 2);
   Entity* onEdge = NewLine(0, 1, 3, 2);
   List().pickInFence(0, 4, 0, 4, false);
   EXPECT_TRUE(inside->selected);
   EXPECT_FALSE(onEdge->selected);
-  List().pickInFence(-1, 4, 0, 4, true);  // toggles both
-  EXPECT_FALSE(inside->selected);
-  EXPECT_TRUE(onEdge->selected);
 }
 
 TEST_F(ListTest, SnapGoesToTheNearestNodeWithHalvesTowardZero) {
