@@ -266,10 +266,8 @@ TEST_F(StudyGuiTest, ExportsWriteTheCanvasAndTheField) {
   }
   EXPECT_TRUE(tk::test::TakeMessages().empty());
   const std::string csv = ReadFile("study_export.csv"), vtk = ReadFile("study_export.vtk");
-  EXPECT_EQ(csv.rfind("x,y,u,v,speed,solid\n", 0), 0u);
-  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3601);
+  EXPECT_EQ(csv.rfind("x,y,u,v,speed,solid\n", 0), 0u);  // the contents: see the batch tool's test
   EXPECT_EQ(vtk.rfind("# vtk DataFile Version 3.0\n", 0), 0u);
-  EXPECT_NE(vtk.find("DATASET STRUCTURED_GRID\nDIMENSIONS 61 61 1\n"), std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The toolkit on a real X server: the canvas's size, callbacks and frame
-// presentation, the layout of a window and its resizing.
+// The toolkit on a real X server: the canvas's size and callbacks,
+// the layout of a window and its resizing.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -112,53 +112,6 @@ TEST_F(WindowTest, LoopEndsOnlyOnceControlIsBackInTheLoop) {
   tk::MainLoop();
   EXPECT_EQ(steps, (std::vector<std::string>{"computing", "computed"}));
   EXPECT_TRUE(tk::IsVisible(dialog));  // nothing is closed before Close
-}
-
-// A frame presented by GLSwapBuffers must also be in the front buffer, so
-// that exclusive-or echoes drawn there combine with the picture.
-TEST_F(WindowTest, FrontBufferHoldsThePresentedFrame) {
-  MakeCanvasDialog();
-  tk::Map(dialog);
-  tk::ShowXY(dialog, tk::kCenter, tk::kCenter);
-  for (int i = 0; i < 10; ++i) tk::LoopStep();
-  ASSERT_TRUE(tk::GLMakeCurrent(canvas));
-  glViewport(0, 0, 400, 500);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, 400, 0, 500, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glDrawBuffer(GL_BACK);
-  DrawWhite();
-  tk::GLSwapBuffers(canvas);
-
-  ASSERT_TRUE(tk::GLMakeCurrent(canvas));
-  glDrawBuffer(GL_FRONT);
-  glEnable(GL_COLOR_LOGIC_OP);
-  glLogicOp(GL_XOR);
-  glColor3f(1, 0, 0);
-  glBegin(GL_LINES);
-  glVertex2f(0, 250.5f);
-  glVertex2f(400, 250.5f);
-  glEnd();
-  glDisable(GL_COLOR_LOGIC_OP);
-  glFlush();
-
-  unsigned char row[400 * 3];
-  glReadBuffer(GL_FRONT);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 250, 400, 1, GL_RGB, GL_UNSIGNED_BYTE, row);
-  unsigned char away[3];
-  glReadPixels(200, 100, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, away);
-  glDrawBuffer(GL_BACK);
-  glReadBuffer(GL_BACK);
-  // Red XOR white is cyan; red XOR black would be red.
-  EXPECT_EQ(row[3 * 200], 0);
-  EXPECT_EQ(row[3 * 200 + 1], 255);
-  EXPECT_EQ(row[3 * 200 + 2], 255);
-  EXPECT_EQ(away[0], 255);
-  EXPECT_EQ(away[1], 255);
-  EXPECT_EQ(away[2], 255);
 }
 
 }  // namespace
