@@ -34,15 +34,6 @@ TEST_F(ViewTest, AfterAResizeTheRequestedWindowComesBackInTheNewShape) {
   ExpectWindow(CurrentWindow(), {7, 17, -8.25, 4.25});
 }
 
-TEST_F(ViewTest, ResizeWithAdjustKeepsTheScaleAndTheLowerLeftCorner) {
-  tk::SetAttribute(canvas_, "WINDOWRESIZE_ADJUST", "YES");
-  ShowWindow(400, 400, {0, 10, 0, 10});
-  ViewResize(canvas_, 800, 200);
-  ViewCanvasAction(canvas_, 0, 0);
-  tk::SetAttribute(canvas_, "WINDOWRESIZE_ADJUST", "NO");
-  ExpectWindow(CurrentWindow(), {0, 20, 0, 5});
-}
-
 TEST_F(ViewTest, FitFramesTheDrawingWithTheFitFactor) {
   ShowWindow(400, 400, {0, 1, 0, 1});
   ViewSetCallbacks(canvas_, CountingRedraw,

@@ -177,15 +177,7 @@ TEST_F(InteractiveZoomTest, ZoomWindowByClickOrByAFenceKeptToTheCanvasShape) {
   Click(0, 0);
   Click(4, 1);
   ExpectWindow(CurrentWindow(), {0, 4, 0, 5}, 1e-5);
-
-  // With ZOOMFENCE_DRAG the fence is one drag.
-  ViewSetWindow(canvas_, -5, 5, -5, 5);
-  tk::SetAttribute(canvas_, "ZOOMFENCE_DRAG", "YES");
-  ZoomWindowStart(canvas_, Ended);
-  Drag(0, 0, 4, 1);
-  tk::ResetAttribute(canvas_, "ZOOMFENCE_DRAG");
-  ExpectWindow(CurrentWindow(), {0, 4, 0, 5}, 1e-5);
-  EXPECT_EQ(ends_, (std::vector<int>{1, 1, 1}));
+  EXPECT_EQ(ends_, (std::vector<int>{1, 1}));
 }
 
 TEST_F(InteractiveZoomTest, RightButtonOrAnotherCommandLeavesTheWindowAsItWas) {
