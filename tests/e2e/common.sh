@@ -13,18 +13,12 @@ require_display_and_tools() {
 
 # Starts $BIN with the environment assignments given (NAME=value ...),
 # sets PID, makes sure the program does not outlive the test, and waits for
-# its main window (WID).
+# its main window (WID).  The search's regular expressions mangle accented
+# letters, so the window is found by the title's ASCII head.
 start_program() {
   env "$@" "$BIN" &
   PID=$!
   trap 'kill "$PID" 2>/dev/null' EXIT
-  find_main_window
-}
-
-# Sets WID to the program's main window once it is shown.  The search's
-# regular expressions mangle accented letters, so the window is found by
-# the title's ASCII head.
-find_main_window() {
   WID=$(timeout 20 xdotool search --sync --onlyvisible --name "^BRISEL - Programa" | head -n 1)
   [ -n "$WID" ] || fail "main window did not appear"
 }
@@ -198,16 +192,11 @@ save_as() {
   wait_saved "$1"
 }
 
-# Arquivo -> Salvar... into $1, then the walls of the file, one per line as
-# "x0 y0 x1 y1" to one decimal, sorted.
-save_walls() {
-  save_as "$1"
-  awk 'NR % 2 == 0 { printf "%.1f %.1f %.1f %.1f\n", $2, $3, $4, $5 }' "$1" | sort
-}
-
-# The drawing saved as $OUT/$1 must hold the walls $2 ("x0 y0 x1 y1\n" ...).
+# The drawing saved through Arquivo -> Salvar... as $OUT/$1 must hold the
+# walls $2 ("x0 y0 x1 y1\n" ..., to one decimal, in any order).
 expect_walls() {
-  got=$(save_walls "$OUT/$1")
+  save_as "$OUT/$1"
+  got=$(awk 'NR % 2 == 0 { printf "%.1f %.1f %.1f %.1f\n", $2, $3, $4, $5 }' "$OUT/$1" | sort)
   want=$(printf "$2" | sort)
   [ "$got" = "$want" ] || fail "$1 holds
 $got
