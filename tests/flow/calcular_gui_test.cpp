@@ -117,18 +117,15 @@ class CalcularGuiTest : public MainWindowTest {
   }
 };
 
-TEST_F(CalcularGuiTest, ShowsRedStreamlinesAndWindArrows) {
+// "Calcular" gives the controls back and draws the wind arrows beside the
+// grid (the streamlines' red is checked by stop_calculation.sh and the
+// study test's colour map).
+TEST_F(CalcularGuiTest, GivesTheControlsBackAndDrawsTheWindArrows) {
   Open("house.dat");
   Calcular();
   ExpectRestoredControls();
   ASSERT_EQ(shelltest::Grid().cellCount, 3600);
   ASSERT_GT(shelltest::Streamlines().size(), 2u);
-
-  const Streamline& line = shelltest::Streamlines()[shelltest::Streamlines().size() / 2];
-  ASSERT_GT(line.points.size(), 10u);
-  const StreamPoint& p = line.points[line.points.size() / 2];
-  EXPECT_TRUE(RedNear(p.x, p.y));
-
   const ArrowScales scales = BoundaryArrowScales(shelltest::Grid());
   const int west = 30 * 60;
   double cx, cy;

@@ -30,17 +30,6 @@ TEST(Mask, SignedNumberTakesWholeNumbersAndTheirBeginnings) {
   EXPECT_TRUE(MaskMatches("[12", "x", true));
 }
 
-TEST(Mask, ClassesRangesAndEscapes) {
-  EXPECT_TRUE(MaskMatches("[a-c]+x", "abcax", false));
-  EXPECT_FALSE(MaskMatches("[a-c]+x", "adx", true));
-  EXPECT_TRUE(MaskMatches("[^0-9]*", "abc", false));
-  EXPECT_FALSE(MaskMatches("[^0-9]*", "a1", true));
-  EXPECT_TRUE(MaskMatches("a/*b", "a*b", false));  // an escaped quantifier is a character
-  EXPECT_FALSE(MaskMatches("a/*b", "aab", true));
-  EXPECT_TRUE(MaskMatches("(ab)*c", "aba", true));
-  EXPECT_FALSE(MaskMatches("(ab)*c", "abb", true));
-}
-
 TEST(Dial, TinyDialNeitherDividesByZeroNorTurnsBackwards) {
   EXPECT_DOUBLE_EQ(tk::rules::DialPixelsPerRadian(8), 1.0);
   EXPECT_DOUBLE_EQ(tk::rules::DialPixelsPerRadian(2), 1.0);
