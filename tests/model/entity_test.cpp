@@ -10,19 +10,6 @@ void ExpectOutline(const LineEntity& line, const std::vector<double>& expected) 
   for (int i = 0; i < 8; ++i) EXPECT_NEAR(line.outline[i], expected[i], 1e-12) << "field " << i;
 }
 
-TEST_F(EntityTest, OutlineFollowsTheNormalOfTheSegment) {
-  LineEntity horizontal(0, 0, 4, 0, Settings().wallWidth);
-  ExpectOutline(horizontal, {0, 0.075, 4, 0.075, 4, -0.075, 0, -0.075});
-
-  // Drawn right to left the slope is the same, so c0 stays on the +y side.
-  LineEntity backwards(4, 0, 0, 0, Settings().wallWidth);
-  ExpectOutline(backwards, {4, 0.075, 0, 0.075, 0, -0.075, 4, -0.075});
-
-  // Vertical upwards: theta = +pi/2, n = (-1, 0).
-  LineEntity up(1, 0, 1, 2, Settings().wallWidth);
-  ExpectOutline(up, {0.925, 0, 0.925, 2, 1.075, 2, 1.075, 0});
-}
-
 TEST_F(EntityTest, ZeroLengthLineGetsASquareOfTheWallWidth) {
   LineEntity dot(2, 3, 2, 3, Settings().wallWidth);
   ExpectOutline(dot, {1.925, 3.075, 2.075, 3.075, 2.075, 2.925, 1.925, 2.925});
