@@ -5,11 +5,14 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/flow/main_window_fixture.h"
@@ -320,11 +323,37 @@ TEST_F(CalcularGuiTest, EscStopsTheComputation) {
 // A 400-cell "Calcular" leaves the window live: the arrows pan and the
 // zoom works at once, the gauge moves and the picture grows, while the
 // drawing buttons stay inactive to the end.
+// The analysis waits at each of its pictures until the window has shown one
+// and moved the gauge, so that neither a fast machine nor a busy one can
+// finish the run before the window had a chance to show any of it; the
+// first picture comes late enough for the worker to hand it on.
 TEST_F(CalcularGuiTest, TheWindowStaysLiveDuringA400CellCalcular) {
   Open("house.dat");
   Click("cells400_tgl", true);
   ASSERT_EQ(shelltest::Ws().options.cells, 400);
-  StartCalcular();
+  std::atomic<bool> released{false};
+  const std::vector<Wall> walls = shelltest::Entities().walls();
+  const AnalysisOptions options = shelltest::Ws().options;
+  cmd::StartAnalysis(shelltest::Ws(), shell::AnalysisKind::Calcular, [&](AnalysisProgress& progress) {
+    struct HeldAtPictures : AnalysisProgress {
+      AnalysisProgress* outer;
+      std::atomic<bool>* released;
+      bool first = true;
+      void GaugeMoved(double value) override { outer->GaugeMoved(value); }
+      void Pause() override { outer->Pause(); }
+      void Redraw(const AnalysisResult& partial) override {
+        if (first) std::this_thread::sleep_for(AnalysisPacing{}.firstPartial + std::chrono::milliseconds(20));
+        first = false;
+        outer->Redraw(partial);
+        const std::atomic<bool>* cancel = outer->CancelFlag();
+        while (!*released && !(cancel && *cancel)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      const std::atomic<bool>* CancelFlag() const override { return outer->CancelFlag(); }
+    } held;
+    held.outer = &progress;
+    held.released = &released;
+    return Analyse(walls, options, held);
+  });
   double xmin, xmax, ymin, ymax, x2min, x2max, y2min, y2max;
   ViewGetWindow(Canvas(), &xmin, &xmax, &ymin, &ymax);
   tk::test::Key(Canvas(), tk::kKeyRight);
@@ -334,12 +363,13 @@ TEST_F(CalcularGuiTest, TheWindowStaysLiveDuringA400CellCalcular) {
   EXPECT_LT(x2min + x2max, xmin + xmax);  // moved left: the drawing goes right
   EXPECT_TRUE(cmd::PipelineRunning(shelltest::Ws()));
   bool gaugeMoved = false, partShown = false, buttonsInactive = true;
-  while (shelltest::Ws().awaited.run != 0) {
+  for (int waits = 0; shelltest::Ws().awaited.run != 0; ++waits) {
     tk::LoopWait(0.05);
     gaugeMoved |= tk::GetAttribute(cmd::handles.gauge, "VALUE") != "0";
     partShown |= shelltest::Ws().partial != nullptr;
     if (shelltest::Ws().awaited.run != 0)
       buttonsInactive &= tk::GetAttribute(tk::GetHandle("btline"), "ACTIVE") == "NO";
+    if ((gaugeMoved && partShown) || waits == 400) released = true;
   }
   EXPECT_TRUE(gaugeMoved);
   EXPECT_TRUE(partShown);
